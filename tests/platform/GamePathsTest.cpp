@@ -1,0 +1,66 @@
+#include "platform/GamePaths.h"
+
+#include <gtest/gtest.h>
+
+#include "fixtures/FileBuilder.h"
+#include "fixtures/TempDir.h"
+
+namespace fx {
+namespace {
+
+class GamePathsTest : public ::testing::Test {
+ protected:
+  test::TTempDir FDir;
+  std::filesystem::path Game() const { return FDir.Path(); }
+};
+
+TEST_F(GamePathsTest, MatchesEachComponentWhateverItsCase) {
+  test::WriteFileBytes(Game() / "id1" / "pak1.pak", "PACK");
+  test::WriteFileBytes(Game() / "id1" / "gfx" / "pop.lmp", "x");
+  EXPECT_EQ(ResolveGamePath(Game(), "ID1\\PAK1.PAK"), Game() / "id1" / "pak1.pak");
+  EXPECT_EQ(ResolveGamePath(Game(), "Id1\\Gfx\\Pop.Lmp"), Game() / "id1" / "gfx" / "pop.lmp");
+  EXPECT_EQ(ResolveGamePath(Game(), "id1/gfx/pop.lmp"), Game() / "id1" / "gfx" / "pop.lmp");
+}
+
+TEST_F(GamePathsTest, FindsUpperCaseDataFromLowerCaseNames) {
+  test::WriteFileBytes(Game() / "ID1" / "PAK0.PAK", "PACK");
+  EXPECT_EQ(ResolveGamePath(Game(), "id1\\pak0.pak"), Game() / "ID1" / "PAK0.PAK");
+  EXPECT_EQ(ResolveGamePath(Game(), "id1\\maps"), Game() / "ID1" / "maps");
+}
+
+TEST_F(GamePathsTest, KeepsTheRestAsWrittenFromTheFirstMissingComponent) {
+  std::filesystem::create_directories(Game() / "id1");
+  EXPECT_EQ(ResolveGamePath(Game(), "ID1\\Frax.cfg"), Game() / "id1" / "Frax.cfg");
+  EXPECT_EQ(ResolveGamePath(Game(), "MyMod\\Maps\\E1M1.BSP"),
+            Game() / "MyMod" / "Maps" / "E1M1.BSP");
+}
+
+TEST_F(GamePathsTest, ExactSpellingWinsOverACaseVariant) {
+  test::WriteFileBytes(Game() / "id1" / "a", "lower");
+  test::WriteFileBytes(Game() / "ID1" / "b", "upper");
+  EXPECT_EQ(ResolveGamePath(Game(), "ID1\\b"), Game() / "ID1" / "b");
+  EXPECT_EQ(ResolveGamePath(Game(), "id1\\a"), Game() / "id1" / "a");
+  // Neither spelled as asked: the choice is the same on every run.
+  EXPECT_EQ(ResolveGamePath(Game(), "iD1"), Game() / "ID1");
+}
+
+TEST_F(GamePathsTest, SeparatorsDotsAndEmptyComponents) {
+  test::WriteFileBytes(Game() / "id1" / "config.cfg", "");
+  EXPECT_EQ(ResolveGamePath(Game(), "ID1\\\\.\\CONFIG.CFG"), Game() / "id1" / "config.cfg");
+  EXPECT_EQ(ResolveGamePath(Game(), "ID1\\"), Game() / "id1");
+  EXPECT_EQ(ResolveGamePath(Game(), ""), Game());
+}
+
+TEST_F(GamePathsTest, AGameFolderThatDoesNotExistMatchesNothing) {
+  const auto missing = Game() / "no-such-quake";
+  EXPECT_EQ(ResolveGamePath(missing, "ID1\\PAK0.PAK"), missing / "ID1" / "PAK0.PAK");
+}
+
+TEST(GamePathsRealData, FindsTheUpperCaseExtensionOfASharedFixture) {
+  const auto mod = test::SharedFixture("pak/trenchbroom/GameFileSystem/mod1");
+  if (!std::filesystem::exists(mod)) GTEST_SKIP() << "shared fixtures not present";
+  EXPECT_EQ(ResolveGamePath(mod.parent_path(), "MOD1\\pak1.pak"), mod / "pak1.PAK");
+}
+
+}  // namespace
+}  // namespace fx
