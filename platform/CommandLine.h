@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fx {
+
+// Splits a parameter string into arguments the way a Windows program's C runtime does for
+// everything after the program name, so that command lines written for the Windows build reach
+// the game with the same arguments:
+//   - blanks and tabs separate arguments; runs of them count once; nothing else separates;
+//   - a double quote starts or ends a quoted part and is removed; inside it blanks are kept;
+//   - inside a quoted part, "" gives one literal quote and the part goes on (the rule of the
+//     C runtime since 2008; CommandLineToArgvW ends the part instead);
+//   - 2n backslashes before a quote give n backslashes, and the quote acts as above;
+//   - 2n+1 backslashes before a quote give n backslashes and a literal quote;
+//   - backslashes not before a quote are kept as they are (Windows paths pass unchanged);
+//   - "" on its own is an empty argument; an unterminated quote runs to the end.
+// No other character is special: ; $ ` | & < > * ? ' and % arrive literally.
+std::vector<std::string> SplitCommandLine(std::string_view parameters);
+
+}  // namespace fx
