@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "fixtures/ErrorOf.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -30,14 +32,10 @@ using ::testing::Not;
 using ::testing::SizeIs;
 using ::testing::StartsWith;
 
+// The message of the ERegistryException that `action` throws.
 template <typename F>
 std::string ErrorOf(F&& action) {
-  try {
-    action();
-  } catch (const ERegistryException& e) {
-    return e.what();
-  }
-  return "(no ERegistryException)";
+  return test::ErrorOf<ERegistryException>(std::forward<F>(action));
 }
 
 std::set<std::string> Entries(const fs::path& folder) {

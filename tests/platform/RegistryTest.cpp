@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "fixtures/ErrorOf.h"
+
 #include <climits>
 #include <cstring>
 #include <functional>
@@ -21,12 +23,7 @@ using ::testing::IsEmpty;
 // The message of the ERegistryException that `action` throws.
 template <typename F>
 std::string ErrorOf(F&& action) {
-  try {
-    action();
-  } catch (const ERegistryException& e) {
-    return e.what();
-  }
-  return "(no ERegistryException)";
+  return test::ErrorOf<ERegistryException>(std::forward<F>(action));
 }
 
 class RegistryTest : public ::testing::Test {

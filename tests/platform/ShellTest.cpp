@@ -273,14 +273,8 @@ TEST_F(ShellStartTest, OtherVerbsStartNothing) {
   EXPECT_FALSE(fs::exists(FReport));
 }
 
-class ShellFailureTest : public ::testing::Test {
- protected:
-  TTempDir FDir;
-  fs::path FReport = FDir / "report";
-  fs::path FProgram = WriteRecorder(FDir / "recorder.sh", FReport);
-  TRecordingOpener FOpener;
-  TShell FShell{FOpener.Opener()};
-};
+// The same recorder, for the ways a start can fail.
+class ShellFailureTest : public ShellStartTest {};
 
 TEST_F(ShellFailureTest, MissingFileIsFileNotFound) {
   EXPECT_EQ(FShell.Execute("open", (FDir / "quake").string(), "", ""), kShellFileNotFound);
