@@ -1,0 +1,10 @@
+#include "platform/FormatSettings.h"
+
+namespace fx {
+
+TFormatSettings& FormatSettings() {
+  static TFormatSettings settings;
+  return settings;
+}
+
+}  // namespace fx
