@@ -1,24 +1,19 @@
 #include <QApplication>
-#include <QMainWindow>
+#include <QMessageBox>
 
-#include "platform/QtDocumentOpener.h"
-#include "platform/SingleInstance.h"
+#include <exception>
+
+#include "app/QtStartupSteps.h"
+#include "app/Startup.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-
-  // A second copy only brings the running one forward; it must end before it shows anything.
-  fx::TSingleInstance instance(QCoreApplication::applicationFilePath());
-  if (!instance.TryAcquire()) return 0;
-
-  QApplication::setApplicationName("Fraxinel");
-  fx::InstallQtDocumentOpener();
-
-  QMainWindow window;
-  window.setWindowTitle("Fraxinel");
-  window.resize(419, 350);
-  QObject::connect(&instance, &fx::TSingleInstance::activationRequested, &window,
-                   [&window] { fx::TSingleInstance::BringToFront(&window); });
-  window.show();
-  return QApplication::exec();
+  try {
+    fx::TQtStartupSteps steps;
+    return fx::TStartup(steps).Run();
+  } catch (const std::exception& e) {
+    // Whatever start-up did not handle itself still reaches the user, not only a terminal.
+    QMessageBox::critical(nullptr, QStringLiteral("Fraxinel"), QString::fromUtf8(e.what()));
+    return 1;
+  }
 }

@@ -1,0 +1,149 @@
+#include "app/QtStartupSteps.h"
+
+#include <QApplication>
+#include <QLocale>
+
+#include <cstdio>
+#include <utility>
+
+#include "app/LocaleFormat.h"
+#include "launcher/FXLaunchForm.h"
+#include "platform/FormatSettings.h"
+#include "platform/QtDocumentOpener.h"
+#include "platform/RegFileStore.h"
+#include "settings/FXSettingsForm.h"
+#include "settings/SetupDlg.h"
+#include "ui/ProgramPictures.h"
+#include "ui/QtUserDialogs.h"
+#include "ui/SplashForm.h"
+
+namespace fx {
+
+namespace {
+
+std::string ToString(const QString& text) {
+  return text.toUtf8().toStdString();
+}
+
+TLocaleConventions LocaleConventions(const QLocale& locale) {
+  return {ToString(locale.decimalPoint()), ToString(locale.groupSeparator()),
+          ToString(locale.dateFormat(QLocale::ShortFormat))};
+}
+
+void ShowMessage(const std::string& text, TMsgIcon icon) {
+  TMessage message;
+  message.Text = text;
+  message.Icon = icon;
+  TQtUserDialogs(QApplication::activeModalWidget()).ShowMessage(message);
+}
+
+}  // namespace
+
+TQtStartupSteps::TQtStartupSteps() : FReport(qEnvironmentVariable("FRAXINEL_TEST_REPORT") == "1") {}
+
+TQtStartupSteps::~TQtStartupSteps() {
+  // The store outlives this object and may still warn when it saves at the very end.
+  if (FSinkSet) DefaultRegistryStore().SetWarningSink({});
+}
+
+bool TQtStartupSteps::AcquireSingleInstance() {
+  FInstance = std::make_unique<TSingleInstance>(QCoreApplication::applicationFilePath());
+  if (!FInstance->TryAcquire()) return false;
+  QObject::connect(FInstance.get(), &TSingleInstance::activationRequested,
+                   [this] { BringForward(); });
+  return true;
+}
+
+std::vector<std::string> TQtStartupSteps::LoadSettings() {
+  // The store reads its files when the settings first ask, so the sink must be in place
+  // before that.
+  DefaultRegistryStore().SetWarningSink(
+      [this](const std::string& warning) { FSettingsWarnings.push_back(warning); });
+  FSinkSet = true;
+  std::vector<std::string> errors;
+  FSettings.emplace([&errors](const std::string& error) { errors.push_back(error); });
+  return errors;
+}
+
+void TQtStartupSteps::InitApplication() {
+  QApplication::setApplicationName(QStringLiteral("Fraxinel"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Fraxinel"));
+  QApplication::setWindowIcon(ProgramIcon());
+  InstallQtDocumentOpener();
+  FormatSettings() = FormatSettingsFromLocale(LocaleConventions(QLocale()));
+  // Until the main window runs, closing the splash or the setup dialog leaves no window
+  // open; that must not end the program.
+  QApplication::setQuitOnLastWindowClosed(false);
+}
+
+std::vector<std::string> TQtStartupSteps::TakeSettingsWarnings() {
+  return std::exchange(FSettingsWarnings, {});
+}
+
+void TQtStartupSteps::ShowError(const std::string& text) {
+  ShowMessage(text, TMsgIcon::Error);
+}
+
+void TQtStartupSteps::ShowWarning(const std::string& text) {
+  ShowMessage(text, TMsgIcon::Warning);
+}
+
+const TSplashGate& TQtStartupSteps::ShowSplash() {
+  FSplash = std::make_unique<TSplashForm>(FClock);
+  FSplash->ShowAndPaint();
+  return FSplash->Gate();
+}
+
+bool TQtStartupSteps::SetupNeeded() {
+  return FSettings->Machine.Version() == 0;
+}
+
+bool TQtStartupSteps::RunSetup() {
+  TSetupDlg dialog(FSettings->Machine, FSplash.get());
+  FSetupDlg = &dialog;
+  const bool confirmed = dialog.exec() == QDialog::Accepted;
+  FSetupDlg = nullptr;
+  return confirmed;
+}
+
+void TQtStartupSteps::CreateMainWindow() {
+  FMainWindow = std::make_unique<TFXLaunchForm>();
+  InstallSettingsEditor(FSettings->Machine, FSettings->User, FMainWindow.get());
+}
+
+void TQtStartupSteps::WaitForEvents(std::chrono::milliseconds most) {
+  TSplashForm::ProcessEventsFor(most);
+}
+
+void TQtStartupSteps::CloseSplash() {
+  FSplash.reset();
+}
+
+int TQtStartupSteps::RunMainWindow() {
+  FMainWindow->show();
+  QApplication::setQuitOnLastWindowClosed(true);
+  Report("ready");
+  return QApplication::exec();
+}
+
+void TQtStartupSteps::SaveSettings() {
+  FSettings->Save();
+}
+
+void TQtStartupSteps::BringForward() {
+  Report("activated");
+  if (FSetupDlg)
+    TSingleInstance::BringToFront(FSetupDlg);
+  else if (FMainWindow && FMainWindow->isVisible())
+    TSingleInstance::BringToFront(FMainWindow.get());
+  else if (FSplash)
+    FSplash->raise();
+}
+
+void TQtStartupSteps::Report(const char* word) const {
+  if (!FReport) return;
+  std::printf("%s\n", word);
+  std::fflush(stdout);
+}
+
+}  // namespace fx

@@ -1,0 +1,108 @@
+#include "launcher/FXLaunchForm.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTabWidget>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/MemRegistryBackend.h"
+#include "platform/Registry.h"
+#include "settings/FXSettings.h"
+#include "settings/FormPlacementView.h"
+
+namespace fx {
+namespace {
+
+using ::testing::ElementsAre;
+
+// The program settings the window reaches through FXSettings() and FXUserSettings(), kept
+// in memory.
+class FXLaunchFormTest : public ::testing::Test {
+ protected:
+  FXLaunchFormTest() : FOverride(FRegistry) {}
+
+  template <typename T>
+  static T* Child(QWidget& window, const char* name) {
+    T* child = window.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+
+  TMemRegistryBackend FRegistry;
+  TDefaultRegistryOverride FOverride;
+  TProgramSettings FSettings;
+};
+
+QStringList Texts(const QList<QAction*>& actions) {
+  QStringList texts;
+  for (const QAction* action : actions)
+    texts << action->text();
+  return texts;
+}
+
+TEST_F(FXLaunchFormTest, HasItsCaptionIconMenusAndPages) {
+  TFXLaunchForm window;
+  EXPECT_EQ(window.windowTitle(), "Fraxinel");
+  EXPECT_FALSE(window.windowIcon().isNull());
+  EXPECT_EQ(window.width(), 419);
+  EXPECT_GE(window.height(), 350);
+
+  EXPECT_EQ(Texts(window.menuBar()->actions()), QStringList({"&File", "&Options"}));
+  EXPECT_EQ(Texts(Child<QMenu>(window, "FileMenu")->actions()), QStringList({"E&xit"}));
+  EXPECT_EQ(Texts(Child<QMenu>(window, "OptionsMenu")->actions()), QStringList({"&Settings..."}));
+
+  auto* pages = Child<QTabWidget>(window, "PageControl1");
+  ASSERT_EQ(pages->count(), 3);
+  EXPECT_EQ(pages->tabText(0), "Game");
+  EXPECT_EQ(pages->tabText(1), "General");
+  EXPECT_EQ(pages->tabText(2), "Misc");
+  EXPECT_EQ(pages->currentIndex(), 0);
+}
+
+TEST_F(FXLaunchFormTest, TakesTheStoredPlacementWhenCreated) {
+  const TFormPlacement stored{130, 90, 520, 410, 0};
+  FSettings.User.SaveFormPlacement("FXLaunchForm", stored);
+
+  TFXLaunchForm window;
+  EXPECT_EQ(CaptureFormPlacement(window), stored);
+}
+
+TEST_F(FXLaunchFormTest, StartsCentredInItsDesignedSizeWithoutAStoredPlacement) {
+  TFXLaunchForm window;
+  EXPECT_EQ(window.size(), QSize(419, 350));
+  const QRect screen = window.screen()->availableGeometry();
+  EXPECT_LE(std::abs(window.geometry().center().x() - screen.center().x()), 1);
+  EXPECT_LE(std::abs(window.geometry().center().y() - screen.center().y()), 1);
+}
+
+TEST_F(FXLaunchFormTest, ExitClosesTheWindowAndSavesItsPlacement) {
+  TFXLaunchForm window;
+  window.show();
+  window.setGeometry(40, 60, 480, 390);
+
+  Child<QAction>(window, "FileExitItem")->trigger();
+
+  EXPECT_FALSE(window.isVisible());
+  const auto saved = FSettings.User.LoadFormPlacement("FXLaunchForm");
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_EQ(*saved, (TFormPlacement{40, 60, 480, 390, 0}));
+}
+
+TEST_F(FXLaunchFormTest, TheSettingsItemEditsTheMachineWideSettings) {
+  std::vector<TFXSettings*> edited;
+  FSettings.Machine.SetEditor([&edited](TFXSettings& settings) { edited.push_back(&settings); });
+  TFXLaunchForm window;
+
+  Child<QAction>(window, "OptionsSettingsItem")->trigger();
+
+  EXPECT_THAT(edited, ElementsAre(&FSettings.Machine));
+}
+
+}  // namespace
+}  // namespace fx
