@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "ModalDialog.h"
 #include "fixtures/FileBuilder.h"
+#include "fixtures/ModalDialog.h"
 #include "fixtures/ScriptedDialogs.h"
 #include "fixtures/TempDir.h"
 

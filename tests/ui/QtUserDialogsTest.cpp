@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <string>
 
 #include "fixtures/FileBuilder.h"
+#include "fixtures/ModalDialog.h"
 #include "fixtures/TempDir.h"
 
 namespace fx {
@@ -22,21 +24,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-// Runs `action` on the modal dialog of type T that a blocking call shows; a dialog the
-// action leaves open is closed so the call cannot wait forever.
-template <typename T>
-void WhenModal(std::function<void(T&)> action, int triesLeft = 100) {
-  QTimer::singleShot(0, [action = std::move(action), triesLeft]() mutable {
-    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-      action(*dialog);
-      if (dialog->isVisible()) dialog->reject();
-    } else if (triesLeft > 0) {
-      WhenModal<T>(std::move(action), triesLeft - 1);
-    } else {
-      ADD_FAILURE() << "the expected modal dialog did not appear";
-    }
-  });
-}
+using test::WhenModal;
 
 // --- filters -----------------------------------------------------------------------------
 
