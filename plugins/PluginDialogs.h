@@ -1,0 +1,20 @@
+#pragma once
+
+// The option dialogs of the game types, as the view layer provides them. A game type asks
+// for a dialog through this interface, so its flags and script lines are tested without
+// widgets, and each dialog is tested on its own.
+
+#include <cstdint>
+
+namespace fx {
+
+class TPluginDialogs {
+ public:
+  virtual ~TPluginDialogs() = default;
+
+  // The team-game options of the second mission pack. Shows `flags`; on OK rebuilds them
+  // from the dialog and returns true, on Cancel leaves them as they were.
+  virtual bool ShowRogueCTF(std::int32_t& flags) = 0;
+};
+
+}  // namespace fx
