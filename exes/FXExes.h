@@ -1,0 +1,162 @@
+#pragma once
+
+// Executable entries: the game programs the user registers, with the memory switches each
+// kind of engine understands, their registry form and how one is started.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Registry.h"
+#include "settings/FXSettings.h"
+
+namespace fx {
+
+// The ordinals are stored in the registry ("ExeType") and are the indexes of the type box.
+enum class TExeType : std::uint8_t {
+  DosQuake = 0,
+  WinQuake = 1,
+  OpenGLQuake = 2,
+  Rendition = 3,
+  Q95BatchFile = 4,
+};
+
+// The ordinals are stored in the registry ("AllocMethod") and are the indexes of the
+// allocation radio group.
+enum class TAllocMethod : std::uint8_t {
+  Standard = 0,
+  LockMemory = 1,
+  LockAndUnlockMemory = 2,
+};
+
+// An entry's name is its registry sub-key below the executables key. A backslash would
+// make it a nested key (and the list would read back a wrong entry on the next start), an
+// empty name would put the values into the executables key itself, and a line break or a
+// zero byte cannot be stored: such names are refused with this error.
+class EExeNameError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Why `name` cannot name an entry ("" when it can): the text the user is shown.
+std::string ExeNameProblem(std::string_view name);
+inline bool IsValidExeName(std::string_view name) {
+  return ExeNameProblem(name).empty();
+}
+
+// What to hand to the shell to start an entry.
+struct TExeStart {
+  std::string File;        // the program, full path
+  std::string Parameters;  // the complete parameter string
+  std::string Directory;   // working folder: the game folder as set
+};
+
+class TQuakeExe {
+ public:
+  // Only the name is set; every other field is empty, zero or false (MemSize is 0 until a
+  // value is loaded or edited). Throws EExeNameError for a name that cannot be a key.
+  explicit TQuakeExe(std::string name);
+  // The name, then LoadFromRegistry on the key the caller has opened at the entry.
+  TQuakeExe(std::string name, TRegistry& registry);
+
+  const std::string& Name() const { return FName; }
+  // Throws EExeNameError, keeping the old name, for a name that cannot be a key.
+  void SetName(std::string name);
+
+  TExeType ExeType = TExeType::DosQuake;
+  std::string ExeName;  // relative to the game folder, absolute, or a name found on PATH
+  std::string CmdLine;  // put before the launch's own parameters
+  TAllocMethod AllocMethod = TAllocMethod::Standard;
+  std::int32_t MemSize = 0;  // megabytes
+  bool SetMemSize = false;
+
+  // Read and write the key that is open in `registry`; neither opens nor closes keys.
+  // Missing values: "AllocMethod" 0, "MemSize" 8, "SetMemSize" false, the others stay.
+  // A value of the wrong type throws ERegistryException.
+  void LoadFromRegistry(const TRegistry& registry);
+  void SaveToRegistry(TRegistry& registry) const;
+
+  // The parameter string the program receives for the launch parameters `parameters`:
+  // CmdLine, a blank, the parameters, and the memory switches of the entry's type.
+  std::string Parameters(std::string_view parameters) const;
+
+  // Where the program lies and what it receives; `pathVariable` is the PATH to search.
+  TExeStart PlanStart(std::string_view parameters, const std::string& gameFolder,
+                      std::string_view pathVariable) const;
+
+  // Starts the program through the shell port ("open") with the game folder as working
+  // folder and the process's PATH. On success, and when `closeOnExec` is set,
+  // `closeMainWindow` is called. A failed start is silent. Returns whether it started.
+  bool Execute(std::string_view parameters, const std::string& gameFolder, bool closeOnExec,
+               const std::function<void()>& closeMainWindow) const;
+  // The same with the game folder (QPath) and CloseOnExec of the machine-wide settings.
+  bool Execute(std::string_view parameters, const TFXSettings& settings,
+               const std::function<void()>& closeMainWindow) const;
+
+ private:
+  std::string FName;
+};
+
+// The program file for `exeName`: an absolute name as it stands; else the file below the
+// game folder, found whatever the case of its names; a bare name that is no file there is
+// looked for in the folders of `pathVariable` (the engines of Linux distributions live
+// there). When nothing is found, the game-folder path (the start then fails).
+std::filesystem::path FindExeFile(const std::string& exeName, const std::string& gameFolder,
+                                  std::string_view pathVariable);
+
+// What an entry keeps of a program file the user picked: the bare name when the file lies
+// in the game folder itself, as the launch finds it there; otherwise the full path, which
+// the launch starts as it stands (Linux engines seldom live in the game folder).
+std::string ExeNameForChosenFile(const std::string& chosenFile, const std::string& gameFolder);
+
+// The list as the main window keeps it, in registry enumeration order.
+using TQuakeExeList = std::vector<TQuakeExe>;
+
+// "\Software\Bolsk\Fraxinel\Executables", below HKEY_LOCAL_MACHINE.
+std::string ExeListKey();
+
+// Reads every sub-key of the executables key (created when missing) as an entry. Sets the
+// root to HKEY_LOCAL_MACHINE and leaves the registry closed.
+TQuakeExeList LoadExeList(TRegistry& registry);
+// Replaces the executables key by exactly the entries of `list`, in list order. Names equal
+// but for case end up as one sub-key holding the later entry. The keys are switched
+// without closing, so the file is written once, at the end.
+void SaveExeList(TRegistry& registry, const TQuakeExeList& list);
+
+// What the properties dialog shows, as plain values. The indexes are those of the type box
+// and of the allocation group; -1 means nothing is selected.
+struct TExePropState {
+  std::string DisplayName;
+  int TypeIndex = 0;
+  std::string ExeName;
+  std::string CmdLine;
+  bool SetMemSize = false;
+  long double MemSize = 0;
+  int AllocIndex = 0;
+};
+
+// The number of items of the type box and of the allocation group.
+inline constexpr int kExeTypeCount = 5;
+inline constexpr int kAllocMethodCount = 3;
+
+TExePropState FillExeProps(const TQuakeExe& exe);
+// Copies an accepted dialog back: ExeType, ExeName, CmdLine, SetMemSize, MemSize (rounded
+// to the nearest integer, halves to even, held within 32 bits), AllocMethod (also while
+// the group is hidden). A type or method index outside its items (nothing selected) keeps
+// the stored value.
+void ApplyExeProps(const TExePropState& state, TQuakeExe& exe);
+
+// Whether the allocation group applies to the type with this index (DOS Quake, Rendition,
+// batch file).
+bool AllocMethodVisible(int typeIndex);
+
+// Rounds to the nearest integer, halves to the even one; NaN gives 0, values beyond the
+// 32-bit range give its ends.
+std::int32_t RoundMemSize(long double value);
+
+}  // namespace fx
