@@ -1,10 +1,8 @@
 #include "exes/ExePropDlg.h"
 
 #include <QButtonGroup>
-#include <QGuiApplication>
 #include <QPalette>
 #include <QRadioButton>
-#include <QScreen>
 
 #include <algorithm>
 #include <filesystem>
@@ -12,6 +10,7 @@
 
 #include "settings/EnableControls.h"
 #include "ui/QtUserDialogs.h"
+#include "ui/ScreenCentre.h"
 #include "ui_ExePropDlg.h"
 
 namespace fx {
@@ -124,17 +123,10 @@ void TExePropDlg::done(int result) {
 
 void TExePropDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (!FCentred) CentreOnScreen();
-}
-
-void TExePropDlg::CentreOnScreen() {
-  FCentred = true;
-  const QScreen* screen = this->screen();
-  if (!screen) screen = QGuiApplication::primaryScreen();
-  if (!screen) return;
-  QRect frame = frameGeometry();
-  frame.moveCenter(screen->availableGeometry().center());
-  move(frame.topLeft());
+  if (!FCentred) {
+    FCentred = true;
+    CentreOnScreen(*this);
+  }
 }
 
 void TExePropDlg::QPathSearchBtnClick() {

@@ -46,7 +46,6 @@ class TExePropDlg : public QDialog {
  private:
   void Setup();
   void FormCreate();
-  void CentreOnScreen();
 
   std::unique_ptr<Ui::ExePropDlg> FUi;
   QButtonGroup* FAllocButtons = nullptr;  // owned by the dialog

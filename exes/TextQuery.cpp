@@ -1,13 +1,12 @@
 #include "exes/TextQuery.h"
 
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QLayout>
 #include <QPushButton>
-#include <QScreen>
 
 #include <algorithm>
 
+#include "ui/ScreenCentre.h"
 #include "ui_EnterTextDlg.h"
 
 namespace fx {
@@ -47,17 +46,10 @@ void TEnterTextDlg::Edit1Change() {
 
 void TEnterTextDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (!FCentred) CentreOnScreen();
-}
-
-void TEnterTextDlg::CentreOnScreen() {
-  FCentred = true;
-  const QScreen* screen = this->screen();
-  if (!screen) screen = QGuiApplication::primaryScreen();
-  if (!screen) return;
-  QRect frame = frameGeometry();
-  frame.moveCenter(screen->availableGeometry().center());
-  move(frame.topLeft());
+  if (!FCentred) {
+    FCentred = true;
+    CentreOnScreen(*this);
+  }
 }
 
 bool EnterText(const std::string& caption, const std::string& prompt, std::string& text,

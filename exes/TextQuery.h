@@ -31,8 +31,6 @@ class TEnterTextDlg : public QDialog {
   void Edit1Change();
 
  private:
-  void CentreOnScreen();
-
   std::unique_ptr<Ui::EnterTextDlg> FUi;
   bool FCentred = false;
 };

@@ -1,7 +1,6 @@
 #include "launcher/FXLaunchForm.h"
 
 #include <QCloseEvent>
-#include <QScreen>
 
 #include <exception>
 #include <iostream>
@@ -12,6 +11,7 @@
 #include "settings/FormPlacementView.h"
 #include "ui/ProgramPictures.h"
 #include "ui/QtUserDialogs.h"
+#include "ui/ScreenCentre.h"
 #include "ui_FXLaunchForm.h"
 
 namespace fx {
@@ -44,16 +44,7 @@ void TFXLaunchForm::LoadPlacement() {
     // An unreadable placement is no reason not to start: the window keeps its design.
     std::cerr << "fraxinel: window placement not restored: " << e.what() << '\n';
   }
-  CentreOnScreen();
-}
-
-void TFXLaunchForm::CentreOnScreen() {
-  // The first start has no placement; the top-left corner of the screen is a poor place.
-  const QScreen* screen = this->screen();
-  if (screen == nullptr) return;
-  QRect area = geometry();
-  area.moveCenter(screen->availableGeometry().center());
-  move(area.topLeft());
+  CentreOnScreen(*this);
 }
 
 void TFXLaunchForm::SavePlacement() {

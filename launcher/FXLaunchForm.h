@@ -29,7 +29,6 @@ class TFXLaunchForm : public QMainWindow {
 
  private:
   void LoadPlacement();
-  void CentreOnScreen();
   void SavePlacement();
   void ShowError(const std::string& text);
 

@@ -1,10 +1,8 @@
 #include "plugins/RogueCTFDlg.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 #include <algorithm>
 
+#include "ui/ScreenCentre.h"
 #include "ui_RogueCTFDlg.h"
 
 namespace fx {
@@ -22,7 +20,7 @@ TRogueCTFDlg::TRogueCTFDlg(QWidget* parent)
   // A dialog border: fixed, at least the designed size, larger where the fonts need it.
   const QSize hint = sizeHint();
   setFixedSize(std::max(hint.width(), kClientWidth), std::max(hint.height(), kClientHeight));
-  CentreOnScreen();
+  CentreOnScreen(*this);
 }
 
 TRogueCTFDlg::~TRogueCTFDlg() = default;
@@ -43,13 +41,6 @@ TRogueCTFChoice TRogueCTFDlg::Choice() const {
   choice.UseColor = FUi->cbUseColor->isChecked();
   choice.AllowChange = FUi->cbAllowChange->isChecked();
   return choice;
-}
-
-void TRogueCTFDlg::CentreOnScreen() {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr) return;
-  const QRect area = screen->availableGeometry();
-  move(area.center() - QPoint(width() / 2, height() / 2));
 }
 
 }  // namespace fx

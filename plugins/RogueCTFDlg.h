@@ -25,8 +25,6 @@ class TRogueCTFDlg : public QDialog {
   TRogueCTFChoice Choice() const;
 
  private:
-  void CentreOnScreen();
-
   std::unique_ptr<Ui::RogueCTFDlg> FUi;
 };
 

@@ -1,13 +1,12 @@
 #include "settings/FXSettingsForm.h"
 
-#include <QGuiApplication>
 #include <QPointer>
-#include <QScreen>
 #include <QStringList>
 #include <QStyle>
 
 #include "settings/BrowseForFolder.h"
 #include "ui/QtUserDialogs.h"
+#include "ui/ScreenCentre.h"
 #include "ui_FXSettingsForm.h"
 
 namespace fx {
@@ -116,17 +115,10 @@ TSettingsDialogState TFXSettingsForm::State() const {
 
 void TFXSettingsForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (!FCentred) CentreOnScreen();
-}
-
-void TFXSettingsForm::CentreOnScreen() {
-  FCentred = true;
-  const QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
-  if (!screen) screen = QGuiApplication::primaryScreen();
-  if (!screen) return;
-  QRect frame = frameGeometry();
-  frame.moveCenter(screen->availableGeometry().center());
-  move(frame.topLeft());
+  if (!FCentred) {
+    FCentred = true;
+    CentreOnScreen(*this, parentWidget() ? parentWidget()->screen() : nullptr);
+  }
 }
 
 void TFXSettingsForm::QPathSearchBtnClick() {

@@ -49,7 +49,6 @@ class TFXSettingsForm : public QDialog {
 
  private:
   void Setup();
-  void CentreOnScreen();
 
   std::unique_ptr<Ui::FXSettingsForm> FUi;
   std::unique_ptr<TUserDialogs> FOwnDialogs;

@@ -2,10 +2,10 @@
 
 #include <QEventLoop>
 #include <QPixmap>
-#include <QScreen>
 #include <QTimer>
 
 #include "ui/ProgramPictures.h"
+#include "ui/ScreenCentre.h"
 #include "ui_SplashForm.h"
 
 namespace fx {
@@ -26,18 +26,10 @@ TSplashForm::TSplashForm(const TClock& clock, QWidget* parent)
   FUi->Image1->setPixmap(picture);
   // The picture's last column is left out, as the window always showed it.
   setFixedSize(picture.width() - 1, picture.height());
-  CentreOnScreen();
+  CentreOnScreen(*this);
 }
 
 TSplashForm::~TSplashForm() = default;
-
-void TSplashForm::CentreOnScreen() {
-  const QScreen* screen = this->screen();
-  if (screen == nullptr) return;
-  QRect area = rect();
-  area.moveCenter(screen->geometry().center());
-  move(area.topLeft());
-}
 
 void TSplashForm::ShowAndPaint() {
   show();

@@ -43,8 +43,6 @@ class TSplashForm : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void CentreOnScreen();
-
   std::unique_ptr<Ui::SplashForm> FUi;
   TSplashGate FGate;
   bool FPainted = false;
