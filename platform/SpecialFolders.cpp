@@ -59,7 +59,7 @@ std::filesystem::path TXdgFolders::Home() const {
 }
 
 std::filesystem::path TXdgFolders::ConfigHome() const {
-  // The base directory specification asks to ignore relative paths.
+  // Relative paths in these variables are invalid by the XDG rules and are ignored.
   if (auto dir = Env("XDG_CONFIG_HOME"); dir && dir->starts_with('/')) return *dir;
   return Home() / ".config";
 }
