@@ -1,0 +1,98 @@
+#pragma once
+
+// The launch: from the main window's choices to the scripts in id1/, the command line and
+// the started game.
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "exes/FXExes.h"
+#include "launcher/LaunchInput.h"
+#include "launcher/ScriptText.h"
+#include "platform/FormatSettings.h"
+#include "plugins/FXIntf.h"
+#include "settings/FXSettings.h"
+#include "ui/UserDialogs.h"
+
+namespace fx {
+
+// Everything a launch needs besides the window's controls.
+struct TLaunchContext {
+  const TFXSettings& Machine;
+  const TFXUserSettings& User;
+  TQuakePlugin& Plugin;
+  TPluginFeatures Features;
+  const TQuakeExe& Exe;
+  TUserDialogs& Dialogs;
+  TDate Today;
+  TFormatSettings Format;
+  std::function<void()> CloseMainWindow;  // called when the entry says to close on start
+};
+
+// What a launch did.
+struct TLaunchResult {
+  bool ScriptWritten = false;  // false: a check or question ended the launch
+  std::string CommandLine;     // the launch's own parameters handed to the entry
+  bool Started = false;        // the shell started the program
+};
+
+// The map name the launch uses: "(None)" is empty, everything from the first ":" is cut,
+// lower case.
+std::string LaunchMapName(std::string_view mapText);
+// Demo and patch names: "(None)" (any case) is empty. Demo names are also lower-cased.
+std::string LaunchDemoName(std::string_view text);
+std::string LaunchPatchName(std::string_view text);
+
+// Step lines of the main script that need no question: "hostname" and "skill"; "sv_aim",
+// the server rules and "connect".
+TScriptLines HostLines(const TLaunchInput& input, const TPluginFeatures& features);
+TScriptLines GameRuleLines(const TLaunchInput& input, const TPluginFeatures& features);
+// The banner and the start line ("map", "record <demo> <map>") that end the main script.
+TScriptLines BannerLines(bool dedicated);
+std::optional<std::string> StartLine(const TLaunchInput& input, const TPluginFeatures& features);
+
+// The server summary ("fx_svinf.cfg") shown by the console command "sv_info".
+TScriptLines BuildServerSummary(const TLaunchInput& input, const TPluginFeatures& features);
+
+// The launch's own parameters; `switches` are the plug-in's. Pieces are joined without trimming.
+std::string BuildCommandLine(const TLaunchInput& input, std::string_view switches,
+                             std::string_view cfgFileName);
+// A command-line argument that the Windows rules split back into exactly this text:
+// quoted when it holds a blank, a tab or a double quote, or is empty.
+std::string CommandLineArgument(std::string_view text);
+
+class TLaunchPipeline {
+ public:
+  TLaunchPipeline(const TLaunchInput& input, TLaunchContext context);
+
+  // Runs the whole launch: checks, scripts, clean-up, command line, start. File-system
+  // errors while writing a script, and an empty game folder, throw EScriptWriteError and
+  // nothing is started.
+  TLaunchResult Launch();
+
+  std::filesystem::path MainScriptPath() const;
+  std::filesystem::path MapListingPath() const;
+  std::filesystem::path ServerSummaryPath() const;
+
+ private:
+  bool ConfirmMap();
+  bool ConfirmPatch();
+  bool Ask(const char* text, TMsgResult defaultButton);
+  void WriteAuxiliaryScripts(TScriptLines& script);
+  bool AddDemoLines(TScriptLines& script);
+  void AddPluginLines(TScriptLines& script);
+  void AddCommandLines(TScriptLines& script) const;
+  std::string DateText() const;
+  bool Dedicated() const { return FInput.PlayMode == kPlayDedicated; }
+
+  const TLaunchInput& FInput;
+  TLaunchContext FContext;
+  std::filesystem::path FGameFolder;
+  std::string FMap;
+  std::string FPatch;
+};
+
+}  // namespace fx

@@ -1,0 +1,128 @@
+#include "launcher/ScriptText.h"
+
+#include <algorithm>
+#include <fstream>
+
+namespace fx {
+
+namespace {
+
+char LowerChar(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string Digits(int value, int width) {
+  std::string text = std::to_string(value);
+  while (static_cast<int>(text.size()) < width)
+    text.insert(text.begin(), '0');
+  return text;
+}
+
+std::string DateField(char letter, std::size_t count, const TDate& date) {
+  switch (letter) {
+    case 'd':
+      return Digits(date.Day, count >= 2 ? 2 : 1);
+    case 'm':
+      return Digits(date.Month, count >= 2 ? 2 : 1);
+    default:
+      return count <= 2 ? Digits(date.Year % 100, 2) : Digits(date.Year, 4);
+  }
+}
+
+}  // namespace
+
+std::string QuotedValue(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c == '"') c = '\'';
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return out;
+}
+
+std::string BareValue(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= ' ' || byte == 0x7F || c == ';' || c == '"') c = '_';
+  }
+  return out;
+}
+
+std::string EchoLine(std::string_view text) {
+  return "echo \"" + QuotedValue(text) + "\"";
+}
+
+std::string HighlightLine(std::string_view text) {
+  return "echo \"\x02" + QuotedValue(text) + "\"";
+}
+
+std::string RuleLine(TRulePlace place, bool dedicated) {
+  // The lengths differ by place; the game's console shows each rule as it always has.
+  const std::size_t middle = place == TRulePlace::Banner ? 34 : 35;
+  if (dedicated) {
+    const std::size_t equals = place == TRulePlace::ServerSummary ? 37 : 36;
+    return "echo \"" + std::string(equals, '=') + "\"";
+  }
+  return "echo \"\x1D" + std::string(middle, '\x1E') + "\x1F\"";
+}
+
+std::string LowerAscii(std::string_view text) {
+  std::string out(text);
+  std::transform(out.begin(), out.end(), out.begin(), LowerChar);
+  return out;
+}
+
+bool LessIgnoringCase(std::string_view a, std::string_view b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(LowerChar(x)) < static_cast<unsigned char>(LowerChar(y));
+  });
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return LowerChar(x) == LowerChar(y);
+         });
+}
+
+std::string FormatShortDate(const TDate& date, std::string_view picture) {
+  std::string out;
+  std::size_t pos = 0;
+  while (pos < picture.size()) {
+    const char c = LowerChar(picture[pos]);
+    if (c != 'd' && c != 'm' && c != 'y') {
+      out += picture[pos++];
+      continue;
+    }
+    std::size_t count = 0;
+    while (pos < picture.size() && LowerChar(picture[pos]) == c) {
+      ++count;
+      ++pos;
+    }
+    out += DateField(c, count, date);
+  }
+  return out;
+}
+
+TScriptLines ScriptHeader(std::string_view dateText) {
+  return {"// created by Fraxinel", "", "// " + std::string(dateText)};
+}
+
+std::string ScriptBytes(const TScriptLines& lines) {
+  std::string bytes;
+  for (const std::string& line : lines) {
+    bytes += line;
+    bytes += "\r\n";
+  }
+  return bytes;
+}
+
+void WriteScript(const std::filesystem::path& file, const TScriptLines& lines) {
+  const std::string bytes = ScriptBytes(lines);
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (out) out.close();
+  if (!out) throw EScriptWriteError("Cannot write the file \"" + file.string() + "\".");
+}
+
+}  // namespace fx
