@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "exes/FXExes.h"
 #include "fixtures/FileBuilder.h"
+#include "fixtures/StandInEngine.h"
 #include "fixtures/TempDir.h"
 #include "settings/FXSettings.h"
 
@@ -18,52 +16,13 @@ namespace fx {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ReadFileBytes;
 using test::TTempDir;
+using test::WaitForReport;
 using test::WriteFileBytes;
+using test::WriteStandInEngine;
 
 constexpr auto kExecutable = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                              fs::perms::others_read | fs::perms::others_exec;
-
-// What the stand-in engine saw.
-struct TReport {
-  std::string Program;  // $0
-  std::string Folder;   // pwd -P
-  std::vector<std::string> Args;
-};
-
-// A stand-in engine: records how it was started, one argument per line between brackets
-// (so blanks are visible), and renames the report into place once complete.
-void WriteStandIn(const fs::path& file, const fs::path& report) {
-  WriteFileBytes(file,
-                 "#!/bin/sh\n"
-                 "out='" +
-                     report.string() +
-                     "'\n"
-                     "{\n"
-                     "  printf '%s\\n' \"$0\"\n"
-                     "  pwd -P\n"
-                     "  for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done\n"
-                     "} > \"$out.tmp\"\n"
-                     "mv \"$out.tmp\" \"$out\"\n");
-  fs::permissions(file, kExecutable);
-}
-
-std::optional<TReport> WaitForReport(const fs::path& report) {
-  // The engine runs detached; give it a bounded time to write.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!fs::exists(report)) {
-    if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  std::istringstream in(ReadFileBytes(report));
-  TReport result;
-  std::getline(in, result.Program);
-  std::getline(in, result.Folder);
-  for (std::string line; std::getline(in, line);)
-    result.Args.push_back(line.substr(1, line.size() - 2));
-  return result;
-}
 
 class ExeStart : public ::testing::Test {
  protected:
@@ -75,7 +34,7 @@ class ExeStart : public ::testing::Test {
 };
 
 TEST_F(ExeStart, StartsTheEngineInTheGameFolderWithTheCompletedCommandLine) {
-  WriteStandIn(FGame / "winquake.sh", FReport);
+  WriteStandInEngine(FGame / "winquake.sh", FReport);
   TQuakeExe exe("WinQuake");
   exe.ExeType = TExeType::WinQuake;
   exe.ExeName = "winquake.sh";
@@ -96,7 +55,7 @@ TEST_F(ExeStart, StartsTheEngineInTheGameFolderWithTheCompletedCommandLine) {
 }
 
 TEST_F(ExeStart, GameFolderWithATrailingSeparatorStartsTheSameFile) {
-  WriteStandIn(FGame / "quake.sh", FReport);
+  WriteStandInEngine(FGame / "quake.sh", FReport);
   TQuakeExe exe("DOS Quake");
   exe.ExeName = "quake.sh";
   exe.MemSize = 12;
@@ -118,7 +77,7 @@ TEST_F(ExeStart, GameFolderWithATrailingSeparatorStartsTheSameFile) {
 }
 
 TEST_F(ExeStart, SettingsGiveTheGameFolderAndWhetherToClose) {
-  WriteStandIn(FGame / "glquake.sh", FReport);
+  WriteStandInEngine(FGame / "glquake.sh", FReport);
   TFXSettings settings;
   settings.SetQPath(FGame.string());
   settings.SetCloseOnExec(false);
@@ -144,7 +103,7 @@ TEST_F(ExeStart, AFailedStartIsSilentAndKeepsTheProgramOpen) {
 TEST_F(ExeStart, AnEngineOutsideTheGameFolderNamedByAbsolutePathRunsInTheGameFolder) {
   const fs::path engine = FTemp / "engines" / "ironwail";
   fs::create_directories(engine.parent_path());
-  WriteStandIn(engine, FReport);
+  WriteStandInEngine(engine, FReport);
   TQuakeExe exe("Ironwail");
   exe.ExeName = engine.string();
 
@@ -215,7 +174,7 @@ TEST_F(ExeOnPath, AnEmptyPathEntryDoesNotMeanTheCurrentFolder) {
 }
 
 TEST_F(ExeOnPath, AStartThroughPathGetsTheGameFolderAsWorkingFolder) {
-  WriteStandIn(FBin / "fxstandin-engine", FReport);
+  WriteStandInEngine(FBin / "fxstandin-engine", FReport);
   TQuakeExe exe("On PATH");
   exe.ExeName = "fxstandin-engine";
   const TExeStart plan = exe.PlanStart("+map start", FGame.string(), Path());

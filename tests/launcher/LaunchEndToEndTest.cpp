@@ -3,13 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <optional>
-#include <sstream>
-#include <thread>
 
 #include "fixtures/PakBuilder.h"
+#include "fixtures/StandInEngine.h"
 #include "launcher/LaunchPipeline.h"
 #include "tests/launcher/LaunchRig.h"
 
@@ -20,52 +18,9 @@ namespace fs = std::filesystem;
 using test::MapWithTitle;
 using test::ReadFileBytes;
 using test::TLaunchRig;
+using test::WaitForReport;
 using test::WriteFileBytes;
-
-struct TEngineReport {
-  std::string Folder;
-  std::vector<std::string> Args;
-  std::string Script;  // the bytes of the file named after +exec, read by the engine
-};
-
-// The engine finds the script as a real one does: in id1/ of its working folder, under the
-// name that follows +exec. It writes the report last, by renaming it into place.
-void WriteStandInEngine(const fs::path& file, const fs::path& report) {
-  WriteFileBytes(file,
-                 "#!/bin/sh\n"
-                 "out='" +
-                     report.string() +
-                     "'\n"
-                     "cfg=''\n"
-                     "prev=''\n"
-                     "{\n"
-                     "  pwd -P\n"
-                     "  for a in \"$@\"; do\n"
-                     "    printf '[%s]\\n' \"$a\"\n"
-                     "    if [ \"$prev\" = '+exec' ]; then cfg=$a; fi\n"
-                     "    prev=$a\n"
-                     "  done\n"
-                     "} > \"$out.tmp\"\n"
-                     "cp \"id1/$cfg\" \"$out.script\"\n"
-                     "mv \"$out.tmp\" \"$out\"\n");
-  fs::permissions(file, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
-}
-
-std::optional<TEngineReport> WaitForReport(const fs::path& report) {
-  // The engine runs detached; give it a bounded time to answer.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!fs::exists(report)) {
-    if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  std::istringstream in(ReadFileBytes(report));
-  TEngineReport result;
-  std::getline(in, result.Folder);
-  for (std::string line; std::getline(in, line);)
-    result.Args.push_back(line.substr(1, line.size() - 2));
-  result.Script = ReadFileBytes(fs::path(report.string() + ".script"));
-  return result;
-}
+using test::WriteStandInEngine;
 
 TEST(LaunchEndToEnd, TheEngineStartsInTheGameFolderWithTheCommandLineAndTheScript) {
   TLaunchRig rig;
