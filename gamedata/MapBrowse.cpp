@@ -1,0 +1,202 @@
+#include "gamedata/MapBrowse.h"
+
+#include <algorithm>
+#include <cctype>
+#include <numeric>
+#include <system_error>
+#include <utility>
+
+#include "gamedata/BSPUtil.h"
+#include "gamedata/DocumentList.h"
+#include "gamedata/PackUtil.h"
+#include "platform/GamePaths.h"
+#include "settings/PathUtils.h"
+
+namespace fx {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kPackMapPattern = "maps*.bsp";
+constexpr std::string_view kFolderMapMask = "*.bsp";
+constexpr std::string_view kPackMask = "*.pak";
+constexpr std::string_view kNoPatch = "(None)";
+
+std::string UpperCase(std::string_view text) {
+  std::string result(text);
+  for (char& c : result)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return result;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  return UpperCase(a) == UpperCase(b);
+}
+
+bool IsBrushModelName(std::string_view fileName) {
+  return fileName.size() >= 2 && SameText(fileName.substr(0, 2), "b_");
+}
+
+// The archive stores "\" between folders; either separator ends the folder part.
+std::string_view EntryFileName(std::string_view storedName) {
+  const std::size_t slash = storedName.find_last_of("\\/");
+  return slash == std::string_view::npos ? storedName : storedName.substr(slash + 1);
+}
+
+// Regular files (or links to them) of a folder whose names match the mask, sorted by name.
+std::vector<fs::path> MatchingFiles(const fs::path& folder, std::string_view mask) {
+  std::vector<fs::path> files;
+  std::error_code error;
+  fs::directory_iterator it(folder, error), end;
+  for (; !error && it != end; it.increment(error)) {
+    std::error_code typeError;
+    if (it->is_directory(typeError)) continue;
+    if (MatchesFileMask(it->path().filename().string(), mask)) files.push_back(it->path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+}  // namespace
+
+bool IsPackSource(std::string_view source) {
+  return HasExtension(source, ".pak");
+}
+
+fs::path SourceFolder(std::string_view source) {
+  const fs::path path{std::string(source)};
+  return IsPackSource(source) ? path.parent_path() : path;
+}
+
+std::string ChosenMapText(const TMapRow& row) {
+  if (row.Title.empty() || SameText(row.Title, kUntitledTitle)) return row.Caption;
+  return row.Caption + ": " + row.Title;
+}
+
+std::optional<fs::path> FindMapDocument(std::string_view source, std::string_view caption,
+                                        std::span<const std::string_view> extensions) {
+  const fs::path folder = SourceFolder(source);
+  for (const std::string_view extension : extensions) {
+    // The caption is a file name, never a path: a map called "..\x" must not lead out.
+    const std::string name = std::string(caption) + std::string(extension);
+    if (name.find_first_of("\\/") != std::string::npos) return std::nullopt;
+    const fs::path candidate = ResolveGamePath(folder, name);
+    std::error_code error;
+    if (fs::is_regular_file(candidate, error)) return candidate;
+  }
+  return std::nullopt;
+}
+
+TMapSources MapBrowserSources(const std::string& gameFolder, const std::string& patchText) {
+  TMapSources sources;
+  sources.Initial = ResolveGamePath(gameFolder, "id1\\maps").string();
+  sources.Items.push_back(sources.Initial);
+  if (patchText.empty() || SameText(patchText, kNoPatch)) return sources;
+
+  const fs::path patchFolder = ResolveGamePath(gameFolder, patchText);
+  for (const fs::path& pack : MatchingFiles(patchFolder, kPackMask))
+    sources.Items.push_back(pack.string());
+  const fs::path maps = ResolveGamePath(patchFolder, "maps");
+  std::error_code error;
+  if (fs::is_directory(maps, error)) {
+    sources.Items.push_back(maps.string());
+    sources.Initial = maps.string();
+  }
+  return sources;
+}
+
+TMapRowReader::TMapRowReader(std::string_view source, TFormatSettings format)
+    : FFormat(std::move(format)) {
+  if (IsPackSource(source)) {
+    FPack = std::make_unique<TPackFile>(fs::path(std::string(source)), kPackMapPattern);
+  } else {
+    FFiles = MatchingFiles(fs::path(std::string(source)), kFolderMapMask);
+  }
+}
+
+TMapRowReader::~TMapRowReader() = default;
+
+std::size_t TMapRowReader::Total() const {
+  return FPack ? FPack->Entries().size() : FFiles.size();
+}
+
+std::vector<TMapRow> TMapRowReader::Next(std::size_t count) {
+  std::vector<TMapRow> rows;
+  for (; count > 0 && !Done(); --count, ++FPosition) {
+    std::optional<TMapRow> row = FPack ? ReadPackEntry(FPosition) : ReadFolderFile(FPosition);
+    if (row) rows.push_back(std::move(*row));
+  }
+  return rows;
+}
+
+std::optional<TMapRow> TMapRowReader::ReadPackEntry(std::size_t index) {
+  const TLibEntry& entry = FPack->Entries()[index];
+  const std::string name = entry.Name();
+  const std::string_view fileName = EntryFileName(name);
+  if (IsBrushModelName(fileName)) return std::nullopt;
+  std::string title = TranslateTitle(ReadMapTitle(*FPack->OpenEntry(entry)));
+  // A map that has no world in it is not a level one could start.
+  if (title == kNoEntityMarker) return std::nullopt;
+  return MakeRow(std::string(fileName), entry.FileLen(), std::move(title));
+}
+
+std::optional<TMapRow> TMapRowReader::ReadFolderFile(std::size_t index) const {
+  const fs::path& file = FFiles[index];
+  const std::string fileName = file.filename().string();
+  if (IsBrushModelName(fileName)) return std::nullopt;
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(file, error);
+  // A file removed since the folder was listed counts as empty, as an unreadable map does.
+  const std::int64_t bytes = error ? 0 : static_cast<std::int64_t>(size);
+  return MakeRow(fileName, bytes, TranslateTitle(ReadMapTitleFromFile(file)));
+}
+
+TMapRow TMapRowReader::MakeRow(std::string fileName, std::int64_t size, std::string title) const {
+  TMapRow row;
+  row.Caption = UpperCase(ExtractFileTitle(fileName));
+  row.SizeText = FormatKB(size, FFormat);
+  row.Title = std::move(title);
+  row.FileName = std::move(fileName);
+  row.Size = size;
+  return row;
+}
+
+std::vector<std::size_t> SortedMapRowOrder(const std::vector<TMapRow>& rows) {
+  std::vector<std::size_t> order(rows.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&rows](std::size_t a, std::size_t b) {
+    return rows[a].Caption < rows[b].Caption;
+  });
+  return order;
+}
+
+void SortMapRows(std::vector<TMapRow>& rows) {
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const TMapRow& a, const TMapRow& b) { return a.Caption < b.Caption; });
+}
+
+bool ReadMapRowsInBatches(TMapRowReader& reader, std::size_t batchSize,
+                          const std::atomic<bool>& cancel,
+                          const std::function<void(std::vector<TMapRow>, std::size_t position,
+                                                   std::size_t total)>& deliver) {
+  while (!reader.Done()) {
+    if (cancel.load(std::memory_order_relaxed)) return false;
+    std::vector<TMapRow> rows = reader.Next(std::max<std::size_t>(batchSize, 1));
+    deliver(std::move(rows), reader.Position(), reader.Total());
+  }
+  return true;
+}
+
+std::vector<TMapRow> ReadMapRows(std::string_view source, TFormatSettings format) {
+  TMapRowReader reader(source, std::move(format));
+  std::vector<TMapRow> rows;
+  while (!reader.Done()) {
+    std::vector<TMapRow> batch = reader.Next(256);
+    std::move(batch.begin(), batch.end(), std::back_inserter(rows));
+  }
+  SortMapRows(rows);
+  return rows;
+}
+
+}  // namespace fx
