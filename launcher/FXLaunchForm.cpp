@@ -1,11 +1,18 @@
 #include "launcher/FXLaunchForm.h"
 
+#include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QMenu>
+#include <QStyle>
 
 #include <exception>
 #include <iostream>
 #include <string>
 
+#include "launcher/Configurations.h"
+#include "platform/PictureLibrary.h"
+#include "platform/Registry.h"
 #include "settings/AppSettings.h"
 #include "settings/FXSettings.h"
 #include "settings/FormPlacementView.h"
@@ -19,20 +26,116 @@ namespace fx {
 namespace {
 
 constexpr const char* kPlacementName = "FXLaunchForm";
+constexpr int kIconInterval = 100;  // ms per frame of the turning icon
 
 }  // namespace
 
-TFXLaunchForm::TFXLaunchForm(QWidget* parent)
-    : QMainWindow(parent), FUi(std::make_unique<Ui::FXLaunchForm>()) {
+TFXLaunchForm::TFXLaunchForm(QWidget* parent, TLaunchFormOptions options)
+    : QMainWindow(parent), FUi(std::make_unique<Ui::FXLaunchForm>()), FPluginDialogs(this) {
   FUi->setupUi(this);
+  if (options.Dialogs != nullptr) {
+    FDialogs = options.Dialogs;
+  } else {
+    FOwnDialogs = std::make_unique<TQtUserDialogs>(this);
+    FDialogs = FOwnDialogs.get();
+  }
   setWindowIcon(ProgramIcon());
-  connect(FUi->FileExitItem, &QAction::triggered, this, &TFXLaunchForm::FileExitItemClick);
-  connect(FUi->OptionsSettingsItem, &QAction::triggered, this,
-          &TFXLaunchForm::OptionsSettingsItemClick);
+  LoadPictureLibrary(options);
+  SetUpControls();
+  FConfigs = std::make_unique<TConfigurations>(*this, *FDialogs);
+  FConfigs->SetLoading(true);
+  ReadExeList();
+  ConnectHandlers();
+  FUi->PageControl1->setCurrentIndex(0);
+  FStarter = MakeIntf<TFraxinel>(*this, FXSettings());
+  if (!FPictures) LayOutWithoutPictures();
+  RegisterPlugins(options);
+  FUi->cbSkill->setCurrentIndex(2);
+  SetPlayMode(kPlaySingle);
+  FConfigs->SetLoading(false);
+  StartConfigurations();
+  UpdateIconTimer();
   LoadPlacement();
 }
 
-TFXLaunchForm::~TFXLaunchForm() = default;
+TFXLaunchForm::~TFXLaunchForm() {
+  // Game types may still hold the starter; it reads this window, so cut them off first.
+  FSelector.reset();
+  FGameTypes.clear();
+}
+
+void TFXLaunchForm::LoadPictureLibrary(const TLaunchFormOptions& options) {
+  FPictures =
+      TPictureLibrary::Open(options.PictureLibrary.value_or(TPictureLibrary::DefaultPath()));
+}
+
+void TFXLaunchForm::SetUpControls() {
+  FUi->SaveCfgBtn->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+  FUi->DeleteCfgBtn->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
+  FUi->StartQuakeBtn->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+  FUi->CfgComboBox->addItem(QString::fromLatin1(kDefaultConfigName));
+  FUi->CfgComboBox->setCurrentIndex(0);
+  FUi->DeleteCfgBtn->setEnabled(false);
+  FUi->ScrollBox1->viewport()->installEventFilter(this);
+  FUi->GeneralSheet->installEventFilter(this);
+  FUi->lvExe->installEventFilter(this);
+  FUi->lvExe->setIconSize(QSize(16, 16));
+  FExePopupMenu = new QMenu(this);  // owned by the window
+  FExePopupMenu->addAction(FUi->miExeAdd);
+  FExePopupMenu->addAction(FUi->miExeDelete);
+  FExePopupMenu->addAction(FUi->miExeRename);
+  FExePopupMenu->addSeparator();
+  FExePopupMenu->addAction(FUi->miExeProperties);
+  FExePopupMenu->setDefaultAction(FUi->miExeProperties);
+  // The other games of the "&Game" menu are placeholders of the editions the program may
+  // support one day; only one of the radio items can be checked.
+  auto* games = new QActionGroup(this);
+  for (QAction* action : {FUi->miGameQuake, FUi->miGameQuake2, FUi->miGameHexen2})
+    games->addAction(action);
+  // The tool list and the about box are not part of this window yet: their items stay,
+  // disabled, where the user will find them.
+  FUi->miConfigureTools->setEnabled(false);
+  FUi->HelpAboutItem->setEnabled(false);
+  for (const QPixmap& frame : RotatingLogoFrames())
+    FLogoFrames.push_back(frame);
+  FIconTimer.setInterval(kIconInterval);
+}
+
+void TFXLaunchForm::RegisterPlugins(const TLaunchFormOptions& options) {
+  const TPluginEnvironment environment{*FStarter, FPluginDialogs};
+  FGameTypes = options.GameTypes ? options.GameTypes(environment) : RegisterGameTypes(environment);
+  FSelector = std::make_unique<TGameTypeSelector>(FGameTypes.front().Plugin, *this);
+  for (const TGameTypeEntry& entry : FGameTypes)
+    FUi->GameModeComboBox->addItem(
+        QString::fromLatin1(entry.Name.data(), static_cast<int>(entry.Name.size())));
+  FUi->GameModeComboBox->setCurrentIndex(0);
+  ActivateGameType(0);
+}
+
+void TFXLaunchForm::StartConfigurations() {
+  try {
+    const bool hadTemp = FConfigs->ReadList();
+    FConfigs->InitialLoad(hadTemp, FXUserSettings().LastConfig());
+  } catch (const std::exception& e) {
+    ReportException(e);
+  }
+}
+
+void TFXLaunchForm::UpdateIconTimer() {
+  const bool animate = FXUserSettings().AnimateMainWindowIcon() && !FLogoFrames.empty();
+  if (animate && QApplication::activeWindow() == this) {
+    FIconTimer.start();
+  } else {
+    FIconTimer.stop();
+    if (!animate) setWindowIcon(ProgramIcon());
+  }
+}
+
+void TFXLaunchForm::tiIconTimerTimer() {
+  if (FLogoFrames.empty()) return;
+  FIconFrame = (FIconFrame + 1) % static_cast<int>(FLogoFrames.size());
+  setWindowIcon(QIcon(FLogoFrames[static_cast<std::size_t>(FIconFrame)]));
+}
 
 void TFXLaunchForm::LoadPlacement() {
   try {
@@ -59,11 +162,25 @@ void TFXLaunchForm::ShowError(const std::string& text) {
   TMessage message;
   message.Text = text;
   message.Icon = TMsgIcon::Error;
-  TQtUserDialogs(this).ShowMessage(message);
+  FDialogs->ShowMessage(message);
+}
+
+void TFXLaunchForm::ReportException(const std::exception& e) {
+  ShowError(e.what());
 }
 
 void TFXLaunchForm::closeEvent(QCloseEvent* event) {
-  SavePlacement();
+  if (!FClosed) {
+    FClosed = true;
+    SavePlacement();
+    FConfigs->StoreOnExit(FXUserSettings(), FXSettings().QPath(), PatchName());
+    // Written here rather than at destruction, where an error could no longer be shown.
+    try {
+      WriteExeList();
+    } catch (const std::exception& e) {
+      ReportException(e);
+    }
+  }
   QMainWindow::closeEvent(event);
 }
 
@@ -75,11 +192,11 @@ void TFXLaunchForm::OptionsSettingsItemClick() {
   try {
     FXSettings().Edit();
   } catch (const std::exception& e) {
-    ShowError(e.what());
+    ReportException(e);
     return;
   }
-  // The icon animation and the controls that depend on the game edition follow the
-  // settings here once the window has them.
+  UpdateIconTimer();
+  RefreshDependentControls();
 }
 
 }  // namespace fx

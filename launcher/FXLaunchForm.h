@@ -1,8 +1,29 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPixmap>
+#include <QTimer>
 
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "exes/FXExes.h"
+#include "launcher/ConfigHost.h"
+#include "launcher/Fraxinel.h"
+#include "launcher/LaunchInput.h"
+#include "launcher/PanelRules.h"
+#include "plugins/GameTypeSelection.h"
+#include "plugins/GameTypes.h"
+#include "plugins/QtPluginDialogs.h"
+
+class QComboBox;
+class QKeyEvent;
+class QListWidgetItem;
+class QMenu;
 
 namespace Ui {
 class FXLaunchForm;
@@ -10,29 +31,184 @@ class FXLaunchForm;
 
 namespace fx {
 
-// The program's main window. It keeps its placement in the per-user settings
-// ("FXLaunchFormPlacement"): restored when it is created, saved when it closes. Without
-// one it starts centred on the screen.
-class TFXLaunchForm : public QMainWindow {
+class TConfigurations;
+class TPictureLibrary;
+class TUserDialogs;
+
+// What the window is built with besides the program-wide settings. Tests hand in scripted
+// dialogs and their own picture library.
+struct TLaunchFormOptions {
+  TUserDialogs* Dialogs = nullptr;                      // null: Qt's message boxes and choosers
+  std::optional<std::filesystem::path> PictureLibrary;  // unset: beside the program
+  // The game types of the game-type box; unset: the program's own (RegisterGameTypes).
+  std::function<std::vector<TGameTypeEntry>(const TPluginEnvironment&)> GameTypes;
+};
+
+// The program's main window: every choice of a launch, the executable list, the game
+// types and the saved configurations. It keeps its placement in the per-user settings
+// ("FXLaunchFormPlacement").
+class TFXLaunchForm : public QMainWindow,
+                      public TConfigHost,
+                      public TGameTypeView,
+                      public THostControls {
   Q_OBJECT
 
  public:
-  explicit TFXLaunchForm(QWidget* parent = nullptr);
+  explicit TFXLaunchForm(QWidget* parent = nullptr, TLaunchFormOptions options = {});
   ~TFXLaunchForm() override;
+
+  int PlayMode() const { return FPlayMode; }
+  void SetPlayMode(int mode) override;
+  // The game type now selected, as a user's pick of its entry would.
+  void ActivateGameType(int index);
+  TConfigurations& Configurations() { return *FConfigs; }
+  const TQuakeExeList& Exes() const { return FExes; }
+  bool HasPictureLibrary() const { return FPictures != nullptr; }
+
+  // TConfigHost
+  std::vector<std::string> ConfigNames() const override;
+  void AddConfigName(const std::string& name) override;
+  void RemoveConfigName(const std::string& name) override;
+  int SelectedConfig() const override;
+  void SelectConfig(int index) override;
+  void SetDeleteEnabled(bool enabled) override;
+  void WriteExeList() override;
+  TLaunchConfig GatherConfig() const override;
+  std::optional<std::string> AskConfigName(const std::string& proposal) override;
+  TQuakePlugin* ActivePlugin() override;
+  TPluginFeatures ActiveFeatures() override;
+  bool SelectGameType(const std::string& name) override;
+  void SetItemIndex(TConfigList list, int index) override;
+  void SelectExe(const std::string& caption) override;
+  void SetMapText(const std::string& text) override;
+  void SetPatchText(const std::string& text) override;
+  void SetDemoRecText(const std::string& text) override;
+  void SetDemoPlayText(const std::string& text) override;
+  void SetMaxPlayers(int players) override;
+  void SetFragLimit(double value) override;
+  void SetTimeLimit(double value) override;
+  void SetConnectTo(const std::string& text) override;
+  void SetAddParms(const std::vector<std::string>& lines) override;
+  void SetAutoAim(bool checked) override;
+  void SetConLog(bool checked) override;
+  void SetHostname(const std::string& text) override;
+  void SetIgnoreGeneralCmds(bool checked) override;
+  void SetFragLimitEnabled(bool checked) override;
+  void SetTimeLimitEnabled(bool checked) override;
+
+  // TGameTypeView
+  void FillList(THostList list, const std::vector<std::string>& items) override;
+  void SelectItem(THostList list, int index) override;
+  std::string MapText() override;
+  void SetPlayerClassCaption(const std::string& caption) override;
+  void ShowGameTypePicture(const TGameTypePicture& picture) override;
+  void ApplyFeatures(const TPluginFeatures& features) override;
+
+  // THostControls
+  int ItemIndex(THostList list) override;
+  void SetItemIndex(THostList list, int index) override;
+  std::string PatchText() override;
+  int QuakeMode() override { return FPlayMode; }
+  std::string Hostname() override;
+  TWindowHandle AppHandle() override;
+  TUserDialogs& Dialogs() override { return *FDialogs; }
+
+  // The controls as a launch reads them.
+  TLaunchInput GatherLaunchInput() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:
-  void FileExitItemClick();
+  void StartQuakeBtnClick();
+  void SaveCfgBtnClick();
+  void DeleteCfgBtnClick();
+  void CfgComboBoxChange(int index);
+  void GameModeComboBoxChange(int index);
+  void GameModeOptionsBtnClick();
+  void AddOptionsButtonClick();
+  void cbQuakeModeChange(int index);
+  void cbRecDemoClick();
+  void LimitCheckBoxClick();
+  void MaxPlayersTrackBarChange(int position);
+  void PatchComboBoxExit();
+  void MapComboBoxExit();
+  void HostnameEditExit();
+  void BrowseMapBtnClick();
+  void ViewMapDocBtnClick();
+  void ViewDocBtnClick();
+  void DemoDocBtnClick();
+  void PatchBrowseBtnClick();
+  void DemoRecBrowseBtnClick();
+  void DemoPlayBrowseBtnClick();
   void OptionsSettingsItemClick();
+  void FileExitItemClick();
+  void tiIconTimerTimer();
+  void lvExeChange();
+  void lvExeDblClick();
+  void lvExeEdited(QListWidgetItem* item);
+  void ExePopupMenuPopup(const QPoint& position);
+  void miExeAddClick();
+  void miExeDeleteClick();
+  void miExeRenameClick();
+  void miExePropertiesClick();
+  void MarkModified();
 
  private:
+  // Creation.
+  void SetUpControls();
+  void ConnectHandlers();
+  void ConnectChangeHandlers();
+  void LoadPictureLibrary(const TLaunchFormOptions& options);
+  void LayOutWithoutPictures();
+  void RegisterPlugins(const TLaunchFormOptions& options);
+  void StartConfigurations();
+  void UpdateIconTimer();
   void LoadPlacement();
   void SavePlacement();
+
+  // Play mode, game type and panels.
+  void RefreshDependentControls();
+  void ApplyPanelStates();
+  void RestackPanels();
+  void SetMapPickOnly(bool pickOnly);
+  QComboBox* ListBox(THostList list) const;
+  void ShowPicture(QWidget* target, int number);
+  void UpdatePatchDocButton();
+
+  // Executables.
+  void ReadExeList();
+  void AddExeItem(const TQuakeExe& exe);
+  int SelectedExe() const;
+  std::vector<std::string> ExeNames() const;
+  void ShowExePopup(const QPoint& globalPosition);
+  bool ExeListKey(QKeyEvent* event);
+
+  // Actions.
+  std::string GameFolder() const;
+  std::string PatchName() const;
+  std::string ChooseDemo(bool save);
+  void OpenDocument(const std::filesystem::path& file);
   void ShowError(const std::string& text);
+  void ReportException(const std::exception& e);
 
   std::unique_ptr<Ui::FXLaunchForm> FUi;
+  std::unique_ptr<TUserDialogs> FOwnDialogs;
+  TUserDialogs* FDialogs = nullptr;
+  std::unique_ptr<TPictureLibrary> FPictures;
+  TQuakeExeList FExes;  // row i of lvExe shows FExes[i]
+  TQtPluginDialogs FPluginDialogs;
+  TIntfPtr<TFraxinel> FStarter;
+  std::vector<TGameTypeEntry> FGameTypes;
+  std::unique_ptr<TGameTypeSelector> FSelector;
+  std::unique_ptr<TConfigurations> FConfigs;
+  QMenu* FExePopupMenu = nullptr;
+  QTimer FIconTimer;
+  std::vector<QPixmap> FLogoFrames;
+  int FIconFrame = 0;
+  int FPlayMode = -1;
+  bool FClosed = false;
 };
 
 }  // namespace fx

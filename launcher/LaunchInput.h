@@ -18,6 +18,11 @@ enum TPlayMode : int {
   kPlayDemo = 4,
 };
 
+// Listen or dedicated server.
+inline bool IsServerMode(int playMode) {
+  return playMode == kPlayListen || playMode == kPlayDedicated;
+}
+
 struct TLaunchInput {
   int PlayMode = kPlaySingle;
   std::string Hostname = "Unnamed";

@@ -25,10 +25,6 @@ constexpr const char* kNoPlayNameText =
     "You did not give a demo name.\n\nType one in the Playback Demo Field or use the Browse "
     "Button.";
 
-bool IsServerMode(int mode) {
-  return mode == kPlayListen || mode == kPlayDedicated;
-}
-
 std::string WholeNumber(double value) {
   // Halves round away from zero, as the launcher's number formats always have.
   return FormatFloat("0", value, TFormatSettings{});

@@ -1,6 +1,7 @@
 #include "launcher/FXLaunchForm.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -53,9 +54,22 @@ TEST_F(FXLaunchFormTest, HasItsCaptionIconMenusAndPages) {
   EXPECT_EQ(window.width(), 419);
   EXPECT_GE(window.height(), 350);
 
-  EXPECT_EQ(Texts(window.menuBar()->actions()), QStringList({"&File", "&Options"}));
-  EXPECT_EQ(Texts(Child<QMenu>(window, "FileMenu")->actions()), QStringList({"E&xit"}));
-  EXPECT_EQ(Texts(Child<QMenu>(window, "OptionsMenu")->actions()), QStringList({"&Settings..."}));
+  EXPECT_EQ(Texts(window.menuBar()->actions()),
+            QStringList({"&File", "&Options", "&Tools", "&Help"}));
+  EXPECT_EQ(Texts(Child<QMenu>(window, "FileMenu")->actions()),
+            QStringList({"&Launch Quake", "&Save Configuration...", "", "&Game", "", "E&xit"}));
+  EXPECT_EQ(Child<QAction>(window, "FileLaunchItem")->shortcut(), QKeySequence(Qt::Key_F9));
+  EXPECT_EQ(Child<QAction>(window, "FileSaveCfgItem")->shortcut(), QKeySequence("Ctrl+S"));
+  EXPECT_EQ(Texts(Child<QMenu>(window, "FileGameMenu")->actions()),
+            QStringList({"Quake", "Quake 2", "Hexen 2"}));
+  EXPECT_TRUE(Child<QAction>(window, "miGameQuake")->isChecked());
+  EXPECT_FALSE(Child<QAction>(window, "miGameQuake2")->isEnabled());
+  EXPECT_EQ(Texts(Child<QMenu>(window, "OptionsMenu")->actions()),
+            QStringList({"&Settings...", "Configure &Executables...", "&Configure Tools..."}));
+  EXPECT_FALSE(Child<QAction>(window, "OptionsExecutablesItem")->isVisible());
+  // No tools yet: the menu says so.
+  EXPECT_EQ(Texts(Child<QMenu>(window, "ToolsMenu")->actions()), QStringList({"(Empty)"}));
+  EXPECT_FALSE(Child<QAction>(window, "miToolsEmpty")->isEnabled());
 
   auto* pages = Child<QTabWidget>(window, "PageControl1");
   ASSERT_EQ(pages->count(), 3);
@@ -65,17 +79,16 @@ TEST_F(FXLaunchFormTest, HasItsCaptionIconMenusAndPages) {
   EXPECT_EQ(pages->currentIndex(), 0);
 }
 
-TEST_F(FXLaunchFormTest, TakesTheStoredPlacementWhenCreated) {
-  const TFormPlacement stored{130, 90, 520, 410, 0};
-  FSettings.User.SaveFormPlacement("FXLaunchForm", stored);
+TEST_F(FXLaunchFormTest, TakesTheStoredPlacementWhenCreatedButKeepsItsWidth) {
+  FSettings.User.SaveFormPlacement("FXLaunchForm", TFormPlacement{130, 90, 520, 410, 0});
 
   TFXLaunchForm window;
-  EXPECT_EQ(CaptureFormPlacement(window), stored);
+  EXPECT_EQ(CaptureFormPlacement(window), (TFormPlacement{130, 90, 419, 410, 0}));
 }
 
 TEST_F(FXLaunchFormTest, StartsCentredInItsDesignedSizeWithoutAStoredPlacement) {
   TFXLaunchForm window;
-  EXPECT_EQ(window.size(), QSize(419, 350));
+  EXPECT_EQ(window.size(), QSize(419, 480));
   const QRect screen = window.screen()->availableGeometry();
   EXPECT_LE(std::abs(window.geometry().center().x() - screen.center().x()), 1);
   EXPECT_LE(std::abs(window.geometry().center().y() - screen.center().y()), 1);
@@ -84,14 +97,14 @@ TEST_F(FXLaunchFormTest, StartsCentredInItsDesignedSizeWithoutAStoredPlacement) 
 TEST_F(FXLaunchFormTest, ExitClosesTheWindowAndSavesItsPlacement) {
   TFXLaunchForm window;
   window.show();
-  window.setGeometry(40, 60, 480, 390);
+  window.setGeometry(40, 60, 419, 390);
 
   Child<QAction>(window, "FileExitItem")->trigger();
 
   EXPECT_FALSE(window.isVisible());
   const auto saved = FSettings.User.LoadFormPlacement("FXLaunchForm");
   ASSERT_TRUE(saved.has_value());
-  EXPECT_EQ(*saved, (TFormPlacement{40, 60, 480, 390, 0}));
+  EXPECT_EQ(*saved, (TFormPlacement{40, 60, 419, 390, 0}));
 }
 
 TEST_F(FXLaunchFormTest, TheSettingsItemEditsTheMachineWideSettings) {

@@ -1,0 +1,201 @@
+// The main window's launch, browse and documents commands.
+
+#include <QComboBox>
+#include <QDate>
+#include <QLineEdit>
+
+#include <filesystem>
+
+#include "exes/TextQuery.h"
+#include "gamedata/MapBrowse.h"
+#include "gamedata/MapBrowseDlg.h"
+#include "gamedata/ViewDocsDlg.h"
+#include "launcher/DocLookup.h"
+#include "launcher/FXLaunchForm.h"
+#include "launcher/LaunchPipeline.h"
+#include "platform/FormatSettings.h"
+#include "platform/GamePaths.h"
+#include "platform/Shell.h"
+#include "settings/FXSettings.h"
+#include "settings/PathUtils.h"
+#include "ui_FXLaunchForm.h"
+
+namespace fx {
+
+namespace {
+
+constexpr const char* kDemoFilter = "Demo Files|*.dem|All Files|*.*";
+constexpr const char* kNoDocuments = "No documents could be found.";
+
+std::vector<std::string> MemoLines(const QString& text) {
+  std::vector<std::string> lines;
+  if (text.isEmpty()) return lines;
+  for (const QString& line : text.split(QLatin1Char('\n')))
+    lines.push_back(line.toStdString());
+  // A final line break ends the last line; it does not start another.
+  if (text.endsWith(QLatin1Char('\n'))) lines.pop_back();
+  return lines;
+}
+
+TDate Today() {
+  const QDate today = QDate::currentDate();
+  return TDate{today.year(), today.month(), today.day()};
+}
+
+}  // namespace
+
+std::string TFXLaunchForm::GameFolder() const {
+  return FXSettings().QPath();
+}
+
+std::string TFXLaunchForm::PatchName() const {
+  return LaunchPatchName(FUi->PatchComboBox->currentText().toStdString());
+}
+
+TLaunchInput TFXLaunchForm::GatherLaunchInput() const {
+  const auto& ui = *FUi;
+  TLaunchInput input;
+  input.PlayMode = FPlayMode;
+  input.Hostname = ui.HostnameEdit->text().toStdString();
+  input.Skill = ui.cbSkill->currentIndex();
+  input.RecordDemo = ui.cbRecDemo->isChecked();
+  input.DemoRecord = ui.cbDemoRec->currentText().toStdString();
+  input.DemoPlay = ui.cbDemoPlay->currentText().toStdString();
+  input.AutoAim = ui.cbAutoAim->isChecked();
+  input.PlayModeRule = ui.MultiPlayModeComboBox->currentIndex();
+  input.PlayModeRuleText = ui.MultiPlayModeComboBox->currentText().toStdString();
+  input.Teamplay = ui.TeamplayComboBox->currentIndex();
+  input.TeamplayText = ui.TeamplayComboBox->currentText().toStdString();
+  input.ClientExit = ui.ClientExitComboBox->currentIndex();
+  input.ClientExitText = ui.ClientExitComboBox->currentText().toStdString();
+  input.Pausable = ui.PauseableCheckBox->isChecked();
+  input.FragLimitOn = ui.cbFraglimit->isChecked();
+  input.FragLimit = static_cast<double>(ui.edFraglimit->Value());
+  input.TimeLimitOn = ui.cbTimelimit->isChecked();
+  input.TimeLimit = static_cast<double>(ui.edTimeLimit->Value());
+  input.Server = ui.ConnectComboBox->currentText().toStdString();
+  input.IgnoreGeneralCmds = ui.cbIgnoreGeneralCmds->isChecked();
+  input.AddCmds = MemoLines(ui.AddCmdMemo->toPlainText());
+  const QComboBox* map = ui.cbMap;
+  input.MapText = map->isEditable() || map->currentIndex() >= 0 ? map->currentText().toStdString()
+                                                                : std::string();
+  input.Patch = ui.PatchComboBox->currentText().toStdString();
+  input.MaxPlayers = ui.tbMaxPlayers->value();
+  input.SaveLog = ui.cbSaveLog->isChecked();
+  input.ExtraParams = ui.CmdLineEdit->text().toStdString();
+  return input;
+}
+
+void TFXLaunchForm::StartQuakeBtnClick() {
+  const int exe = SelectedExe();
+  if (exe < 0 || ActivePlugin() == nullptr) {
+    FDialogs->Beep();
+    return;
+  }
+  // Leaving a box by the keyboard shortcut skips its exit handler; apply it here.
+  PatchComboBoxExit();
+  MapComboBoxExit();
+  HostnameEditExit();
+  const TLaunchInput input = GatherLaunchInput();
+  TLaunchContext context{
+      FXSettings(),
+      FXUserSettings(),
+      *ActivePlugin(),
+      ActiveFeatures(),
+      FExes[static_cast<std::size_t>(exe)],
+      *FDialogs,
+      Today(),
+      FormatSettings(),
+      [this] { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); }};
+  try {
+    TLaunchPipeline(input, std::move(context)).Launch();
+  } catch (const std::exception& e) {
+    ReportException(e);
+  }
+}
+
+void TFXLaunchForm::BrowseMapBtnClick() {
+  try {
+    const auto chosen = BrowseMap(GameFolder(), PatchText(), *FDialogs, this);
+    if (!chosen) return;
+    MarkModified();
+    SetMapText(*chosen);
+  } catch (const std::exception& e) {
+    ReportException(e);
+  }
+}
+
+void TFXLaunchForm::OpenDocument(const std::filesystem::path& file) {
+  ShellExecute("open", file.string(), "", file.parent_path().string());
+}
+
+void TFXLaunchForm::ViewDocBtnClick() {
+  const std::string patch = PatchName();
+  if (patch.empty()) return;
+  try {
+    ShowDocuments(ResolveGamePath(GameFolder(), patch).string(), *FDialogs, this);
+  } catch (const std::exception& e) {
+    ReportException(e);
+  }
+}
+
+void TFXLaunchForm::ViewMapDocBtnClick() {
+  const std::string maps = ResolveGamePath(GameFolder(), "ID1\\MAPS").string();
+  if (const auto document = FindMapDocument(maps, LaunchMapName(MapText()), kDocExtensionsOpen))
+    OpenDocument(*document);
+  else
+    ShowError(kNoDocuments);
+}
+
+void TFXLaunchForm::DemoDocBtnClick() {
+  const auto& ui = *FUi;
+  const std::string name =
+      DemoDocumentName(FPlayMode, ui.cbDemoPlay->currentText().toStdString(),
+                       ui.cbRecDemo->isChecked(), ui.cbDemoRec->currentText().toStdString());
+  if (name.empty()) {
+    FDialogs->Beep();
+    return;
+  }
+  if (const auto document = FindDemoDocument(GameFolder(), PatchName(), name))
+    OpenDocument(*document);
+  else
+    ShowError(kNoDocuments);
+}
+
+void TFXLaunchForm::PatchBrowseBtnClick() {
+  const std::string game = GameFolder();
+  std::string start = FXSettings().PatchPath();
+  const std::string patch = PatchText();
+  if (!patch.empty() && (patch.back() == '\\' || patch.back() == '/')) {
+    const std::string current = ResolveGamePath(game, patch).string();
+    if (FolderExists(current)) start = current;
+  }
+  const auto chosen = FDialogs->ChooseFolder("Locate your Patch Directory.", start);
+  if (!chosen) return;
+  SetPatchText(RelativeToFolder(game, *chosen));
+  MarkModified();
+}
+
+std::string TFXLaunchForm::ChooseDemo(bool save) {
+  const std::string patch = PatchName();
+  const std::string start = ResolveGamePath(GameFolder(), patch.empty() ? "ID1" : patch).string();
+  const auto chosen = save ? FDialogs->ChooseSaveFile("", kDemoFilter, start)
+                           : FDialogs->ChooseOpenFile("", kDemoFilter, start);
+  return chosen ? ExtractFileTitle(*chosen) : std::string();
+}
+
+void TFXLaunchForm::DemoRecBrowseBtnClick() {
+  if (const std::string name = ChooseDemo(true); !name.empty()) {
+    FUi->cbDemoRec->setEditText(QString::fromStdString(name));
+    MarkModified();
+  }
+}
+
+void TFXLaunchForm::DemoPlayBrowseBtnClick() {
+  if (const std::string name = ChooseDemo(false); !name.empty()) {
+    FUi->cbDemoPlay->setEditText(QString::fromStdString(name));
+    MarkModified();
+  }
+}
+
+}  // namespace fx

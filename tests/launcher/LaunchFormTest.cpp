@@ -1,0 +1,285 @@
+// The main window driven as a user would: its controls found by name, its menus and keys.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScrollArea>
+#include <QTest>
+#include <QToolButton>
+
+#include <filesystem>
+#include <memory>
+
+#include "exes/FXExes.h"
+#include "fixtures/FileBuilder.h"
+#include "fixtures/ScriptedDialogs.h"
+#include "fixtures/StandInEngine.h"
+#include "launcher/Configurations.h"
+#include "launcher/FXLaunchForm.h"
+#include "platform/Registry.h"
+#include "plugins/FXStdPlgIn.h"
+#include "settings/FXSettings.h"
+#include "tests/settings/RegistrySandbox.h"
+
+namespace fx {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+
+// A game type that offers two maps and no typed ones.
+class TFixedMapsPlugin final : public TStandardQuakePlugin {
+ public:
+  using TStandardQuakePlugin::TStandardQuakePlugin;
+  void GetFeatures(TPluginFeatures& features) override {
+    TStandardQuakePlugin::GetFeatures(features);
+    features.FixedMaps = true;
+  }
+  std::int32_t GetMapCount() override { return 2; }
+  void GetMapName(std::int32_t index, TShortName& name) override {
+    name = index == 0 ? "arena1" : "arena2";
+  }
+};
+
+class LaunchForm : public ::testing::Test {
+ protected:
+  LaunchForm() {
+    fs::create_directories(Game / "id1" / "maps");
+    WriteFileBytes(Game / "id1" / "pak0.pak", "");
+    WriteFileBytes(Game / "id1" / "pak1.pak", "");
+    FXSettings().SetQPath(Game.string());
+    FXSettings().SetPatchPath(Game.string());
+    FXSettings().SetCfgFileName("Frax.cfg");
+    FXSettings().SetCloseOnExec(false);
+    FXUserSettings().SetLastConfig("");
+    FXUserSettings().SetAnimateMainWindowIcon(false);
+    FXUserSettings().SetInGameCmds(false);
+    FXUserSettings().SetAddParms({});
+  }
+
+  void AddExe(const std::string& name, const std::string& file) {
+    TRegistry registry;
+    TQuakeExeList list = LoadExeList(registry);
+    TQuakeExe exe(name);
+    exe.ExeName = file;
+    exe.ExeType = TExeType::WinQuake;
+    list.push_back(exe);
+    SaveExeList(registry, list);
+  }
+
+  std::unique_ptr<TFXLaunchForm> Open(bool withFixedMaps = false) {
+    TLaunchFormOptions options;
+    options.Dialogs = &Dialogs;
+    options.PictureLibrary = Sandbox.Temp() / "no-pictures.rcc";
+    if (withFixedMaps) {
+      options.GameTypes = [](const TPluginEnvironment& env) {
+        auto types = RegisterGameTypes(env);
+        types.push_back(
+            {TGameType::Varimix, "Fixed Maps", MakeIntf<TFixedMapsPlugin>(env.Starter)});
+        return types;
+      };
+    }
+    auto form = std::make_unique<TFXLaunchForm>(nullptr, options);
+    form->resize(419, 480);
+    return form;
+  }
+
+  template <typename T>
+  static T* Child(QWidget& form, const char* name) {
+    T* child = form.findChild<T*>(QString::fromLatin1(name));
+    if (child == nullptr) ADD_FAILURE() << "no control " << name;
+    return child;
+  }
+
+  test::TRegistrySandbox Sandbox;
+  TProgramSettings Settings;  // loaded from the sandbox, as the program does at start
+  fs::path Game = Sandbox.Temp() / "quake";
+  test::TScriptedDialogs Dialogs;
+};
+
+TEST_F(LaunchForm, ClientModeShowsOnlyItsPanelsWithoutGaps) {
+  auto form = Open();
+  form->show();
+  QComboBox* mode = Child<QComboBox>(*form, "cbQuakeMode");
+  mode->setCurrentIndex(kPlayClient);
+  emit mode->activated(kPlayClient);
+
+  for (const char* hidden :
+       {"SkillPanel", "MapPanel", "PlayModePanel", "TeamplayPanel", "ClientExitPanel", "RulesPanel",
+        "ServerOptionsPanel", "MaxPlayersPanel", "AutoAimPanel", "DemoPlayPanel"})
+    EXPECT_TRUE(Child<QWidget>(*form, hidden)->isHidden()) << hidden;
+  EXPECT_FALSE(Child<QWidget>(*form, "ClientPanel")->isHidden());
+  EXPECT_FALSE(Child<QWidget>(*form, "DemoRecPanel")->isHidden());
+
+  // What is left stands in tab order from the top, each panel right under the last.
+  int top = 0;
+  for (const char* shown : {"DemoRecPanel", "ClientPanel", "SpacerPanel"}) {
+    const QWidget* panel = Child<QWidget>(*form, shown);
+    EXPECT_EQ(panel->y(), top) << shown;
+    top += panel->height();
+  }
+
+  emit mode->activated(kPlayListen);
+  EXPECT_TRUE(Child<QWidget>(*form, "ClientPanel")->isHidden());
+  EXPECT_FALSE(Child<QWidget>(*form, "ServerOptionsPanel")->isHidden());
+  EXPECT_FALSE(Child<QWidget>(*form, "RulesPanel")->isHidden());
+  EXPECT_EQ(Child<QWidget>(*form, "SkillPanel")->y(), 0);
+}
+
+TEST_F(LaunchForm, NewExecutablesAreNumberedAndACaseOnlyRenameIsRefused) {
+  auto form = Open();
+  QAction* add = Child<QAction>(*form, "miExeAdd");
+  for (int i = 0; i < 3; ++i)
+    add->trigger();
+  QListWidget* list = Child<QListWidget>(*form, "lvExe");
+  ASSERT_EQ(list->count(), 3);
+  EXPECT_EQ(list->item(0)->text(), "New Executable");
+  EXPECT_EQ(list->item(1)->text(), "New Executable (1)");
+  EXPECT_EQ(list->item(2)->text(), "New Executable (2)");
+  EXPECT_TRUE(Child<QToolButton>(*form, "StartQuakeBtn")->isEnabled());
+
+  Dialogs.MessageAnswers = {TMsgResult::Ok};
+  list->item(1)->setText("NEW EXECUTABLE (1)");
+  EXPECT_EQ(list->item(1)->text(), "New Executable (1)");
+  ASSERT_EQ(Dialogs.Messages.size(), 1u);
+  EXPECT_EQ(Dialogs.Messages[0].Text, "An executable with that name allready exists.");
+  EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Error);
+
+  list->item(1)->setText("GLQuake");
+  EXPECT_EQ(form->Exes()[1].Name(), "GLQuake");
+
+  // The list the window writes is the list the next window reads, in the registry's
+  // order of names.
+  form->close();
+  form.reset();
+  auto again = Open();
+  QListWidget* read = Child<QListWidget>(*again, "lvExe");
+  ASSERT_EQ(read->count(), 3);
+  EXPECT_EQ(read->item(0)->text(), "GLQuake");
+  EXPECT_EQ(read->item(2)->text(), "New Executable (2)");
+}
+
+TEST_F(LaunchForm, DeletingAnExecutableAsksFirst) {
+  AddExe("WinQuake", "winquake.exe");
+  AddExe("GLQuake", "glquake.exe");
+  auto form = Open();
+  QListWidget* list = Child<QListWidget>(*form, "lvExe");
+  list->setCurrentRow(1);
+  Dialogs.MessageAnswers = {TMsgResult::No, TMsgResult::Yes};
+  QAction* remove = Child<QAction>(*form, "miExeDelete");
+  remove->trigger();
+  EXPECT_EQ(list->count(), 2);
+  remove->trigger();
+  ASSERT_EQ(list->count(), 1);
+  EXPECT_EQ(list->item(0)->text(), "GLQuake");
+  EXPECT_EQ(Dialogs.Messages[0].Text,
+            "Are you sure you want to delete the Executable:\n\"WinQuake\"?");
+  EXPECT_EQ(Dialogs.Messages[0].Caption, "Warning");
+}
+
+TEST_F(LaunchForm, AFixedMapsGameTypeMakesTheMapBoxPickOnly) {
+  auto form = Open(true);
+  QComboBox* map = Child<QComboBox>(*form, "cbMap");
+  ASSERT_TRUE(map->isEditable());
+  map->setEditText("mymap");
+  QComboBox* types = Child<QComboBox>(*form, "GameModeComboBox");
+  const int fixed = types->findText("Fixed Maps");
+  types->setCurrentIndex(fixed);
+  emit types->activated(fixed);
+
+  EXPECT_FALSE(map->isEditable());
+  EXPECT_EQ(map->count(), 2);
+  EXPECT_EQ(map->currentIndex(), -1) << "a typed map that is not listed is dropped";
+  EXPECT_EQ(form->GatherLaunchInput().MapText, "");
+
+  types->setCurrentIndex(0);
+  emit types->activated(0);
+  EXPECT_TRUE(map->isEditable());
+  EXPECT_EQ(map->currentText(), "(None)");
+}
+
+TEST_F(LaunchForm, F9LaunchesTheChosenConfiguration) {
+  const fs::path report = Sandbox.Temp() / "report";
+  test::WriteStandInEngine(Game / "quake.sh", report);
+  AddExe("Stand-in", "quake.sh");
+  auto form = Open();
+  {
+    // A configuration saved earlier: a listen server on e1m3.
+    QComboBox* mode = Child<QComboBox>(*form, "cbQuakeMode");
+    emit mode->activated(kPlayListen);
+    Child<QComboBox>(*form, "cbMap")->setEditText("e1m3");
+    Child<QLineEdit>(*form, "HostnameEdit")->setText("Frag Hall");
+    Child<QLineEdit>(*form, "CmdLineEdit")->setText("-nosound");
+    ASSERT_TRUE(form->Configurations().Save("Listen", false));
+  }
+  // Other choices, then the saved ones picked from the box.
+  emit Child<QComboBox>(*form, "cbQuakeMode")->activated(kPlaySingle);
+  Child<QComboBox>(*form, "cbMap")->setEditText("e2m1");
+  QComboBox* configs = Child<QComboBox>(*form, "CfgComboBox");
+  const int listen = configs->findText("Listen");
+  ASSERT_GE(listen, 0);
+  configs->setCurrentIndex(listen);
+  emit configs->activated(listen);
+  EXPECT_EQ(form->PlayMode(), kPlayListen);
+
+  form->show();
+  QApplication::setActiveWindow(form.get());
+  QTest::keyClick(form.get(), Qt::Key_F9);
+  const auto engine = test::WaitForReport(report);
+  ASSERT_TRUE(engine.has_value()) << "the stand-in engine did not start";
+  EXPECT_EQ(fs::path(engine->Folder), fs::canonical(Game));
+  EXPECT_EQ(engine->Args,
+            (std::vector<std::string>{"-listen", "8", "-nosound", "+exec", "Frax.cfg"}));
+  EXPECT_NE(engine->Script.find("hostname \"Frag Hall\"\r\n"), std::string::npos) << engine->Script;
+  EXPECT_NE(engine->Script.find("\r\nmap e1m3\r\n"), std::string::npos) << engine->Script;
+  EXPECT_EQ(ReadFileBytes(Game / "id1" / "Frax.cfg"), engine->Script);
+}
+
+TEST_F(LaunchForm, ChangesLeftAtCloseComeBackWithNoConfigurationSelected) {
+  {
+    auto form = Open();
+    ASSERT_TRUE(form->Configurations().Save("Coop", false));
+    emit Child<QComboBox>(*form, "cbQuakeMode")->activated(kPlayDedicated);
+    Child<QLineEdit>(*form, "HostnameEdit")->setText("Left over");
+    EXPECT_EQ(Child<QComboBox>(*form, "CfgComboBox")->currentIndex(), -1);
+    EXPECT_FALSE(Child<QToolButton>(*form, "DeleteCfgBtn")->isEnabled());
+    form->close();
+  }
+  auto form = Open();
+  EXPECT_EQ(form->PlayMode(), kPlayDedicated);
+  EXPECT_EQ(Child<QLineEdit>(*form, "HostnameEdit")->text(), "Left over");
+  QComboBox* configs = Child<QComboBox>(*form, "CfgComboBox");
+  EXPECT_EQ(configs->currentIndex(), -1);
+  EXPECT_EQ(configs->findText("!TEMP1"), -1);
+  EXPECT_GE(configs->findText("Coop"), 0);
+}
+
+TEST_F(LaunchForm, WithoutThePictureLibraryTheGeneralTabClosesUp) {
+  auto form = Open();
+  EXPECT_FALSE(form->HasPictureLibrary());
+  EXPECT_TRUE(Child<QWidget>(*form, "GametypePicPanel")->isHidden());
+  const QWidget* options = Child<QWidget>(*form, "AddOptionsButton");
+  const QWidget* patch = Child<QWidget>(*form, "PatchPanel");
+  EXPECT_EQ(options->y(), Child<QWidget>(*form, "GametypePicPanel")->y());
+  EXPECT_EQ(Child<QWidget>(*form, "GameModeOptionsBtn")->y(), options->y());
+  EXPECT_EQ(patch->y(), options->y() + options->height() + 10);
+  EXPECT_EQ(Child<QWidget>(*form, "ExesPanel")->y(), patch->y() + patch->height() + 6);
+  EXPECT_EQ(Child<QListWidget>(*form, "lvExe")->viewMode(), QListView::ListMode);
+}
+
+TEST_F(LaunchForm, TheWindowKeepsItsWidth) {
+  auto form = Open();
+  form->show();
+  form->resize(800, 200);
+  EXPECT_EQ(form->width(), 419);
+  EXPECT_GE(form->height(), 350);
+}
+
+}  // namespace
+}  // namespace fx
