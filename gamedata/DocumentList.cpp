@@ -4,6 +4,8 @@
 #include <cctype>
 #include <system_error>
 
+#include "gamedata/PackUtil.h"
+
 namespace fx {
 
 namespace {
@@ -14,30 +16,6 @@ char Lower(char c) {
 
 bool SameTextChar(char a, char b) {
   return Lower(a) == Lower(b);
-}
-
-// Iterative glob with single-star backtracking: linear in practice, and no recursion depth
-// for a name full of stars to exhaust.
-bool MatchGlob(std::string_view name, std::string_view mask) {
-  std::size_t n = 0, m = 0;
-  std::size_t starMask = std::string_view::npos, starName = 0;
-  while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || (mask[m] != '*' && SameTextChar(mask[m], name[n])))) {
-      ++n;
-      ++m;
-    } else if (m < mask.size() && mask[m] == '*') {
-      starMask = m++;
-      starName = n;
-    } else if (starMask != std::string_view::npos) {
-      m = starMask + 1;
-      n = ++starName;
-    } else {
-      return false;
-    }
-  }
-  while (m < mask.size() && mask[m] == '*')
-    ++m;
-  return m == mask.size();
 }
 
 bool SameText(std::string_view a, std::string_view b) {
@@ -67,9 +45,9 @@ std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
 }  // namespace
 
 bool MatchesFileMask(std::string_view name, std::string_view mask) {
-  if (MatchGlob(name, mask)) return true;
+  if (MatchesWildcard(name, mask, true)) return true;
   return mask.ends_with(".*") && name.find('.') == std::string_view::npos &&
-         MatchGlob(name, mask.substr(0, mask.size() - 2));
+         MatchesWildcard(name, mask.substr(0, mask.size() - 2), true);
 }
 
 std::vector<std::string> ListDocuments(const std::filesystem::path& folder) {

@@ -1,6 +1,7 @@
 #include "gamedata/PackUtil.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "gamedata/FileLayouts.h"
 
@@ -86,7 +87,12 @@ std::unique_ptr<TFrameStream> TPackFile::OpenEntry(const TLibEntry& entry) {
   return std::make_unique<TFrameStream>(*FStream, entry.FilePos(), entry.FileLen());
 }
 
-bool MatchesPackPattern(std::string_view name, std::string_view pattern) {
+bool MatchesWildcard(std::string_view name, std::string_view pattern, bool ignoreCase) {
+  const auto same = [ignoreCase](char a, char b) {
+    if (!ignoreCase) return a == b;
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
+  };
   // Greedy matching that remembers only the last "*": linear backtracking,
   // so no pattern can make a long name slow.
   std::size_t n = 0;
@@ -97,7 +103,7 @@ bool MatchesPackPattern(std::string_view name, std::string_view pattern) {
     if (p < pattern.size() && pattern[p] == '*') {
       starP = p++;
       starN = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+    } else if (p < pattern.size() && (pattern[p] == '?' || same(pattern[p], name[n]))) {
       ++p;
       ++n;
     } else if (starP != std::string_view::npos) {
@@ -110,6 +116,10 @@ bool MatchesPackPattern(std::string_view name, std::string_view pattern) {
   while (p < pattern.size() && pattern[p] == '*')
     ++p;
   return p == pattern.size();
+}
+
+bool MatchesPackPattern(std::string_view name, std::string_view pattern) {
+  return MatchesWildcard(name, pattern, false);
 }
 
 }  // namespace fx

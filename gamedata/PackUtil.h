@@ -72,5 +72,7 @@ class TPackFile {
 
 // Whole-name match of a stored archive name against a pattern.
 bool MatchesPackPattern(std::string_view name, std::string_view pattern);
+// "*" and "?" wildcards, with or without regard to ASCII case.
+bool MatchesWildcard(std::string_view name, std::string_view pattern, bool ignoreCase);
 
 }  // namespace fx

@@ -21,6 +21,7 @@
 #include "fixtures/FileBuilder.h"
 #include "fixtures/ModalDialog.h"
 #include "fixtures/PakBuilder.h"
+#include "fixtures/RecordingOpener.h"
 #include "fixtures/ScriptedDialogs.h"
 #include "fixtures/TempDir.h"
 #include "gamedata/Stream.h"
@@ -54,19 +55,7 @@ Names Column(const QTreeWidget& list, int column) {
   return texts;
 }
 
-class TRecordingOpener {
- public:
-  TRecordingOpener() {
-    SetDocumentOpener([this](const std::string& path) {
-      Opened.push_back(path);
-      return true;
-    });
-  }
-  ~TRecordingOpener() { SetDocumentOpener({}); }
-  TRecordingOpener(const TRecordingOpener&) = delete;
-  TRecordingOpener& operator=(const TRecordingOpener&) = delete;
-  Names Opened;
-};
+using test::TRecordingOpener;
 
 class MapBrowseDlgTest : public ::testing::Test {
  protected:

@@ -15,6 +15,7 @@
 
 #include "fixtures/FileBuilder.h"
 #include "fixtures/ModalDialog.h"
+#include "fixtures/RecordingOpener.h"
 #include "fixtures/ScriptedDialogs.h"
 #include "fixtures/TempDir.h"
 #include "platform/Shell.h"
@@ -33,21 +34,7 @@ T& Control(const QWidget& form, const char* name) {
   return *control;
 }
 
-// Stands in for the desktop: records what the shell port hands it, for one test.
-class TRecordingOpener {
- public:
-  TRecordingOpener() {
-    SetDocumentOpener([this](const std::string& path) {
-      Opened.push_back(path);
-      return true;
-    });
-  }
-  ~TRecordingOpener() { SetDocumentOpener({}); }
-  TRecordingOpener(const TRecordingOpener&) = delete;
-  TRecordingOpener& operator=(const TRecordingOpener&) = delete;
-
-  Names Opened;
-};
+using test::TRecordingOpener;
 
 Names Column(const QTreeWidget& list, int column) {
   Names texts;
