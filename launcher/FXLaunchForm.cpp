@@ -59,6 +59,9 @@ TFXLaunchForm::TFXLaunchForm(QWidget* parent, TLaunchFormOptions options)
 }
 
 TFXLaunchForm::~TFXLaunchForm() {
+  // Children are destroyed after this body, and their focus moving then would reach the
+  // handlers of a window that is half gone.
+  disconnect(qApp, nullptr, this, nullptr);
   // Game types may still hold the starter; it reads this window, so cut them off first.
   FSelector.reset();
   FGameTypes.clear();

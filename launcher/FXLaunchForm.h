@@ -154,6 +154,7 @@ class TFXLaunchForm : public QMainWindow,
   void miExeRenameClick();
   void miExePropertiesClick();
   void MarkModified();
+  void FocusChanged(QWidget* old, QWidget* now);
 
  private:
   // Creation.

@@ -67,9 +67,7 @@ void TFXLaunchForm::ConnectHandlers() {
   connect(ui.miExeDelete, &QAction::triggered, this, &TFXLaunchForm::miExeDeleteClick);
   connect(ui.miExeRename, &QAction::triggered, this, &TFXLaunchForm::miExeRenameClick);
   connect(ui.miExeProperties, &QAction::triggered, this, &TFXLaunchForm::miExePropertiesClick);
-  for (QWidget* box : {static_cast<QWidget*>(ui.PatchComboBox), static_cast<QWidget*>(ui.cbMap),
-                       static_cast<QWidget*>(ui.HostnameEdit)})
-    box->installEventFilter(this);
+  connect(qApp, &QApplication::focusChanged, this, &TFXLaunchForm::FocusChanged);
   ConnectChangeHandlers();
 }
 
@@ -107,10 +105,6 @@ bool TFXLaunchForm::eventFilter(QObject* watched, QEvent* event) {
     } else {
       RestackPanels();
     }
-  } else if (event->type() == QEvent::FocusOut) {
-    if (watched == ui.PatchComboBox) PatchComboBoxExit();
-    if (watched == ui.cbMap) MapComboBoxExit();
-    if (watched == ui.HostnameEdit) HostnameEditExit();
   } else if (event->type() == QEvent::KeyPress && watched == ui.lvExe) {
     return ExeListKey(static_cast<QKeyEvent*>(event));
   }
@@ -214,7 +208,6 @@ void TFXLaunchForm::SetMapPickOnly(bool pickOnly) {
   box->setEditable(!pickOnly);
   if (!pickOnly) {
     box->setInsertPolicy(QComboBox::NoInsert);
-    box->lineEdit()->installEventFilter(this);
     box->setEditText(text.isEmpty() ? Text(std::string(kNoneText)) : text);
   } else {
     box->setCurrentIndex(box->findText(text, Qt::MatchFixedString));
@@ -264,6 +257,21 @@ void TFXLaunchForm::LimitCheckBoxClick() {
 void TFXLaunchForm::MaxPlayersTrackBarChange(int position) {
   FUi->MaxPlayersLabel->setText(QString::asprintf("%d players", position));
   MarkModified();
+}
+
+void TFXLaunchForm::FocusChanged(QWidget* old, QWidget* now) {
+  // A combo box's line edit may hold the focus itself; leaving counts once the focus is
+  // outside the box and everything in it.
+  const auto left = [old, now](QWidget* box) {
+    const auto inside = [box](QWidget* w) {
+      return w != nullptr && (w == box || box->isAncestorOf(w));
+    };
+    return inside(old) && !inside(now);
+  };
+  auto& ui = *FUi;
+  if (left(ui.PatchComboBox)) PatchComboBoxExit();
+  if (left(ui.cbMap)) MapComboBoxExit();
+  if (left(ui.HostnameEdit)) HostnameEditExit();
 }
 
 void TFXLaunchForm::UpdatePatchDocButton() {

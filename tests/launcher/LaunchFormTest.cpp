@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScrollArea>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 
@@ -271,6 +272,32 @@ TEST_F(LaunchForm, WithoutThePictureLibraryTheGeneralTabClosesUp) {
   EXPECT_EQ(patch->y(), options->y() + options->height() + 10);
   EXPECT_EQ(Child<QWidget>(*form, "ExesPanel")->y(), patch->y() + patch->height() + 6);
   EXPECT_EQ(Child<QListWidget>(*form, "lvExe")->viewMode(), QListView::ListMode);
+}
+
+TEST_F(LaunchForm, LeavingAnEmptiedBoxRestoresItsDefault) {
+  auto form = Open();
+  form->show();
+  QApplication::setActiveWindow(form.get());
+  Child<QTabWidget>(*form, "PageControl1")->setCurrentIndex(1);
+  QComboBox* patch = Child<QComboBox>(*form, "PatchComboBox");
+  QWidget* docs = Child<QWidget>(*form, "ViewDocBtn");
+  patch->lineEdit()->setFocus();
+  patch->setEditText("ctf");
+  QTest::keyClick(patch, Qt::Key_Tab);
+  EXPECT_TRUE(docs->isEnabled());
+  patch->lineEdit()->setFocus();
+  patch->setEditText("   ");
+  QTest::keyClick(patch, Qt::Key_Tab);
+  EXPECT_EQ(patch->currentText(), "(None)");
+  EXPECT_FALSE(docs->isEnabled());
+
+  Child<QTabWidget>(*form, "PageControl1")->setCurrentIndex(0);
+  emit Child<QComboBox>(*form, "cbQuakeMode")->activated(kPlayListen);
+  QLineEdit* host = Child<QLineEdit>(*form, "HostnameEdit");
+  host->setFocus();
+  host->clear();
+  QTest::keyClick(host, Qt::Key_Tab);
+  EXPECT_EQ(host->text(), "Unnamed");
 }
 
 TEST_F(LaunchForm, TheWindowKeepsItsWidth) {
