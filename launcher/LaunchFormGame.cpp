@@ -346,10 +346,13 @@ std::string TFXLaunchForm::MapText() {
 
 void TFXLaunchForm::SetMapText(const std::string& text) {
   QComboBox* box = FUi->cbMap;
-  if (box->isEditable())
+  if (box->isEditable()) {
     box->setEditText(Text(text));
-  else
+    // The box is narrow; the map's name at the start matters more than the title's end.
+    box->lineEdit()->setCursorPosition(0);
+  } else {
     box->setCurrentIndex(box->findText(Text(text), Qt::MatchFixedString));
+  }
 }
 
 std::string TFXLaunchForm::PatchText() {
