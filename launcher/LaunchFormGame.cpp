@@ -112,6 +112,8 @@ bool TFXLaunchForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFXLaunchForm::SetPlayMode(int mode) {
+  // A stored mode the box does not have (a damaged or foreign key) changes nothing.
+  if (mode < kPlaySingle || mode > kPlayDemo) return;
   if (mode == FPlayMode && !FConfigs->Loading()) return;
   FPlayMode = mode;
   {

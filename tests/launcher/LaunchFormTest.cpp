@@ -261,6 +261,23 @@ TEST_F(LaunchForm, ChangesLeftAtCloseComeBackWithNoConfigurationSelected) {
   EXPECT_GE(configs->findText("Coop"), 0);
 }
 
+TEST_F(LaunchForm, AStoredPlayModeTheBoxDoesNotHaveChangesNothing) {
+  auto form = Open();
+  emit Child<QComboBox>(*form, "cbQuakeMode")->activated(kPlayClient);
+  ASSERT_TRUE(form->Configurations().Save("Odd", false));
+  {
+    TRegistry registry;
+    registry.SetRootKey(HKEY_CURRENT_USER);
+    ASSERT_TRUE(registry.OpenKey(std::string(kConfigsKey) + "\\Odd", false));
+    registry.WriteInteger("QuakeMode", 9);
+  }
+  emit Child<QComboBox>(*form, "cbQuakeMode")->activated(kPlaySingle);
+  form->Configurations().Load("Odd");
+  EXPECT_EQ(form->PlayMode(), kPlaySingle);
+  EXPECT_EQ(Child<QComboBox>(*form, "cbQuakeMode")->currentIndex(), kPlaySingle);
+  EXPECT_FALSE(Child<QWidget>(*form, "SkillPanel")->isHidden());
+}
+
 TEST_F(LaunchForm, WithoutThePictureLibraryTheGeneralTabClosesUp) {
   auto form = Open();
   EXPECT_FALSE(form->HasPictureLibrary());
