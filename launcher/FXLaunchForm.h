@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QTimer>
@@ -181,6 +182,7 @@ class TFXLaunchForm : public QMainWindow,
   // Executables.
   void ReadExeList();
   void AddExeItem(const TQuakeExe& exe);
+  QIcon ExeIcon(const TQuakeExe& exe) const;
   int SelectedExe() const;
   std::vector<std::string> ExeNames() const;
   void ShowExePopup(const QPoint& globalPosition);

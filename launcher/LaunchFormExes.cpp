@@ -36,10 +36,15 @@ void TFXLaunchForm::ReadExeList() {
   if (!FExes.empty()) FUi->lvExe->setCurrentRow(0);
 }
 
-void TFXLaunchForm::AddExeItem(const TQuakeExe& exe) {
+QIcon TFXLaunchForm::ExeIcon(const TQuakeExe& exe) const {
+  // Large pictures go with the picture library's icon view, small ones with the plain list.
   const int picture = ExecutablePictureIndex(static_cast<int>(exe.ExeType));
+  return FPictures ? ExecutableLargePicture(picture) : ExecutableSmallPicture(picture);
+}
+
+void TFXLaunchForm::AddExeItem(const TQuakeExe& exe) {
   auto* item = new QListWidgetItem(QString::fromStdString(exe.Name()));  // the list owns it
-  item->setIcon(FPictures ? ExecutableLargePicture(picture) : ExecutableSmallPicture(picture));
+  item->setIcon(ExeIcon(exe));
   item->setFlags(item->flags() | Qt::ItemIsEditable);
   const QSignalBlocker blocker(FUi->lvExe);
   FUi->lvExe->addItem(item);
@@ -189,9 +194,7 @@ void TFXLaunchForm::miExePropertiesClick() {
     ReportException(e);
     return;
   }
-  const int picture = ExecutablePictureIndex(static_cast<int>(exe.ExeType));
-  FUi->lvExe->item(row)->setIcon(FPictures ? ExecutableLargePicture(picture)
-                                           : ExecutableSmallPicture(picture));
+  FUi->lvExe->item(row)->setIcon(ExeIcon(exe));
   MarkModified();
 }
 
