@@ -19,6 +19,7 @@
 
 #include "fixtures/BspBuilder.h"
 #include "fixtures/FileBuilder.h"
+#include "fixtures/FindControl.h"
 #include "fixtures/ModalDialog.h"
 #include "fixtures/PakBuilder.h"
 #include "fixtures/RecordingOpener.h"
@@ -37,12 +38,7 @@ using test::WhenModal;
 using test::WriteFileBytes;
 using Names = std::vector<std::string>;
 
-template <typename T>
-T& Control(const QWidget& form, const char* name) {
-  T* control = form.findChild<T*>(QString::fromLatin1(name));
-  if (!control) throw std::logic_error(std::string("no control ") + name);
-  return *control;
-}
+using test::Control;
 
 std::string MapTitled(std::string_view title) {
   return test::TBspBuilder(test::Entity({{"classname", "worldspawn"}, {"message", title}})).Build();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fixtures/FileBuilder.h"
+#include "fixtures/FindControl.h"
 #include "fixtures/ModalDialog.h"
 #include "fixtures/RecordingOpener.h"
 #include "fixtures/ScriptedDialogs.h"
@@ -27,12 +28,7 @@ using test::TScriptedDialogs;
 using test::WhenModal;
 using Names = std::vector<std::string>;
 
-template <typename T>
-T& Control(const QWidget& form, const char* name) {
-  T* control = form.findChild<T*>(QString::fromLatin1(name));
-  if (!control) throw std::logic_error(std::string("no control ") + name);
-  return *control;
-}
+using test::Control;
 
 using test::TRecordingOpener;
 

@@ -18,6 +18,7 @@
 
 #include "exes/FXExes.h"
 #include "fixtures/FileBuilder.h"
+#include "fixtures/FindControl.h"
 #include "fixtures/ScriptedDialogs.h"
 #include "fixtures/StandInEngine.h"
 #include "launcher/Configurations.h"
@@ -31,6 +32,7 @@ namespace fx {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Control;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
 
@@ -91,13 +93,6 @@ class LaunchForm : public ::testing::Test {
     return form;
   }
 
-  template <typename T>
-  static T* Child(QWidget& form, const char* name) {
-    T* child = form.findChild<T*>(QString::fromLatin1(name));
-    if (child == nullptr) ADD_FAILURE() << "no control " << name;
-    return child;
-  }
-
   test::TRegistrySandbox Sandbox;
   TProgramSettings Settings;  // loaded from the sandbox, as the program does at start
   fs::path Game = Sandbox.Temp() / "quake";
@@ -107,43 +102,43 @@ class LaunchForm : public ::testing::Test {
 TEST_F(LaunchForm, ClientModeShowsOnlyItsPanelsWithoutGaps) {
   auto form = Open();
   form->show();
-  QComboBox* mode = Child<QComboBox>(*form, "cbQuakeMode");
+  QComboBox* mode = &Control<QComboBox>(*form, "cbQuakeMode");
   mode->setCurrentIndex(kPlayClient);
   emit mode->activated(kPlayClient);
 
   for (const char* hidden :
        {"SkillPanel", "MapPanel", "PlayModePanel", "TeamplayPanel", "ClientExitPanel", "RulesPanel",
         "ServerOptionsPanel", "MaxPlayersPanel", "AutoAimPanel", "DemoPlayPanel"})
-    EXPECT_TRUE(Child<QWidget>(*form, hidden)->isHidden()) << hidden;
-  EXPECT_FALSE(Child<QWidget>(*form, "ClientPanel")->isHidden());
-  EXPECT_FALSE(Child<QWidget>(*form, "DemoRecPanel")->isHidden());
+    EXPECT_TRUE(Control<QWidget>(*form, hidden).isHidden()) << hidden;
+  EXPECT_FALSE(Control<QWidget>(*form, "ClientPanel").isHidden());
+  EXPECT_FALSE(Control<QWidget>(*form, "DemoRecPanel").isHidden());
 
   // What is left stands in tab order from the top, each panel right under the last.
   int top = 0;
   for (const char* shown : {"DemoRecPanel", "ClientPanel", "SpacerPanel"}) {
-    const QWidget* panel = Child<QWidget>(*form, shown);
+    const QWidget* panel = &Control<QWidget>(*form, shown);
     EXPECT_EQ(panel->y(), top) << shown;
     top += panel->height();
   }
 
   emit mode->activated(kPlayListen);
-  EXPECT_TRUE(Child<QWidget>(*form, "ClientPanel")->isHidden());
-  EXPECT_FALSE(Child<QWidget>(*form, "ServerOptionsPanel")->isHidden());
-  EXPECT_FALSE(Child<QWidget>(*form, "RulesPanel")->isHidden());
-  EXPECT_EQ(Child<QWidget>(*form, "SkillPanel")->y(), 0);
+  EXPECT_TRUE(Control<QWidget>(*form, "ClientPanel").isHidden());
+  EXPECT_FALSE(Control<QWidget>(*form, "ServerOptionsPanel").isHidden());
+  EXPECT_FALSE(Control<QWidget>(*form, "RulesPanel").isHidden());
+  EXPECT_EQ(Control<QWidget>(*form, "SkillPanel").y(), 0);
 }
 
 TEST_F(LaunchForm, NewExecutablesAreNumberedAndACaseOnlyRenameIsRefused) {
   auto form = Open();
-  QAction* add = Child<QAction>(*form, "miExeAdd");
+  QAction* add = &Control<QAction>(*form, "miExeAdd");
   for (int i = 0; i < 3; ++i)
     add->trigger();
-  QListWidget* list = Child<QListWidget>(*form, "lvExe");
+  QListWidget* list = &Control<QListWidget>(*form, "lvExe");
   ASSERT_EQ(list->count(), 3);
   EXPECT_EQ(list->item(0)->text(), "New Executable");
   EXPECT_EQ(list->item(1)->text(), "New Executable (1)");
   EXPECT_EQ(list->item(2)->text(), "New Executable (2)");
-  EXPECT_TRUE(Child<QToolButton>(*form, "StartQuakeBtn")->isEnabled());
+  EXPECT_TRUE(Control<QToolButton>(*form, "StartQuakeBtn").isEnabled());
 
   Dialogs.MessageAnswers = {TMsgResult::Ok};
   list->item(1)->setText("NEW EXECUTABLE (1)");
@@ -160,7 +155,7 @@ TEST_F(LaunchForm, NewExecutablesAreNumberedAndACaseOnlyRenameIsRefused) {
   form->close();
   form.reset();
   auto again = Open();
-  QListWidget* read = Child<QListWidget>(*again, "lvExe");
+  QListWidget* read = &Control<QListWidget>(*again, "lvExe");
   ASSERT_EQ(read->count(), 3);
   EXPECT_EQ(read->item(0)->text(), "GLQuake");
   EXPECT_EQ(read->item(2)->text(), "New Executable (2)");
@@ -170,10 +165,10 @@ TEST_F(LaunchForm, DeletingAnExecutableAsksFirst) {
   AddExe("WinQuake", "winquake.exe");
   AddExe("GLQuake", "glquake.exe");
   auto form = Open();
-  QListWidget* list = Child<QListWidget>(*form, "lvExe");
+  QListWidget* list = &Control<QListWidget>(*form, "lvExe");
   list->setCurrentRow(1);
   Dialogs.MessageAnswers = {TMsgResult::No, TMsgResult::Yes};
-  QAction* remove = Child<QAction>(*form, "miExeDelete");
+  QAction* remove = &Control<QAction>(*form, "miExeDelete");
   remove->trigger();
   EXPECT_EQ(list->count(), 2);
   remove->trigger();
@@ -186,10 +181,10 @@ TEST_F(LaunchForm, DeletingAnExecutableAsksFirst) {
 
 TEST_F(LaunchForm, AFixedMapsGameTypeMakesTheMapBoxPickOnly) {
   auto form = Open(true);
-  QComboBox* map = Child<QComboBox>(*form, "cbMap");
+  QComboBox* map = &Control<QComboBox>(*form, "cbMap");
   ASSERT_TRUE(map->isEditable());
   map->setEditText("mymap");
-  QComboBox* types = Child<QComboBox>(*form, "GameModeComboBox");
+  QComboBox* types = &Control<QComboBox>(*form, "GameModeComboBox");
   const int fixed = types->findText("Fixed Maps");
   types->setCurrentIndex(fixed);
   emit types->activated(fixed);
@@ -212,17 +207,17 @@ TEST_F(LaunchForm, F9LaunchesTheChosenConfiguration) {
   auto form = Open();
   {
     // A configuration saved earlier: a listen server on e1m3.
-    QComboBox* mode = Child<QComboBox>(*form, "cbQuakeMode");
+    QComboBox* mode = &Control<QComboBox>(*form, "cbQuakeMode");
     emit mode->activated(kPlayListen);
-    Child<QComboBox>(*form, "cbMap")->setEditText("e1m3");
-    Child<QLineEdit>(*form, "HostnameEdit")->setText("Frag Hall");
-    Child<QLineEdit>(*form, "CmdLineEdit")->setText("-nosound");
+    Control<QComboBox>(*form, "cbMap").setEditText("e1m3");
+    Control<QLineEdit>(*form, "HostnameEdit").setText("Frag Hall");
+    Control<QLineEdit>(*form, "CmdLineEdit").setText("-nosound");
     ASSERT_TRUE(form->Configurations().Save("Listen", false));
   }
   // Other choices, then the saved ones picked from the box.
-  emit Child<QComboBox>(*form, "cbQuakeMode")->activated(kPlaySingle);
-  Child<QComboBox>(*form, "cbMap")->setEditText("e2m1");
-  QComboBox* configs = Child<QComboBox>(*form, "CfgComboBox");
+  emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlaySingle);
+  Control<QComboBox>(*form, "cbMap").setEditText("e2m1");
+  QComboBox* configs = &Control<QComboBox>(*form, "CfgComboBox");
   const int listen = configs->findText("Listen");
   ASSERT_GE(listen, 0);
   configs->setCurrentIndex(listen);
@@ -246,16 +241,16 @@ TEST_F(LaunchForm, ChangesLeftAtCloseComeBackWithNoConfigurationSelected) {
   {
     auto form = Open();
     ASSERT_TRUE(form->Configurations().Save("Coop", false));
-    emit Child<QComboBox>(*form, "cbQuakeMode")->activated(kPlayDedicated);
-    Child<QLineEdit>(*form, "HostnameEdit")->setText("Left over");
-    EXPECT_EQ(Child<QComboBox>(*form, "CfgComboBox")->currentIndex(), -1);
-    EXPECT_FALSE(Child<QToolButton>(*form, "DeleteCfgBtn")->isEnabled());
+    emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlayDedicated);
+    Control<QLineEdit>(*form, "HostnameEdit").setText("Left over");
+    EXPECT_EQ(Control<QComboBox>(*form, "CfgComboBox").currentIndex(), -1);
+    EXPECT_FALSE(Control<QToolButton>(*form, "DeleteCfgBtn").isEnabled());
     form->close();
   }
   auto form = Open();
   EXPECT_EQ(form->PlayMode(), kPlayDedicated);
-  EXPECT_EQ(Child<QLineEdit>(*form, "HostnameEdit")->text(), "Left over");
-  QComboBox* configs = Child<QComboBox>(*form, "CfgComboBox");
+  EXPECT_EQ(Control<QLineEdit>(*form, "HostnameEdit").text(), "Left over");
+  QComboBox* configs = &Control<QComboBox>(*form, "CfgComboBox");
   EXPECT_EQ(configs->currentIndex(), -1);
   EXPECT_EQ(configs->findText("!TEMP1"), -1);
   EXPECT_GE(configs->findText("Coop"), 0);
@@ -263,7 +258,7 @@ TEST_F(LaunchForm, ChangesLeftAtCloseComeBackWithNoConfigurationSelected) {
 
 TEST_F(LaunchForm, AStoredPlayModeTheBoxDoesNotHaveChangesNothing) {
   auto form = Open();
-  emit Child<QComboBox>(*form, "cbQuakeMode")->activated(kPlayClient);
+  emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlayClient);
   ASSERT_TRUE(form->Configurations().Save("Odd", false));
   {
     TRegistry registry;
@@ -271,33 +266,33 @@ TEST_F(LaunchForm, AStoredPlayModeTheBoxDoesNotHaveChangesNothing) {
     ASSERT_TRUE(registry.OpenKey(std::string(kConfigsKey) + "\\Odd", false));
     registry.WriteInteger("QuakeMode", 9);
   }
-  emit Child<QComboBox>(*form, "cbQuakeMode")->activated(kPlaySingle);
+  emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlaySingle);
   form->Configurations().Load("Odd");
   EXPECT_EQ(form->PlayMode(), kPlaySingle);
-  EXPECT_EQ(Child<QComboBox>(*form, "cbQuakeMode")->currentIndex(), kPlaySingle);
-  EXPECT_FALSE(Child<QWidget>(*form, "SkillPanel")->isHidden());
+  EXPECT_EQ(Control<QComboBox>(*form, "cbQuakeMode").currentIndex(), kPlaySingle);
+  EXPECT_FALSE(Control<QWidget>(*form, "SkillPanel").isHidden());
 }
 
 TEST_F(LaunchForm, WithoutThePictureLibraryTheGeneralTabClosesUp) {
   auto form = Open();
   EXPECT_FALSE(form->HasPictureLibrary());
-  EXPECT_TRUE(Child<QWidget>(*form, "GametypePicPanel")->isHidden());
-  const QWidget* options = Child<QWidget>(*form, "AddOptionsButton");
-  const QWidget* patch = Child<QWidget>(*form, "PatchPanel");
-  EXPECT_EQ(options->y(), Child<QWidget>(*form, "GametypePicPanel")->y());
-  EXPECT_EQ(Child<QWidget>(*form, "GameModeOptionsBtn")->y(), options->y());
+  EXPECT_TRUE(Control<QWidget>(*form, "GametypePicPanel").isHidden());
+  const QWidget* options = &Control<QWidget>(*form, "AddOptionsButton");
+  const QWidget* patch = &Control<QWidget>(*form, "PatchPanel");
+  EXPECT_EQ(options->y(), Control<QWidget>(*form, "GametypePicPanel").y());
+  EXPECT_EQ(Control<QWidget>(*form, "GameModeOptionsBtn").y(), options->y());
   EXPECT_EQ(patch->y(), options->y() + options->height() + 10);
-  EXPECT_EQ(Child<QWidget>(*form, "ExesPanel")->y(), patch->y() + patch->height() + 6);
-  EXPECT_EQ(Child<QListWidget>(*form, "lvExe")->viewMode(), QListView::ListMode);
+  EXPECT_EQ(Control<QWidget>(*form, "ExesPanel").y(), patch->y() + patch->height() + 6);
+  EXPECT_EQ(Control<QListWidget>(*form, "lvExe").viewMode(), QListView::ListMode);
 }
 
 TEST_F(LaunchForm, LeavingAnEmptiedBoxRestoresItsDefault) {
   auto form = Open();
   form->show();
   QApplication::setActiveWindow(form.get());
-  Child<QTabWidget>(*form, "PageControl1")->setCurrentIndex(1);
-  QComboBox* patch = Child<QComboBox>(*form, "PatchComboBox");
-  QWidget* docs = Child<QWidget>(*form, "ViewDocBtn");
+  Control<QTabWidget>(*form, "PageControl1").setCurrentIndex(1);
+  QComboBox* patch = &Control<QComboBox>(*form, "PatchComboBox");
+  QWidget* docs = &Control<QWidget>(*form, "ViewDocBtn");
   patch->lineEdit()->setFocus();
   patch->setEditText("ctf");
   QTest::keyClick(patch, Qt::Key_Tab);
@@ -308,9 +303,9 @@ TEST_F(LaunchForm, LeavingAnEmptiedBoxRestoresItsDefault) {
   EXPECT_EQ(patch->currentText(), "(None)");
   EXPECT_FALSE(docs->isEnabled());
 
-  Child<QTabWidget>(*form, "PageControl1")->setCurrentIndex(0);
-  emit Child<QComboBox>(*form, "cbQuakeMode")->activated(kPlayListen);
-  QLineEdit* host = Child<QLineEdit>(*form, "HostnameEdit");
+  Control<QTabWidget>(*form, "PageControl1").setCurrentIndex(0);
+  emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlayListen);
+  QLineEdit* host = &Control<QLineEdit>(*form, "HostnameEdit");
   host->setFocus();
   host->clear();
   QTest::keyClick(host, Qt::Key_Tab);
