@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 
+#include "bench/FixedAnswerDialogs.h"
 #include "exes/FXExes.h"
 #include "launcher/LaunchPipeline.h"
 #include "settings/FXSettings.h"
@@ -73,23 +74,6 @@ void MakeGameFolder(const fs::path& game) {
       "PACK" + LE32(offset) + LE32(static_cast<std::int32_t>(directory.size())) + data + directory);
 }
 
-class TYesDialogs final : public fx::TUserDialogs {
- public:
-  fx::TMsgResult ShowMessage(const fx::TMessage&) override { return fx::TMsgResult::Yes; }
-  void Beep() override {}
-  std::optional<std::string> ChooseFolder(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&,
-                                            const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&,
-                                            const std::string&) override {
-    return std::nullopt;
-  }
-};
-
 class TNoLinesPlugin final : public fx::TQuakePlugin {
  public:
   using fx::TQuakePlugin::TQuakePlugin;
@@ -104,7 +88,7 @@ void BM_LaunchWithInGameCommands(benchmark::State& state) {
   machine.SetQPath(game.string());
   fx::TFXUserSettings user;
   user.SetInGameCmds(true);
-  TYesDialogs dialogs;
+  fx::bench::TFixedAnswerDialogs dialogs(fx::TMsgResult::Yes);
   auto starter = fx::MakeIntf<fx::test::TRecordingStarter>();
   auto plugin = fx::MakeIntf<TNoLinesPlugin>(*starter);
   fx::TQuakeExe exe("Engine");

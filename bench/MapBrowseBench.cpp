@@ -21,6 +21,7 @@
 
 #include <unistd.h>
 
+#include "bench/FixedAnswerDialogs.h"
 #include "gamedata/MapBrowse.h"
 #include "gamedata/MapBrowseDlg.h"
 #include "ui/UserDialogs.h"
@@ -88,26 +89,6 @@ void BuildSources(const fs::path& root) {
                                    directory);
 }
 
-class TNoDialogs final : public fx::TUserDialogs {
- public:
-  fx::TMsgResult ShowMessage(const fx::TMessage& message) override {
-    std::fprintf(stderr, "message: %s\n", message.Text.c_str());
-    return fx::TMsgResult::Ok;
-  }
-  void Beep() override {}
-  std::optional<std::string> ChooseFolder(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&,
-                                            const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&,
-                                            const std::string&) override {
-    return std::nullopt;
-  }
-};
-
 struct TFillTimes {
   double FirstRowsMs = 0;
   double LastRowMs = 0;
@@ -116,7 +97,7 @@ struct TFillTimes {
 };
 
 TFillTimes MeasureDialogFill(const std::string& source) {
-  TNoDialogs dialogs;
+  fx::bench::TFixedAnswerDialogs dialogs(fx::TMsgResult::Ok);
   fx::TMapBrowseDlg dialog("", dialogs);
   dialog.show();
   auto* list = dialog.findChild<QTreeWidget*>("lvMap");
