@@ -59,7 +59,8 @@ class TQtStartupSteps final : public TStartupSteps {
   bool FReport = false;
   std::unique_ptr<TTestDriver> FTestDriver;
   TOutsideQuit FQuit;
-  // Installed first, so that a signal during start-up no longer ends the program unsaved.
+  // Installed with this object, before any step runs: from then on no signal ends the
+  // program unsaved.
   TSignalQuit FSignals{[this](int) { FQuit.Request(); }};
   std::unique_ptr<TSingleInstance> FInstance;
   std::vector<std::string> FSettingsWarnings;

@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <functional>
+#include <iterator>
 #include <memory>
 
 class QSocketNotifier;

@@ -44,6 +44,13 @@ class ProgramEndTest : public ::testing::Test {
     ASSERT_TRUE(program.WaitFor("ready", kStartMs)) << program.Transcript();
   }
 
+  // Opens the settings dialog from the menu and checks "Close Fraxinel on executing Quake".
+  static void ChangeAnOptionInTheSettingsDialog(TProgram& program) {
+    ASSERT_TRUE(program.Run("trigger OptionsSettingsItem"));
+    ASSERT_TRUE(program.WaitFor("modal fx::TFXSettingsForm", kAnswerMs)) << program.Transcript();
+    ASSERT_TRUE(program.Run("check cbCloseOnExec 1"));
+  }
+
   // The next start finds the setup done: the main window comes without it.
   void ExpectNoSetupAtTheNextStart() {
     TProgram next(FEnvironment);
@@ -110,9 +117,7 @@ TEST_F(ProgramEndTest, ASignalDuringTheSetupIsItsCancel) {
 TEST_F(ProgramEndTest, ASignalCancelsTheOpenSettingsDialogAndEndsAsFileExit) {
   TProgram program(FEnvironment);
   ASSERT_NO_FATAL_FAILURE(CompleteSetup(program));
-  ASSERT_TRUE(program.Run("trigger OptionsSettingsItem"));
-  ASSERT_TRUE(program.WaitFor("modal fx::TFXSettingsForm", kAnswerMs)) << program.Transcript();
-  ASSERT_TRUE(program.Run("check cbCloseOnExec 1"));
+  ASSERT_NO_FATAL_FAILURE(ChangeAnOptionInTheSettingsDialog(program));
   program.Signal(SIGHUP);
   EXPECT_EQ(program.WaitForExit(kAnswerMs), 0);
   EXPECT_EQ(MachineReg().find("\"CloseOnExec\"=\"True\""), std::string::npos) << MachineReg();
@@ -122,9 +127,7 @@ TEST_F(ProgramEndTest, ASignalCancelsTheOpenSettingsDialogAndEndsAsFileExit) {
 TEST_F(ProgramEndTest, WhatTheUserConfirmedOutlivesAKill) {
   TProgram program(FEnvironment);
   ASSERT_NO_FATAL_FAILURE(CompleteSetup(program));
-  ASSERT_TRUE(program.Run("trigger OptionsSettingsItem"));
-  ASSERT_TRUE(program.WaitFor("modal fx::TFXSettingsForm", kAnswerMs)) << program.Transcript();
-  ASSERT_TRUE(program.Run("check cbCloseOnExec 1"));
+  ASSERT_NO_FATAL_FAILURE(ChangeAnOptionInTheSettingsDialog(program));
   program.Send("accept");
   ASSERT_TRUE(program.Run("trigger miExeAdd"));
   program.Send("sync");
