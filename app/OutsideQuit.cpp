@@ -41,7 +41,9 @@ void TOutsideQuit::Continue() {
 }
 
 void TOutsideQuit::ContinueLater() {
-  QTimer::singleShot(0, this, &TOutsideQuit::Continue);
+  // Not at once: a loop that waits for something of its own (a map list being read) would
+  // otherwise keep this spinning until it ends.
+  QTimer::singleShot(10, this, &TOutsideQuit::Continue);
 }
 
 }  // namespace fx
