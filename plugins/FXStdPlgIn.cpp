@@ -6,6 +6,7 @@
 
 #include "platform/Registry.h"
 #include "plugins/MessageBoxStyle.h"
+#include "plugins/OptionsKey.h"
 #include "plugins/StandardMaps.h"
 
 namespace fx {
@@ -33,15 +34,6 @@ constexpr const char* kCTFOnlyMessage =
 
 std::int32_t CountOf(std::span<const std::string_view> list) {
   return static_cast<std::int32_t>(list.size());
-}
-
-// Opens the configuration's key below HKEY_CURRENT_USER, creating it when missing. A key
-// that cannot be opened must not turn into writes to the root.
-void OpenOptionsKey(TRegistry& registry, const TLongText& keyPath) {
-  registry.SetRootKey(HKEY_CURRENT_USER);
-  if (!registry.OpenKey(keyPath.Str(), true)) {
-    throw ERegistryException("Failed to open key " + keyPath.Str());
-  }
 }
 
 }  // namespace

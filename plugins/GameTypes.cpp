@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "plugins/CTFBotsQuakePlugIn.h"
+#include "plugins/CTFQuakePlugIn.h"
 #include "plugins/FXStdPlgIn.h"
 
 namespace fx {
@@ -51,7 +53,9 @@ TIntfPtr<TQuakePlugin> CreateGameTypePlugin(TGameType type, const TPluginEnviron
     case TGameType::DissolutionOfEternity:
       return MakeIntf<TStandardQuakePluginM2>(env.Starter, env.Dialogs);
     case TGameType::ThreewaveCTF:
+      return MakeIntf<TCTFQuakePlugIn>(env.Starter, env.Dialogs);
     case TGameType::CTFBots:
+      return MakeIntf<TCTFBotsQuakePlugIn>(env.Starter, env.Dialogs);
     case TGameType::TeamFortress:
     case TGameType::HeadHunters:
     case TGameType::Varimix:

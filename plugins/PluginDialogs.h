@@ -15,6 +15,9 @@ class TPluginDialogs {
   // The team-game options of the second mission pack. Shows `flags`; on OK rebuilds them
   // from the dialog and returns true, on Cancel leaves them as they were.
   virtual bool ShowRogueCTF(std::int32_t& flags) = 0;
+  // The rule flags of the Capture the Flag game, and of its bot variant; the same contract.
+  virtual bool ShowCTFOptions(std::int32_t& flags) = 0;
+  virtual bool ShowCTFBotOptions(std::int32_t& flags) = 0;
 };
 
 }  // namespace fx
