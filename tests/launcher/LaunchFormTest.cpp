@@ -8,23 +8,29 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "exes/FXExes.h"
 #include "fixtures/FileBuilder.h"
 #include "fixtures/FindControl.h"
+#include "fixtures/ModalDialog.h"
 #include "fixtures/ScriptedDialogs.h"
 #include "fixtures/StandInEngine.h"
 #include "launcher/Configurations.h"
 #include "launcher/FXLaunchForm.h"
 #include "platform/Registry.h"
 #include "plugins/FXStdPlgIn.h"
+#include "plugins/HHOptionsDlg.h"
+#include "plugins/TFSettingsDlg.h"
+#include "plugins/VarimixOptionsDlg.h"
 #include "settings/FXSettings.h"
 #include "tests/settings/RegistrySandbox.h"
 
@@ -318,6 +324,141 @@ TEST_F(LaunchForm, TheWindowKeepsItsWidth) {
   form->resize(800, 200);
   EXPECT_EQ(form->width(), 419);
   EXPECT_GE(form->height(), 350);
+}
+
+// Picks a game type from the box as a user does.
+void ChooseGameType(TFXLaunchForm& form, const char* name) {
+  QComboBox* types = &Control<QComboBox>(form, "GameModeComboBox");
+  const int index = types->findText(name);
+  ASSERT_GE(index, 0) << name;
+  types->setCurrentIndex(index);
+  emit types->activated(index);
+}
+
+std::vector<std::string> Items(const QComboBox& box) {
+  std::vector<std::string> items;
+  for (int i = 0; i < box.count(); ++i)
+    items.push_back(box.itemText(i).toStdString());
+  return items;
+}
+
+TEST_F(LaunchForm, EachModificationSetsUpItsPatchListsAndServerOptions) {
+  struct TCase {
+    const char* Type;
+    const char* Patch;
+    const char* RuleBox;
+    std::vector<std::string> Rules;
+    int Selected;
+    const char* FirstMap;
+  };
+  const std::vector<TCase> cases = {
+      {"TeamFortress (2.5)",
+       "TEAMF",
+       "TeamplayComboBox",
+       {"No Teamplay", "Teamplay"},
+       1,
+       "START: Entrance"},
+      {"Head Hunters (1.0)",
+       "HH",
+       "MultiPlayModeComboBox",
+       {"Deathmatch (respawning weapons)", "Deathmatch (staying weapons)"},
+       0,
+       "HH1B: Shadows Of Sin"},
+      {"Varimix by Bolsk",
+       "VARIMIX",
+       "MultiPlayModeComboBox",
+       {"Deathmatch (respawning weapons)", "Deathmatch (staying weapons)",
+        "Deathmatch (staying weap., resp. items)"},
+       0,
+       "START: Entrance"},
+  };
+  auto form = Open();
+  emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlayListen);
+  for (const TCase& c : cases) {
+    Control<QComboBox>(*form, "PatchComboBox").setEditText("(None)");
+    ChooseGameType(*form, c.Type);
+    EXPECT_EQ(Control<QComboBox>(*form, "PatchComboBox").currentText(), c.Patch);
+    const auto& rules = Control<QComboBox>(*form, c.RuleBox);
+    EXPECT_EQ(Items(rules), c.Rules) << c.Type;
+    EXPECT_EQ(rules.currentIndex(), c.Selected) << c.Type;
+    EXPECT_TRUE(Control<QPushButton>(*form, "AddOptionsButton").isEnabled()) << c.Type;
+    EXPECT_FALSE(Control<QPushButton>(*form, "GameModeOptionsBtn").isEnabled()) << c.Type;
+    EXPECT_EQ(Control<QComboBox>(*form, "cbMap").itemText(0), c.FirstMap) << c.Type;
+  }
+  emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlaySingle);
+  EXPECT_FALSE(Control<QPushButton>(*form, "AddOptionsButton").isEnabled());
+}
+
+TEST_F(LaunchForm, ServerOptionsAreSavedWithAConfigurationAndReachTheEngine) {
+  struct TCase {
+    const char* Type;
+    std::function<void()> AnswerDialog;
+    std::string Stored;  // the game type's values in user.reg
+    std::string Lines;   // what the launch script then holds
+  };
+  const std::vector<TCase> cases = {
+      {"TeamFortress (2.5)",
+       [] {
+         test::WhenModal<TTFSettingsDlg>([](TTFSettingsDlg& dialog) {
+           QTest::mouseClick(&Control<QCheckBox>(dialog, "cbGrapple"), Qt::LeftButton);
+           Control<QComboBox>(dialog, "cbAreaAffect").setCurrentIndex(2);
+           QTest::mouseClick(&Control<QPushButton>(dialog, "OKBtn"), Qt::LeftButton);
+         });
+       },
+       "\"TFTemp1\"=dword:00000400\r\n\"TFTeam\"=dword:00000010\r\n",
+       "\r\ntemp1 1024\r\nteamplay 17\r\n"},
+      {"Head Hunters (1.0)",
+       [] {
+         test::WhenModal<THHOptionsDlg>([](THHOptionsDlg& dialog) {
+           QTest::mouseClick(&Control<QCheckBox>(dialog, "cbCustom"), Qt::LeftButton);
+           QTest::mouseClick(&Control<QPushButton>(dialog, "OKBtn"), Qt::LeftButton);
+         });
+       },
+       "\"HHDeathmatch\"=dword:00000201\r\n", "\r\ndeathmatch 1\r\ntemp1 513\r\n"},
+      {"Varimix by Bolsk",
+       [] {
+         test::WhenModal<TVarimixOptionsDlg>([](TVarimixOptionsDlg& dialog) {
+           Control<QListWidget>(dialog, "clbFeatures").item(0)->setCheckState(Qt::Unchecked);
+           QTest::mouseClick(&Control<QPushButton>(dialog, "OKBtn"), Qt::LeftButton);
+         });
+       },
+       "\"VarimixCfg\"=dword:00000001\r\n", "\r\ntemp1 1;deathmatch 1\r\n"},
+  };
+  const fs::path report = Sandbox.Temp() / "report";
+  test::WriteStandInEngine(Game / "quake.sh", report);
+  AddExe("Stand-in", "quake.sh");
+  for (const char* patch : {"TEAMF", "HH", "VARIMIX"})
+    fs::create_directories(Game / patch);
+  for (const TCase& c : cases) {
+    {
+      auto form = Open();
+      ChooseGameType(*form, c.Type);
+      emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlayListen);
+      Control<QComboBox>(*form, "cbMap").setEditText("e1m1");
+      c.AnswerDialog();
+      QTest::mouseClick(&Control<QPushButton>(*form, "AddOptionsButton"), Qt::LeftButton);
+      ASSERT_TRUE(form->Configurations().Save("Mod night", false));
+      form->close();
+    }
+    EXPECT_NE(ReadFileBytes(Sandbox.UserReg()).find(c.Stored), std::string::npos) << c.Type;
+
+    // The next run starts with fresh game types and gets the options from the configuration.
+    auto form = Open();
+    QComboBox* configs = &Control<QComboBox>(*form, "CfgComboBox");
+    const int saved = configs->findText("Mod night");
+    ASSERT_GE(saved, 0);
+    configs->setCurrentIndex(saved);
+    emit configs->activated(saved);
+    EXPECT_EQ(Control<QComboBox>(*form, "GameModeComboBox").currentText(), c.Type);
+    fs::remove(report);
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    QTest::keyClick(form.get(), Qt::Key_F9);
+    const auto engine = test::WaitForReport(report);
+    ASSERT_TRUE(engine.has_value()) << "the stand-in engine did not start";
+    EXPECT_NE(engine->Script.find(c.Lines), std::string::npos) << c.Type << "\n" << engine->Script;
+    form->close();
+  }
 }
 
 }  // namespace
