@@ -1,0 +1,171 @@
+// A stored configuration, loaded by the main window as the program starts and launched with
+// its button, into a real Quake engine: what the engine reports is what the player gets.
+// One row per launch; the engine ends itself once the map has started.
+
+#include <gtest/gtest.h>
+
+#include <QToolButton>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "exes/FXExes.h"
+#include "fixtures/FileBuilder.h"
+#include "fixtures/FindControl.h"
+#include "fixtures/QuakeEngine.h"
+#include "fixtures/ScriptedDialogs.h"
+#include "launcher/Configurations.h"
+#include "launcher/FXLaunchForm.h"
+#include "launcher/LaunchConfig.h"
+#include "platform/Registry.h"
+#include "plugins/GameTypes.h"
+#include "settings/FXSettings.h"
+#include "tests/settings/RegistrySandbox.h"
+
+namespace fx {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr auto kEngineLimit = 30s;                // the runner ends the engine after this
+constexpr auto kReportWait = kEngineLimit + 15s;  // and the report is there soon after
+constexpr const char* kExeCaption = "Quakespasm";
+
+// One launch: what the configuration stores, and what the engine must report.
+struct TEngineCase {
+  const char* Name;  // the test's and the configuration's name
+  TGameType GameType;
+  std::vector<std::pair<std::string, std::int32_t>> Options = {};  // the game type's values
+  int PlayMode = kPlayDedicated;                                   // cbQuakeMode
+  std::string Map = {};                                            // the map box's text
+  std::string Patch = "(None)";
+  int PlayModeRule = 1;  // MultiPlayModeComboBox
+  int Teamplay = 0;      // TeamplayComboBox
+  // Expected: the map the gamecode saw start, its "deathmatch", and variables by name.
+  std::string StartedMap = {};
+  std::string Deathmatch = {};
+  std::vector<std::pair<std::string, std::string>> Variables = {};
+};
+
+// Failures name the row, not its bytes.
+void PrintTo(const TEngineCase& row, std::ostream* out) {
+  *out << row.Name;
+}
+
+const std::vector<TEngineCase>& EngineCases() {
+  static const std::vector<TEngineCase> cases{
+      {.Name = "StandardDedicatedDeathmatch",
+       .GameType = TGameType::Standard,
+       .PlayMode = kPlayDedicated,
+       .Map = "E1M1: The Slipgate Complex",
+       .PlayModeRule = 2,
+       .Teamplay = 1,
+       .StartedMap = "e1m1",
+       .Deathmatch = "2",
+       .Variables = {{"teamplay", "1"}, {"deathmatch", "2"}}},
+  };
+  return cases;
+}
+
+class EngineEndToEnd : public ::testing::TestWithParam<TEngineCase> {
+ protected:
+  void SetUp() override {
+    if (const std::string missing = test::EngineMissing(); !missing.empty()) {
+      // CI sets this where the engine folder exists, so the test cannot quietly vanish.
+      if (std::getenv("FX_REQUIRE_ENGINE") != nullptr) FAIL() << missing;
+      GTEST_SKIP() << missing;
+    }
+  }
+
+  void PrepareGame(const TEngineCase& row) {
+    test::MakeEngineGameFolder(
+        Game, {{row.StartedMap, test::SharedFixture("bsp/ericw-tools/q1_cube.bsp")}},
+        row.PlayMode != kPlayDedicated);
+    if (row.Patch != "(None)") fs::create_directories(Game / row.Patch);
+    test::WriteEngineProgram(Program, Report, kEngineLimit);
+    TRegistry registry;
+    TQuakeExe exe(kExeCaption);
+    exe.ExeName = Program.string();
+    exe.ExeType = TExeType::OpenGLQuake;
+    SaveExeList(registry, {exe});
+  }
+
+  // The configuration as the window saves one: its values, then the game type's own.
+  static void StoreConfiguration(const TEngineCase& row) {
+    TLaunchConfig config;
+    config.Gametype = std::string(GameTypeName(row.GameType));
+    config.Skill = 1;
+    config.Playmode = row.PlayModeRule;
+    config.Teamplay = row.Teamplay;
+    config.NewExe = kExeCaption;
+    config.Map = row.Map;
+    config.Patch = row.Patch;
+    // Bare variable names make the engine print their values once the script set them.
+    for (const auto& [name, value] : row.Variables)
+      config.AddParms.push_back(name);
+    config.QuakeMode = row.PlayMode;
+    config.Hostname = "Engine Test";
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey(std::string(kConfigsKey) + "\\" + row.Name, true));
+    WriteLaunchConfig(registry, config);
+    for (const auto& [name, value] : row.Options)
+      registry.WriteInteger(name, value);
+    registry.CloseKey();
+  }
+
+  std::unique_ptr<TFXLaunchForm> OpenWindow(const TEngineCase& row) {
+    FXSettings().SetQPath(Game.string());
+    FXSettings().SetPatchPath(Game.string());
+    FXSettings().SetCloseOnExec(false);
+    FXUserSettings().SetLastConfig(row.Name);
+    FXUserSettings().SetAnimateMainWindowIcon(false);
+    FXUserSettings().SetInGameCmds(true);
+    FXUserSettings().SetAddParms({});
+    TLaunchFormOptions options;
+    options.Dialogs = &Dialogs;
+    options.PictureLibrary = Sandbox.Temp() / "no-pictures.rcc";
+    return std::make_unique<TFXLaunchForm>(nullptr, options);
+  }
+
+  test::TRegistrySandbox Sandbox;
+  TProgramSettings Settings;
+  fs::path Game = Sandbox.Temp() / "quake";
+  fs::path Program = Sandbox.Temp() / "engine.sh";
+  fs::path Report = Sandbox.Temp() / "engine.out";
+  test::TScriptedDialogs Dialogs;
+};
+
+TEST_P(EngineEndToEnd, TheEngineRunsTheStoredRules) {
+  const TEngineCase& row = GetParam();
+  PrepareGame(row);
+  StoreConfiguration(row);
+  auto form = OpenWindow(row);
+  ASSERT_EQ(form->Configurations().LastChosen(), row.Name);
+
+  test::Control<QToolButton>(*form, "StartQuakeBtn").click();
+  ASSERT_TRUE(Dialogs.Messages.empty()) << Dialogs.Messages.front().Text;
+  const auto run = test::WaitForEngineReport(Report, kReportWait);
+
+  ASSERT_TRUE(run.has_value()) << "the engine did not report within " << kReportWait.count()
+                               << " s";
+  EXPECT_EQ(run->ExitCode, 0) << run->Output;
+  EXPECT_EQ(run->Progs.count("map") ? run->Progs.at("map") : "", row.StartedMap) << run->Output;
+  EXPECT_EQ(run->Progs.count("deathmatch") ? run->Progs.at("deathmatch") : "", row.Deathmatch);
+  for (const auto& [name, value] : row.Variables)
+    EXPECT_EQ(run->Variable(name).value_or("(not printed)"), value) << name;
+  // Every line of the script is a command this engine knows.
+  EXPECT_EQ(run->LinesWith("Unknown command"), std::vector<std::string>{}) << run->Output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, EngineEndToEnd, ::testing::ValuesIn(EngineCases()),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+}  // namespace
+}  // namespace fx
