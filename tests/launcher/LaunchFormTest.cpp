@@ -335,66 +335,13 @@ void ChooseGameType(TFXLaunchForm& form, const char* name) {
   emit types->activated(index);
 }
 
-std::vector<std::string> Items(const QComboBox& box) {
-  std::vector<std::string> items;
-  for (int i = 0; i < box.count(); ++i)
-    items.push_back(box.itemText(i).toStdString());
-  return items;
-}
-
-TEST_F(LaunchForm, EachModificationSetsUpItsPatchListsAndServerOptions) {
-  struct TCase {
-    const char* Type;
-    const char* Patch;
-    const char* RuleBox;
-    std::vector<std::string> Rules;
-    int Selected;
-    const char* FirstMap;
-  };
-  const std::vector<TCase> cases = {
-      {"TeamFortress (2.5)",
-       "TEAMF",
-       "TeamplayComboBox",
-       {"No Teamplay", "Teamplay"},
-       1,
-       "START: Entrance"},
-      {"Head Hunters (1.0)",
-       "HH",
-       "MultiPlayModeComboBox",
-       {"Deathmatch (respawning weapons)", "Deathmatch (staying weapons)"},
-       0,
-       "HH1B: Shadows Of Sin"},
-      {"Varimix by Bolsk",
-       "VARIMIX",
-       "MultiPlayModeComboBox",
-       {"Deathmatch (respawning weapons)", "Deathmatch (staying weapons)",
-        "Deathmatch (staying weap., resp. items)"},
-       0,
-       "START: Entrance"},
-  };
-  auto form = Open();
-  emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlayListen);
-  for (const TCase& c : cases) {
-    Control<QComboBox>(*form, "PatchComboBox").setEditText("(None)");
-    ChooseGameType(*form, c.Type);
-    EXPECT_EQ(Control<QComboBox>(*form, "PatchComboBox").currentText(), c.Patch);
-    const auto& rules = Control<QComboBox>(*form, c.RuleBox);
-    EXPECT_EQ(Items(rules), c.Rules) << c.Type;
-    EXPECT_EQ(rules.currentIndex(), c.Selected) << c.Type;
-    EXPECT_TRUE(Control<QPushButton>(*form, "AddOptionsButton").isEnabled()) << c.Type;
-    EXPECT_FALSE(Control<QPushButton>(*form, "GameModeOptionsBtn").isEnabled()) << c.Type;
-    EXPECT_EQ(Control<QComboBox>(*form, "cbMap").itemText(0), c.FirstMap) << c.Type;
-  }
-  emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlaySingle);
-  EXPECT_FALSE(Control<QPushButton>(*form, "AddOptionsButton").isEnabled());
-}
-
 TEST_F(LaunchForm, ServerOptionsAreSavedWithAConfigurationAndReachTheEngine) {
   struct TCase {
     const char* Type;
     std::function<void()> AnswerDialog;
     std::string Stored;  // the game type's values in user.reg
     std::string Lines;   // what the launch script then holds
+    std::string Patch;   // the folder the game type chose
   };
   const std::vector<TCase> cases = {
       {"TeamFortress (2.5)",
@@ -406,7 +353,7 @@ TEST_F(LaunchForm, ServerOptionsAreSavedWithAConfigurationAndReachTheEngine) {
          });
        },
        "\"TFTemp1\"=dword:00000400\r\n\"TFTeam\"=dword:00000010\r\n",
-       "\r\ntemp1 1024\r\nteamplay 17\r\n"},
+       "\r\ntemp1 1024\r\nteamplay 17\r\n", "TEAMF"},
       {"Head Hunters (1.0)",
        [] {
          test::WhenModal<THHOptionsDlg>([](THHOptionsDlg& dialog) {
@@ -414,7 +361,7 @@ TEST_F(LaunchForm, ServerOptionsAreSavedWithAConfigurationAndReachTheEngine) {
            QTest::mouseClick(&Control<QPushButton>(dialog, "OKBtn"), Qt::LeftButton);
          });
        },
-       "\"HHDeathmatch\"=dword:00000201\r\n", "\r\ndeathmatch 1\r\ntemp1 513\r\n"},
+       "\"HHDeathmatch\"=dword:00000201\r\n", "\r\ndeathmatch 1\r\ntemp1 513\r\n", "HH"},
       {"Varimix by Bolsk",
        [] {
          test::WhenModal<TVarimixOptionsDlg>([](TVarimixOptionsDlg& dialog) {
@@ -422,14 +369,13 @@ TEST_F(LaunchForm, ServerOptionsAreSavedWithAConfigurationAndReachTheEngine) {
            QTest::mouseClick(&Control<QPushButton>(dialog, "OKBtn"), Qt::LeftButton);
          });
        },
-       "\"VarimixCfg\"=dword:00000001\r\n", "\r\ntemp1 1;deathmatch 1\r\n"},
+       "\"VarimixCfg\"=dword:00000001\r\n", "\r\ntemp1 1;deathmatch 1\r\n", "VARIMIX"},
   };
   const fs::path report = Sandbox.Temp() / "report";
   test::WriteStandInEngine(Game / "quake.sh", report);
   AddExe("Stand-in", "quake.sh");
-  for (const char* patch : {"TEAMF", "HH", "VARIMIX"})
-    fs::create_directories(Game / patch);
   for (const TCase& c : cases) {
+    fs::create_directories(Game / c.Patch);
     {
       auto form = Open();
       ChooseGameType(*form, c.Type);
@@ -457,6 +403,8 @@ TEST_F(LaunchForm, ServerOptionsAreSavedWithAConfigurationAndReachTheEngine) {
     const auto engine = test::WaitForReport(report);
     ASSERT_TRUE(engine.has_value()) << "the stand-in engine did not start";
     EXPECT_NE(engine->Script.find(c.Lines), std::string::npos) << c.Type << "\n" << engine->Script;
+    EXPECT_EQ(engine->Args,
+              (std::vector<std::string>{"-listen", "8", "-game", c.Patch, "+exec", "Frax.cfg"}));
     form->close();
   }
 }

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Registry.h"
@@ -32,10 +33,28 @@ struct TStoredType {
   TValues Absent;                  // what a configuration without them loads
 };
 
+template <typename T>
+TIntfPtr<TQuakePlugin> Make(TQuakeStarter& starter, TPluginDialogs& dialogs) {
+  return MakeIntf<T>(starter, dialogs);
+}
+
+// A game type that keeps one integer of options.
+template <typename T>
+TStoredType OneValue(std::string name, std::int32_t options, std::string line,
+                     std::int32_t absent) {
+  return {std::move(name),
+          Make<T>,
+          [](TQuakePlugin& p, const TValues& v) { static_cast<T&>(p).SetOptions(v[0]); },
+          [](TQuakePlugin& p) { return TValues{static_cast<T&>(p).Options()}; },
+          {options},
+          {std::move(line)},
+          {absent}};
+}
+
 std::vector<TStoredType> StoredTypes() {
   return {
       {"TeamFortress",
-       [](TQuakeStarter& s, TPluginDialogs& d) { return MakeIntf<TTFQuakePlugin>(s, d); },
+       Make<TTFQuakePlugin>,
        [](TQuakePlugin& p, const TValues& v) {
          static_cast<TTFQuakePlugin&>(p).SetFlags({v[0], v[1]});
        },
@@ -46,22 +65,8 @@ std::vector<TStoredType> StoredTypes() {
        {1536, 13},
        {"\"TFTemp1\"=dword:00000600", "\"TFTeam\"=dword:0000000d"},
        {0, 1}},
-      {"Head Hunters",
-       [](TQuakeStarter& s, TPluginDialogs& d) { return MakeIntf<THHQuakePlugIn>(s, d); },
-       [](TQuakePlugin& p, const TValues& v) { static_cast<THHQuakePlugIn&>(p).SetOptions(v[0]); },
-       [](TQuakePlugin& p) { return TValues{static_cast<THHQuakePlugIn&>(p).Options()}; },
-       {32265},
-       {"\"HHDeathmatch\"=dword:00007e09"},
-       {7169}},
-      {"Varimix",
-       [](TQuakeStarter& s, TPluginDialogs& d) { return MakeIntf<TVarimixQuakePlugin>(s, d); },
-       [](TQuakePlugin& p, const TValues& v) {
-         static_cast<TVarimixQuakePlugin&>(p).SetOptions(v[0]);
-       },
-       [](TQuakePlugin& p) { return TValues{static_cast<TVarimixQuakePlugin&>(p).Options()}; },
-       {2114},
-       {"\"VarimixCfg\"=dword:00000842"},
-       {0}},
+      OneValue<THHQuakePlugIn>("Head Hunters", 32265, "\"HHDeathmatch\"=dword:00007e09", 7169),
+      OneValue<TVarimixQuakePlugin>("Varimix", 2114, "\"VarimixCfg\"=dword:00000842", 0),
   };
 }
 

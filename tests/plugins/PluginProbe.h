@@ -61,14 +61,4 @@ inline std::string Map(TQuakePlugin& plugin, std::int32_t index) {
   return name.Str();
 }
 
-inline std::vector<std::string> PlayModes(TQuakePlugin& plugin) {
-  std::vector<std::string> names;
-  for (std::int32_t i = 0; i < plugin.GetPlayModeCount(); ++i) {
-    TShortName name;
-    plugin.GetPlayModeName(i, name);
-    names.push_back(name.Str());
-  }
-  return names;
-}
-
 }  // namespace fx::test
