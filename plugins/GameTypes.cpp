@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "plugins/CTFBotsQuakePlugIn.h"
+#include "plugins/CTFQuakePlugIn.h"
 #include "plugins/FXStdPlgIn.h"
 #include "plugins/HHQuakePlugIn.h"
 #include "plugins/TFQuakePlugin.h"
@@ -60,8 +62,9 @@ TIntfPtr<TQuakePlugin> CreateGameTypePlugin(TGameType type, const TPluginEnviron
     case TGameType::Varimix:
       return MakeIntf<TVarimixQuakePlugin>(env.Starter, env.Dialogs);
     case TGameType::ThreewaveCTF:
+      return MakeIntf<TCTFQuakePlugIn>(env.Starter, env.Dialogs);
     case TGameType::CTFBots:
-      break;
+      return MakeIntf<TCTFBotsQuakePlugIn>(env.Starter, env.Dialogs);
   }
   return nullptr;
 }

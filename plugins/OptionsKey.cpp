@@ -2,10 +2,15 @@
 
 namespace fx {
 
-TOptionsKey::TOptionsKey(const TLongText& keyPath) {
-  FRegistry.SetRootKey(HKEY_CURRENT_USER);
-  if (!FRegistry.OpenKey(keyPath.Str(), true))
+void OpenOptionsKey(TRegistry& registry, const TLongText& keyPath) {
+  registry.SetRootKey(HKEY_CURRENT_USER);
+  if (!registry.OpenKey(keyPath.Str(), true)) {
     throw ERegistryException("Failed to open key " + keyPath.Str());
+  }
+}
+
+TOptionsKey::TOptionsKey(const TLongText& keyPath) {
+  OpenOptionsKey(FRegistry, keyPath);
 }
 
 void TOptionsKey::Write(const std::string& name, std::int32_t value) {

@@ -11,10 +11,13 @@
 
 namespace fx {
 
+// Opens the key, creating it when missing. A key that cannot be opened throws
+// ERegistryException rather than letting the values land in the root.
+void OpenOptionsKey(TRegistry& registry, const TLongText& keyPath);
+
+// The key held open for several values.
 class TOptionsKey {
  public:
-  // Throws ERegistryException when the key cannot be opened: a key that cannot be opened
-  // must not turn into writes to the root.
   explicit TOptionsKey(const TLongText& keyPath);
   TOptionsKey(const TOptionsKey&) = delete;
   TOptionsKey& operator=(const TOptionsKey&) = delete;

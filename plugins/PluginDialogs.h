@@ -23,6 +23,9 @@ class TPluginDialogs {
   // The same for the packed options of Head Hunters and of Varimix.
   virtual bool ShowHHOptions(std::int32_t& options) = 0;
   virtual bool ShowVarimixOptions(std::int32_t& options) = 0;
+  // The rule flags of the Capture the Flag game, and of its bot variant; the same contract.
+  virtual bool ShowCTFOptions(std::int32_t& flags) = 0;
+  virtual bool ShowCTFBotOptions(std::int32_t& flags) = 0;
 };
 
 }  // namespace fx

@@ -1,11 +1,27 @@
 #include "plugins/QtPluginDialogs.h"
 
+#include "plugins/CTFBotOptionsDlg.h"
+#include "plugins/CTFOptionsDlg.h"
 #include "plugins/HHOptionsDlg.h"
 #include "plugins/RogueCTFDlg.h"
 #include "plugins/TFSettingsDlg.h"
 #include "plugins/VarimixOptionsDlg.h"
 
 namespace fx {
+
+namespace {
+
+// Shows a dialog that edits rule flags; on OK the flags are the dialog's.
+template <typename TDialog, typename TFlags>
+bool EditFlags(QWidget* parent, TFlags& flags) {
+  TDialog dialog(parent);
+  dialog.SetFlags(flags);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  flags = dialog.Flags();
+  return true;
+}
+
+}  // namespace
 
 TQtPluginDialogs::TQtPluginDialogs(QWidget* parent) : FParent(parent) {}
 
@@ -18,11 +34,7 @@ bool TQtPluginDialogs::ShowRogueCTF(std::int32_t& flags) {
 }
 
 bool TQtPluginDialogs::ShowTFSettings(TTFFlags& flags) {
-  TTFSettingsDlg dialog(FParent.data());
-  dialog.SetFlags(flags);
-  if (dialog.exec() != QDialog::Accepted) return false;
-  flags = dialog.Flags();
-  return true;
+  return EditFlags<TTFSettingsDlg>(FParent.data(), flags);
 }
 
 bool TQtPluginDialogs::ShowHHOptions(std::int32_t& options) {
@@ -34,11 +46,15 @@ bool TQtPluginDialogs::ShowHHOptions(std::int32_t& options) {
 }
 
 bool TQtPluginDialogs::ShowVarimixOptions(std::int32_t& options) {
-  TVarimixOptionsDlg dialog(FParent.data());
-  dialog.SetOptions(options);
-  if (dialog.exec() != QDialog::Accepted) return false;
-  options = dialog.Options();
-  return true;
+  return EditFlags<TVarimixOptionsDlg>(FParent.data(), options);
+}
+
+bool TQtPluginDialogs::ShowCTFOptions(std::int32_t& flags) {
+  return EditFlags<TCTFOptionsDlg>(FParent.data(), flags);
+}
+
+bool TQtPluginDialogs::ShowCTFBotOptions(std::int32_t& flags) {
+  return EditFlags<TCTFBotOptionsDlg>(FParent.data(), flags);
 }
 
 }  // namespace fx

@@ -14,7 +14,7 @@ TVarimixOptionsDlg::TVarimixOptionsDlg(QWidget* parent)
 
 TVarimixOptionsDlg::~TVarimixOptionsDlg() = default;
 
-void TVarimixOptionsDlg::SetOptions(std::int32_t options) {
+void TVarimixOptionsDlg::SetFlags(std::int32_t options) {
   QListWidget& list = *FUi->clbFeatures;
   const TVarimixChoice choice =
       VarimixChoiceFromOptions(options, static_cast<std::size_t>(list.count()));
@@ -25,7 +25,7 @@ void TVarimixOptionsDlg::SetOptions(std::int32_t options) {
   FUi->cbDebugMode->setChecked(choice.DebugMode);
 }
 
-std::int32_t TVarimixOptionsDlg::Options() const {
+std::int32_t TVarimixOptionsDlg::Flags() const {
   const QListWidget& list = *FUi->clbFeatures;
   TVarimixChoice choice;
   for (int i = 0; i < list.count(); ++i)

@@ -20,9 +20,9 @@ class TVarimixOptionsDlg : public QDialog {
   explicit TVarimixOptionsDlg(QWidget* parent = nullptr);
   ~TVarimixOptionsDlg() override;
 
-  void SetOptions(std::int32_t options);
+  void SetFlags(std::int32_t options);
   // Built from the controls alone (VarimixGameFlags.h).
-  std::int32_t Options() const;
+  std::int32_t Flags() const;
 
  private:
   std::unique_ptr<Ui::VarimixOptionsDlg> FUi;

@@ -27,6 +27,9 @@
 #include "launcher/Configurations.h"
 #include "launcher/FXLaunchForm.h"
 #include "platform/Registry.h"
+#include "plugins/CTFBotsQuakePlugIn.h"
+#include "plugins/CTFQuakePlugIn.h"
+#include "plugins/CTFRuleFlags.h"
 #include "plugins/FXStdPlgIn.h"
 #include "plugins/HHOptionsDlg.h"
 #include "plugins/TFSettingsDlg.h"
@@ -204,6 +207,46 @@ TEST_F(LaunchForm, AFixedMapsGameTypeMakesTheMapBoxPickOnly) {
   emit types->activated(0);
   EXPECT_TRUE(map->isEditable());
   EXPECT_EQ(map->currentText(), "(None)");
+}
+
+TEST_F(LaunchForm, CaptureTheFlagBringsItsListsPatchAndRulesAndASavedConfigurationKeepsThem) {
+  auto form = Open();
+  QComboBox* types = &Control<QComboBox>(*form, "GameModeComboBox");
+  const auto choose = [&](const char* name) {
+    const int index = types->findText(name);
+    ASSERT_GE(index, 0) << name;
+    types->setCurrentIndex(index);
+    emit types->activated(index);
+  };
+  emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlayListen);
+  choose("Threewave Capture the Flag (4.0)");
+  EXPECT_EQ(Control<QComboBox>(*form, "cbMap").count(), 55);
+  QComboBox* rules = &Control<QComboBox>(*form, "MultiPlayModeComboBox");
+  EXPECT_EQ(rules->count(), 3);
+  EXPECT_EQ(rules->currentIndex(), 0);
+  EXPECT_EQ(Control<QComboBox>(*form, "TeamplayComboBox").count(), 3);
+  EXPECT_EQ(Control<QComboBox>(*form, "PatchComboBox").currentText(), "CTF");
+  EXPECT_TRUE(Control<QWidget>(*form, "AddOptionsButton").isEnabled());
+  EXPECT_FALSE(Control<QWidget>(*form, "GameModeOptionsBtn").isEnabled());
+  emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlaySingle);
+  EXPECT_FALSE(Control<QWidget>(*form, "AddOptionsButton").isEnabled());
+
+  auto* ctf = dynamic_cast<TCTFQuakePlugIn*>(form->ActivePlugin());
+  ASSERT_NE(ctf, nullptr);
+  ctf->SetRuleFlags(kCTFCaptureTheFlag | kCTFHealthProtect);
+  ASSERT_TRUE(form->Configurations().Save("Flags", false));
+  ctf->SetRuleFlags(5);
+  choose("Capture the Flag Bots");
+  auto* bots = dynamic_cast<TCTFBotsQuakePlugIn*>(form->ActivePlugin());
+  ASSERT_NE(bots, nullptr);
+  bots->SetRuleFlags(9);
+
+  form->Configurations().Load("Flags");
+  EXPECT_EQ(types->currentText(), "Threewave Capture the Flag (4.0)");
+  EXPECT_EQ(form->ActivePlugin(), ctf);
+  EXPECT_EQ(ctf->RuleFlags(), kCTFCaptureTheFlag | kCTFHealthProtect);
+  // The game type current when the load began reads the key as well, before the switch.
+  EXPECT_EQ(bots->RuleFlags(), kCTFCaptureTheFlag | kCTFHealthProtect);
 }
 
 TEST_F(LaunchForm, F9LaunchesTheChosenConfiguration) {

@@ -120,6 +120,16 @@ class TScriptedPluginDialogs final : public TPluginDialogs {
   std::vector<std::int32_t> RogueShown;
   std::vector<std::string>* Log = nullptr;
 
+  // The two Capture the Flag dialogs share one script; each showing is recorded as
+  // "ShowCTFOptions <flags>" or "ShowCTFBotOptions <flags>".
+  std::deque<std::optional<std::int32_t>> CTFAnswers;  // nullopt: Cancel
+  std::vector<std::string> CTFShown;
+
+  bool ShowCTFOptions(std::int32_t& flags) override { return AnswerCTF("ShowCTFOptions", flags); }
+  bool ShowCTFBotOptions(std::int32_t& flags) override {
+    return AnswerCTF("ShowCTFBotOptions", flags);
+  }
+
   bool ShowRogueCTF(std::int32_t& flags) override {
     RogueShown.push_back(flags);
     if (Log != nullptr) Log->push_back("ShowRogueCTF " + std::to_string(flags));
@@ -133,6 +143,18 @@ class TScriptedPluginDialogs final : public TPluginDialogs {
   bool ShowTFSettings(TTFFlags& flags) override { return TF.Show(flags); }
   bool ShowHHOptions(std::int32_t& options) override { return HH.Show(options); }
   bool ShowVarimixOptions(std::int32_t& options) override { return Varimix.Show(options); }
+
+ private:
+  bool AnswerCTF(const char* dialog, std::int32_t& flags) {
+    CTFShown.push_back(std::string(dialog) + " " + std::to_string(flags));
+    if (Log != nullptr) Log->push_back(CTFShown.back());
+    if (CTFAnswers.empty()) throw std::logic_error("unexpected options dialog");
+    const auto answer = CTFAnswers.front();
+    CTFAnswers.pop_front();
+    if (!answer) return false;
+    flags = *answer;
+    return true;
+  }
 };
 
 }  // namespace fx::test
