@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Registry.h"
 #include "plugins/CTFRuleFlags.h"
 #include "plugins/OptionsKey.h"
+#include "plugins/PluginHelpers.h"
 #include "plugins/StandardMaps.h"
 
 namespace fx {
@@ -53,14 +53,12 @@ std::int32_t TCTFQuakePlugIn::GetScriptLineCount() {
 void TCTFQuakePlugIn::GetScriptLine(std::int32_t index, TLongText& line) {
   line.Clear();
   // The play-mode entries are the modification's deathmatch values 1 to 3.
-  if (index == 0) line = "teamplay " + std::to_string(FRuleFlags);
-  if (index == 1) line = "deathmatch " + std::to_string(Starter().GetPlayMode() + 1);
+  if (index == 0) line = NumberedCommand("teamplay", FRuleFlags);
+  if (index == 1) line = NumberedCommand("deathmatch", DeathmatchOfPlayMode(Starter()));
 }
 
 void TCTFQuakePlugIn::Activate() {
-  TShortName patch;
-  Starter().GetPatchDir(patch);
-  if (patch.Empty()) Starter().SetPatchDir(kPatchFolder);
+  DefaultPatchDir(Starter(), kPatchFolder);
   Starter().SetPlayMode(0);
 }
 
@@ -106,18 +104,11 @@ bool TCTFQuakePlugIn::EditRules(std::int32_t& flags) {
 }
 
 void TCTFQuakePlugIn::SaveOptions(const TLongText& keyPath) {
-  TRegistry registry;
-  OpenOptionsKey(registry, keyPath);
-  registry.WriteInteger(kCtfTeamplay, FRuleFlags);
-  registry.CloseKey();
+  SaveOptionValue(keyPath, kCtfTeamplay, FRuleFlags);
 }
 
 void TCTFQuakePlugIn::LoadOptions(const TLongText& keyPath) {
-  TRegistry registry;
-  OpenOptionsKey(registry, keyPath);
-  FRuleFlags =
-      registry.ValueExists(kCtfTeamplay) ? registry.ReadInteger(kCtfTeamplay) : kCTFDefaultRules;
-  registry.CloseKey();
+  FRuleFlags = LoadOptionValue(keyPath, kCtfTeamplay, kCTFDefaultRules);
 }
 
 void TCTFQuakePlugIn::GetPicture(TModuleHandle& module, std::int32_t& number) {

@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Registry.h"
 #include "plugins/MessageBoxStyle.h"
 #include "plugins/OptionsKey.h"
 #include "plugins/StandardMaps.h"
@@ -175,17 +174,11 @@ bool TStandardQuakePluginM2::ShowServerOptions() {
 }
 
 void TStandardQuakePluginM2::SaveOptions(const TLongText& keyPath) {
-  TRegistry registry;
-  OpenOptionsKey(registry, keyPath);
-  registry.WriteInteger(kRogueGameCfg, FGameFlags);
-  registry.CloseKey();
+  SaveOptionValue(keyPath, kRogueGameCfg, FGameFlags);
 }
 
 void TStandardQuakePluginM2::LoadOptions(const TLongText& keyPath) {
-  TRegistry registry;
-  OpenOptionsKey(registry, keyPath);
-  if (registry.ValueExists(kRogueGameCfg)) FGameFlags = registry.ReadInteger(kRogueGameCfg);
-  registry.CloseKey();
+  FGameFlags = LoadOptionValue(keyPath, kRogueGameCfg, FGameFlags);
 }
 
 void TStandardQuakePluginM2::GetPicture(TModuleHandle& module, std::int32_t& number) {

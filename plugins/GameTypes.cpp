@@ -6,6 +6,9 @@
 #include "plugins/CTFBotsQuakePlugIn.h"
 #include "plugins/CTFQuakePlugIn.h"
 #include "plugins/FXStdPlgIn.h"
+#include "plugins/HHQuakePlugIn.h"
+#include "plugins/TFQuakePlugin.h"
+#include "plugins/VarimixQuakePlugin.h"
 
 namespace fx {
 
@@ -52,14 +55,16 @@ TIntfPtr<TQuakePlugin> CreateGameTypePlugin(TGameType type, const TPluginEnviron
       return MakeIntf<TStandardQuakePluginM1>(env.Starter);
     case TGameType::DissolutionOfEternity:
       return MakeIntf<TStandardQuakePluginM2>(env.Starter, env.Dialogs);
+    case TGameType::TeamFortress:
+      return MakeIntf<TTFQuakePlugin>(env.Starter, env.Dialogs);
+    case TGameType::HeadHunters:
+      return MakeIntf<THHQuakePlugIn>(env.Starter, env.Dialogs);
+    case TGameType::Varimix:
+      return MakeIntf<TVarimixQuakePlugin>(env.Starter, env.Dialogs);
     case TGameType::ThreewaveCTF:
       return MakeIntf<TCTFQuakePlugIn>(env.Starter, env.Dialogs);
     case TGameType::CTFBots:
       return MakeIntf<TCTFBotsQuakePlugIn>(env.Starter, env.Dialogs);
-    case TGameType::TeamFortress:
-    case TGameType::HeadHunters:
-    case TGameType::Varimix:
-      break;
   }
   return nullptr;
 }

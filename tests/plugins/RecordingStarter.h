@@ -90,10 +90,32 @@ class TRecordingStarter final : public TQuakeStarter {
   std::vector<std::string> FOwnLog;
 };
 
+// One options dialog answering from a script: each showing records what it was given and
+// either cancels (nullopt) or confirms with the next prepared value.
+template <typename T>
+struct TScriptedOptions {
+  std::deque<std::optional<T>> Answers;
+  std::vector<T> Shown;
+
+  bool Show(T& value) {
+    Shown.push_back(value);
+    if (Answers.empty()) throw std::logic_error("unexpected options dialog");
+    const auto answer = Answers.front();
+    Answers.pop_front();
+    if (!answer) return false;
+    value = *answer;
+    return true;
+  }
+};
+
 // Plug-in dialogs that answer from a script: each showing records the flags it was given
 // and either cancels or confirms with the next prepared flags.
 class TScriptedPluginDialogs final : public TPluginDialogs {
  public:
+  TScriptedOptions<TTFFlags> TF;
+  TScriptedOptions<std::int32_t> HH;
+  TScriptedOptions<std::int32_t> Varimix;
+
   std::deque<std::optional<std::int32_t>> RogueAnswers;  // nullopt: Cancel
   std::vector<std::int32_t> RogueShown;
   std::vector<std::string>* Log = nullptr;
@@ -118,6 +140,9 @@ class TScriptedPluginDialogs final : public TPluginDialogs {
     flags = *answer;
     return true;
   }
+  bool ShowTFSettings(TTFFlags& flags) override { return TF.Show(flags); }
+  bool ShowHHOptions(std::int32_t& options) override { return HH.Show(options); }
+  bool ShowVarimixOptions(std::int32_t& options) override { return Varimix.Show(options); }
 
  private:
   bool AnswerCTF(const char* dialog, std::int32_t& flags) {
