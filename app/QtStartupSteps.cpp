@@ -11,6 +11,7 @@
 #include "app/TestDriver.h"
 #include "launcher/FXLaunchForm.h"
 #include "platform/FormatSettings.h"
+#include "platform/InstallLayout.h"
 #include "platform/QtDocumentOpener.h"
 #include "platform/RegFileStore.h"
 #include "settings/FXSettingsForm.h"
@@ -75,6 +76,8 @@ std::vector<std::string> TQtStartupSteps::LoadSettings() {
 void TQtStartupSteps::InitApplication() {
   QApplication::setApplicationName(QStringLiteral("Fraxinel"));
   QApplication::setApplicationDisplayName(QStringLiteral("Fraxinel"));
+  // Lets Wayland compositors match the windows to the installed desktop entry and its icon.
+  QApplication::setDesktopFileName(QString::fromStdString(ApplicationId()));
   QApplication::setWindowIcon(ProgramIcon());
   InstallQtDocumentOpener();
   FormatSettings() = FormatSettingsFromLocale(LocaleConventions(QLocale()));

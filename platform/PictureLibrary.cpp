@@ -9,6 +9,8 @@
 #include <exception>
 #include <utility>
 
+#include "platform/InstallLayout.h"
+
 namespace fx {
 
 namespace {
@@ -60,7 +62,7 @@ std::unique_ptr<TPictureLibrary> TPictureLibrary::Open(const std::filesystem::pa
 }
 
 std::filesystem::path TPictureLibrary::DefaultPath() {
-  return ToPath(QCoreApplication::applicationDirPath()) / kFileName;
+  return FindDataFile(ToPath(QCoreApplication::applicationDirPath()), kFileName);
 }
 
 TPictureLibrary::TPictureLibrary(TOpenTag, QString file, QString mapRoot)

@@ -28,7 +28,8 @@ class TPictureLibrary {
   // program runs without its pictures.
   static std::unique_ptr<TPictureLibrary> Open(const std::filesystem::path& rccFile);
 
-  // kFileName in the folder of the running program. Needs a QCoreApplication.
+  // kFileName beside the running program (a build tree) or in the installed data folder
+  // (FindDataFile). Needs a QCoreApplication.
   static std::filesystem::path DefaultPath();
 
   // Only Open makes one: the tag is private, which keeps the constructor out of other hands

@@ -1,6 +1,7 @@
-// Draws the program's pictures: the splash picture (421 x 315), the program icon (64 x 64),
-// the frames of the turning window icon, the executable pictures, and the pictures of the
-// picture library (play modes and game types). Built and run by scripts/make-pictures; see
+// Draws the program's pictures: the splash picture (421 x 315), the program icon (64 x 64,
+// and at 32, 48, 128 and 256 pixels for the icon theme), the frames of the turning window
+// icon, the executable pictures, and the pictures of the picture library (play modes and
+// game types). Built and run by scripts/make-pictures; see
 // there.
 //
 // Everything is drawn from numbers in these files and from two font files named on the
@@ -211,14 +212,18 @@ QImage Splash(const QString& serif, const QString& sans) {
   return image;
 }
 
-QImage Icon() {
-  QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);
+// Drawn on a 64-unit grid and scaled, so every size shows the same picture; the metal is
+// painted at 64 pixels and stretched, which keeps its grain the same at every size.
+QImage Icon(int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QImage metal(64, 64, QImage::Format_RGB32);
   PaintMetal(metal, 0x1c0du);
 
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
+  p.setRenderHint(QPainter::SmoothPixmapTransform);
+  p.scale(size / 64.0, size / 64.0);
   QPainterPath plate;
   plate.addRoundedRect(QRectF(2, 2, 60, 60), 11, 11);
   p.setClipPath(plate);
@@ -315,7 +320,10 @@ bool WriteAll(const QString& serif, const QString& sans, const QString& resource
   const QString pictures = resources + QStringLiteral("/pictures/");
   const QString library = resources + QStringLiteral("/fxgold/");
   bool ok = Save(Splash(serif, sans), pictures + QStringLiteral("splash.png")) &&
-            Save(Icon(), pictures + QStringLiteral("fraxinel.png"));
+            Save(Icon(64), pictures + QStringLiteral("fraxinel.png"));
+  // The icon theme's sizes besides the 64 pixels above, installed with the program.
+  for (const int size : {32, 48, 128, 256})
+    ok = ok && Save(Icon(size), resources + QStringLiteral("/icons/fraxinel-%1.png").arg(size));
   for (int i = 0; ok && i < 6; ++i)
     ok = Save(LogoFrame(i * 60.0), pictures + QStringLiteral("logo%1.png").arg(i));
   ok = ok && Save(ExeStrip(), pictures + QStringLiteral("exe-small.png"));

@@ -51,7 +51,7 @@ void PaintBevel(QPainter& p, const QRectF& r, int depth, int alpha);
 void PaintEngraved(QPainter& p, const QFont& font, const QString& text, qreal centreX,
                    qreal baseline, const QBrush& fill);
 QImage Splash(const QString& serif, const QString& sans);
-QImage Icon();
+QImage Icon(int size);
 void PaintBronzeShape(QPainter& p, const QPainterPath& shape, qreal outline = 1.5);
 QPainterPath Stroked(const QPainterPath& line, qreal width);
 QPainterPath Circle(QPointF centre, qreal radius);

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "platform/GamePaths.h"
+#include "platform/InstallLayout.h"
 #include "platform/Shortcuts.h"
 
 namespace fx {
@@ -26,7 +27,7 @@ constexpr std::array<TStandardExe, 5> kStandardExes{{
     {"Quake (Win95 TCP/IP)", "q95.bat", 4},
 }};
 
-constexpr const char* kShortcutFile = "Fraxinel.desktop";
+constexpr const char* kDesktopShortcutFile = "Fraxinel.desktop";
 
 bool IsFolder(const fs::path& path) {
   std::error_code ec;
@@ -43,10 +44,10 @@ std::string ExecutablesKey() {
 }
 
 // A shortcut that cannot be written is no reason to stop the setup.
-void PlaceShortcut(const TShortcutPlan& plan, const fs::path& folder) {
+void PlaceShortcut(const TShortcutPlan& plan, const fs::path& folder, const std::string& file) {
   if (folder.empty()) return;
   const TShortcut shortcut{plan.ProgramFile, "Fraxinel", "Fraxinel", plan.Icon};
-  CreateShortcut(shortcut, folder / kShortcutFile);
+  CreateShortcut(shortcut, folder / file);
 }
 
 TMsgResult AskToContinueWithoutQuake(TUserDialogs& dialogs) {
@@ -100,8 +101,12 @@ bool CompleteSetup(const TSetupChoice& choice, TFXSettings& settings, TRegistry&
 
   settings.SetQPath(choice.QuakePath);
   if (settings.PatchPath().empty()) settings.SetPatchPath(settings.QPath());
-  if (choice.DesktopShortcut) PlaceShortcut(shortcuts, shortcuts.DesktopFolder);
-  if (choice.StartMenuShortcut) PlaceShortcut(shortcuts, shortcuts.ProgramsFolder);
+  if (choice.DesktopShortcut)
+    PlaceShortcut(shortcuts, shortcuts.DesktopFolder, kDesktopShortcutFile);
+  // Named as the installed desktop entry, so that menus show the user's entry in its place
+  // rather than both.
+  if (choice.StartMenuShortcut)
+    PlaceShortcut(shortcuts, shortcuts.ProgramsFolder, DesktopEntryFileName());
   CreateStandardExecutables(registry);
   settings.SetVersion(1);
   return true;

@@ -39,7 +39,8 @@ void CreateStandardExecutables(TRegistry& registry);
 
 // The dialog's OK: stores the choice and returns true, or, when the game is not found,
 // asks "Quake could not be located..." and returns true on Yes (nothing stored) and
-// false on No (the dialog stays open).
+// false on No (the dialog stays open). The desktop shortcut is "Fraxinel.desktop"; the
+// start-menu one takes the installed desktop entry's file name (DesktopEntryFileName()).
 bool CompleteSetup(const TSetupChoice& choice, TFXSettings& settings, TRegistry& registry,
                    const TShortcutPlan& shortcuts, TUserDialogs& dialogs);
 

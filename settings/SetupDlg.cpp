@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/InstallLayout.h"
 #include "platform/Registry.h"
 #include "settings/BrowseForFolder.h"
 #include "settings/SetupPlacement.h"
@@ -23,7 +24,6 @@ namespace fx {
 
 namespace {
 
-constexpr const char* kIconName = "fraxinel";
 constexpr int kMinimumWidth = 440;
 
 TWindowRect RectOf(const QRect& rect) {
@@ -90,7 +90,7 @@ TShortcutPlan TSetupDlg::ShortcutPlan() const {
   plan.ProgramFile = ToString(QCoreApplication::applicationFilePath());
   plan.DesktopFolder = FFolders.Desktop();
   plan.ProgramsFolder = FFolders.ProgramsMenu();
-  plan.Icon = kIconName;
+  plan.Icon = ApplicationId();
   return plan;
 }
 
@@ -130,8 +130,7 @@ bool TSetupDlg::FormCloseQuery() {
 }
 
 std::filesystem::path ProgramIconFile(const TXdgFolders& folders) {
-  return folders.DataHome() / "icons" / "hicolor" / "64x64" / "apps" /
-         (std::string(kIconName) + ".png");
+  return folders.DataHome() / "icons" / "hicolor" / "64x64" / "apps" / (ApplicationId() + ".png");
 }
 
 bool InstallProgramIcon(const TXdgFolders& folders) {

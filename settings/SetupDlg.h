@@ -56,8 +56,8 @@ class TSetupDlg : public QDialog {
   TXdgFolders FFolders;
 };
 
-// Where the program icon goes so that shortcuts can name it "fraxinel":
-// $XDG_DATA_HOME/icons/hicolor/64x64/apps/fraxinel.png.
+// Where the program icon goes so that shortcuts can name it by the application id, as the
+// installed desktop entry does: $XDG_DATA_HOME/icons/hicolor/64x64/apps/<id>.png.
 std::filesystem::path ProgramIconFile(const TXdgFolders& folders);
 // Writes the program icon there (replacing the file whole); false when it cannot.
 bool InstallProgramIcon(const TXdgFolders& folders);

@@ -47,10 +47,10 @@ class SetupDlgTest : public ::testing::Test {
   fs::path Home() const { return FTemp / "home"; }
   fs::path DesktopFile() const { return Home() / "Desktop" / "Fraxinel.desktop"; }
   fs::path MenuFile() const {
-    return Home() / ".local" / "share" / "applications" / "Fraxinel.desktop";
+    return Home() / ".local" / "share" / "applications" / "io.github.fraxinel.Fraxinel.desktop";
   }
   fs::path IconFile() const {
-    return Home() / ".local/share/icons/hicolor/64x64/apps/fraxinel.png";
+    return Home() / ".local/share/icons/hicolor/64x64/apps/io.github.fraxinel.Fraxinel.png";
   }
   // A game folder the way the Linux engines want it.
   std::string MakeGameFolder() const {
@@ -167,7 +167,7 @@ TEST_F(SetupDlgTest, OkWithTheGameStoresTheSetupPlacesTheShortcutAndTheIcon) {
 
   ASSERT_TRUE(fs::exists(DesktopFile()));
   const std::string entry = test::ReadFileBytes(DesktopFile());
-  EXPECT_THAT(entry, ::testing::HasSubstr("\nIcon=fraxinel\n"));
+  EXPECT_THAT(entry, ::testing::HasSubstr("\nIcon=io.github.fraxinel.Fraxinel\n"));
   EXPECT_THAT(entry, ::testing::HasSubstr(QCoreApplication::applicationFilePath().toStdString()));
   EXPECT_FALSE(fs::exists(MenuFile()));
 

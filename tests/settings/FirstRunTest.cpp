@@ -27,6 +27,8 @@ using ::testing::IsEmpty;
 using ::testing::Optional;
 
 const std::string kExecutables = "[HKEY_LOCAL_MACHINE\\Software\\Bolsk\\Fraxinel\\Executables";
+// The installed desktop entry's file name, which the start-menu shortcut must take.
+const std::string kMenuEntry = "io.github.fraxinel.Fraxinel.desktop";
 
 // The keys of a .desktop file's "[Desktop Entry]" group; nullopt when there is no file.
 std::optional<std::map<std::string, std::string>> ReadDesktopEntry(const fs::path& file) {
@@ -52,7 +54,7 @@ class FirstRunTest : public ::testing::Test {
     FPlan.ProgramFile = FRegistry.Temp() / "bin" / "fraxinel";
     FPlan.DesktopFolder = FRegistry.Temp() / "Desktop";
     FPlan.ProgramsFolder = FRegistry.Temp() / "share" / "applications";
-    FPlan.Icon = "fraxinel";
+    FPlan.Icon = "io.github.fraxinel.Fraxinel";
   }
 
   std::string Game() const { return (FRegistry.Temp() / "quake").string(); }
@@ -184,22 +186,33 @@ TEST_F(FirstRunTest, CreatingTheExecutablesLeavesTheRegistryClosed) {
 TEST_F(FirstRunTest, ShortcutsGoToTheDesktopAndTheProgramsMenu) {
   test::WriteFileBytes(fs::path(Game()) / "QUAKE.EXE", "MZ");
   ASSERT_TRUE(Complete(Choice(true, true)));
-  for (const fs::path& folder : {FPlan.DesktopFolder, FPlan.ProgramsFolder}) {
-    const auto entry = ReadDesktopEntry(folder / "Fraxinel.desktop");
-    ASSERT_TRUE(entry.has_value()) << folder;
+  for (const fs::path& file :
+       {FPlan.DesktopFolder / "Fraxinel.desktop", FPlan.ProgramsFolder / kMenuEntry}) {
+    const auto entry = ReadDesktopEntry(file);
+    ASSERT_TRUE(entry.has_value()) << file;
     EXPECT_EQ(entry->at("Type"), "Application");
     EXPECT_EQ(entry->at("Name"), "Fraxinel");
     EXPECT_EQ(entry->at("Comment"), "Fraxinel");
     EXPECT_EQ(entry->at("Exec"), FPlan.ProgramFile.string());
-    EXPECT_EQ(entry->at("Icon"), "fraxinel");
+    EXPECT_EQ(entry->at("Icon"), "io.github.fraxinel.Fraxinel");
   }
+}
+
+TEST_F(FirstRunTest, TheStartMenuShortcutTakesThePlaceOfTheInstalledEntry) {
+  test::WriteFileBytes(fs::path(Game()) / "QUAKE.EXE", "MZ");
+  ASSERT_TRUE(Complete(Choice(true, true)));
+  std::vector<std::string> menu;
+  for (const auto& entry : fs::directory_iterator(FPlan.ProgramsFolder))
+    menu.push_back(entry.path().filename().string());
+  EXPECT_THAT(menu, ElementsAre(kMenuEntry)) << "one entry, named as the installed one";
+  EXPECT_FALSE(fs::exists(FPlan.DesktopFolder / kMenuEntry)) << "the desktop keeps its name";
 }
 
 TEST_F(FirstRunTest, OnlyTheChosenShortcutIsWritten) {
   test::WriteFileBytes(fs::path(Game()) / "QUAKE.EXE", "MZ");
   ASSERT_TRUE(Complete(Choice(false, true)));
   EXPECT_FALSE(fs::exists(FPlan.DesktopFolder / "Fraxinel.desktop"));
-  EXPECT_TRUE(fs::exists(FPlan.ProgramsFolder / "Fraxinel.desktop"));
+  EXPECT_TRUE(fs::exists(FPlan.ProgramsFolder / kMenuEntry));
 }
 
 TEST_F(FirstRunTest, AShortcutThatCannotBeWrittenIsSkippedSilently) {
@@ -209,7 +222,7 @@ TEST_F(FirstRunTest, AShortcutThatCannotBeWrittenIsSkippedSilently) {
   FPlan.DesktopFolder = FRegistry.Temp() / "plain-file" / "Desktop";
   EXPECT_TRUE(Complete(Choice(true, true)));
   EXPECT_THAT(FDialogs.Messages, IsEmpty());
-  EXPECT_TRUE(fs::exists(FPlan.ProgramsFolder / "Fraxinel.desktop"));
+  EXPECT_TRUE(fs::exists(FPlan.ProgramsFolder / kMenuEntry));
   EXPECT_EQ(FSettings.Version(), 1);
   EXPECT_TRUE(Entry("DOS Quake").has_value());
 }
@@ -223,7 +236,7 @@ TEST_F(FirstRunTest, AnEmptyFolderSkipsThatShortcut) {
   fs::current_path(cwd);
   EXPECT_TRUE(done);
   EXPECT_FALSE(fs::exists(FRegistry.Temp() / "Fraxinel.desktop")) << "not in the working folder";
-  EXPECT_TRUE(fs::exists(FPlan.ProgramsFolder / "Fraxinel.desktop"));
+  EXPECT_TRUE(fs::exists(FPlan.ProgramsFolder / kMenuEntry));
 }
 
 TEST_F(FirstRunTest, WithoutTheGameYesContinuesWithNothingStored) {
