@@ -18,22 +18,6 @@ std::string Numbered(const char* name, int number) {
   return name + std::to_string(number);
 }
 
-// Leaves the registry closed also when an error passes, without hiding that error.
-template <typename TBody>
-void WithKeyClosedAfter(TRegistry& registry, TBody&& body) {
-  try {
-    body();
-  } catch (...) {
-    try {
-      registry.CloseKey();
-    } catch (const ERegistryException&) {
-      // the first error is the one to report
-    }
-    throw;
-  }
-  registry.CloseKey();
-}
-
 void OpenToolsKey(TRegistry& registry, const std::string& key) {
   if (!registry.OpenKey(key, true)) throw ERegistryException("Failed to create key " + key);
 }
@@ -65,7 +49,7 @@ void TToolList::Load(TRegistry& registry) {
   registry.SetRootKey(HKEY_CURRENT_USER);
   const std::string key = ToolListKey();
   std::vector<TTool> tools;
-  WithKeyClosedAfter(registry, [&] {
+  WithKeysClosedAfter(registry, [&] {
     OpenToolsKey(registry, key);
     int count = registry.ValueExists(kCountValue) ? registry.ReadInteger(kCountValue) : 0;
     // A count the values cannot back (a hand-edited or damaged file) would otherwise make
@@ -80,7 +64,7 @@ void TToolList::Load(TRegistry& registry) {
 void TToolList::Save(TRegistry& registry) const {
   registry.SetRootKey(HKEY_CURRENT_USER);
   const std::string key = ToolListKey();
-  WithKeyClosedAfter(registry, [&] {
+  WithKeysClosedAfter(registry, [&] {
     if (registry.KeyExists(key)) registry.DeleteKey(key);
     OpenToolsKey(registry, key);
     registry.WriteInteger(kCountValue, static_cast<int>(Items.size()));
