@@ -68,7 +68,6 @@ class TFXLaunchForm : public QMainWindow,
   void ActivateGameType(int index);
   TConfigurations& Configurations() { return *FConfigs; }
   const TQuakeExeList& Exes() const { return FExes; }
-  const TToolList& Tools() const { return *FTools; }
   bool HasPictureLibrary() const { return FPictures != nullptr; }
 
   // TConfigHost
