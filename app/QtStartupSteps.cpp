@@ -3,16 +3,19 @@
 #include <QApplication>
 #include <QLocale>
 
-#include <cstdio>
+#include <exception>
+#include <iostream>
 #include <utility>
 
 #include "app/LocaleFormat.h"
+#include "app/TestDriver.h"
 #include "launcher/FXLaunchForm.h"
 #include "platform/FormatSettings.h"
 #include "platform/QtDocumentOpener.h"
 #include "platform/RegFileStore.h"
 #include "platform/Registry.h"
 #include "settings/FXSettingsForm.h"
+#include "settings/SaveSettingsNow.h"
 #include "settings/SetupDlg.h"
 #include "ui/ProgramPictures.h"
 #include "ui/QtUserDialogs.h"
@@ -40,7 +43,11 @@ void ShowMessage(const std::string& text, TMsgIcon icon) {
 
 }  // namespace
 
-TQtStartupSteps::TQtStartupSteps() : FReport(qEnvironmentVariable("FRAXINEL_TEST_REPORT") == "1") {}
+TQtStartupSteps::TQtStartupSteps() : FReport(qEnvironmentVariable("FRAXINEL_TEST_REPORT") == "1") {
+  if (FReport) FTestDriver = std::make_unique<TTestDriver>();
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest,
+                   [this](QSessionManager& manager) { SaveForSessionEnd(manager); });
+}
 
 TQtStartupSteps::~TQtStartupSteps() {
   // The store outlives this object and may still warn when it saves at the very end.
@@ -107,10 +114,14 @@ bool TQtStartupSteps::SetupNeeded() {
 }
 
 bool TQtStartupSteps::RunSetup() {
+  // A signal before the setup showed is its Cancel as well.
+  if (FQuit.Requested()) return false;
   TSetupDlg dialog(FSettings->Machine, FSplash.get());
   FSetupDlg = &dialog;
   const bool confirmed = dialog.exec() == QDialog::Accepted;
   FSetupDlg = nullptr;
+  // What the setup stored must not wait for the end of the program, which may never come.
+  if (confirmed) SaveProgramSettingsNow(FSplash.get());
   return confirmed;
 }
 
@@ -128,14 +139,34 @@ void TQtStartupSteps::CloseSplash() {
 }
 
 int TQtStartupSteps::RunMainWindow() {
+  if (FQuit.Requested()) {
+    // A signal during the start: end as File > Exit would, without showing the window.
+    FMainWindow->close();
+    return kExitOk;
+  }
   FMainWindow->show();
   QApplication::setQuitOnLastWindowClosed(true);
+  FQuit.SetMainWindow(FMainWindow.get());
   Report("ready");
   return QApplication::exec();
 }
 
 void TQtStartupSteps::SaveSettings() {
   FSettings->Save();
+}
+
+void TQtStartupSteps::SaveForSessionEnd(QSessionManager& manager) {
+  if (!FSettings) return;
+  try {
+    FSettings->SaveNow();
+  } catch (const std::exception& e) {
+    std::cerr << "fraxinel: " << SettingsNotSavedText(e.what()) << '\n';
+    // The session manager decides whether the user may still be asked anything.
+    if (manager.allowsErrorInteraction()) {
+      ShowError(SettingsNotSavedText(e.what()));
+      manager.release();
+    }
+  }
 }
 
 void TQtStartupSteps::BringForward() {
@@ -149,9 +180,7 @@ void TQtStartupSteps::BringForward() {
 }
 
 void TQtStartupSteps::Report(const char* word) const {
-  if (!FReport) return;
-  std::printf("%s\n", word);
-  std::fflush(stdout);
+  if (FReport) TTestDriver::Report(QString::fromLatin1(word));
 }
 
 }  // namespace fx

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QPointer>
+#include <QSessionManager>
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/OutsideQuit.h"
+#include "app/SignalQuit.h"
 #include "app/Startup.h"
 #include "platform/Clock.h"
 #include "platform/SingleInstance.h"
@@ -17,12 +20,17 @@ namespace fx {
 
 class TFXLaunchForm;
 class TSplashForm;
+class TTestDriver;
 
 // The program's start-up steps on Qt. Needs the QApplication to exist.
 //
+// SIGTERM, SIGHUP and SIGINT end the program as File > Exit does (TOutsideQuit); during the
+// first-run setup that is the setup's Cancel. The desktop session's end saves the settings.
+//
 // Test hook: with FRAXINEL_TEST_REPORT=1 in the environment the program prints, one word a
 // line on standard output, "ready" once the main window is shown and "activated" whenever
-// a later copy asks it to come forward, so that tests of the real program can follow it.
+// a later copy asks it to come forward, and runs a TTestDriver, so that tests of the real
+// program can follow and drive it.
 class TQtStartupSteps final : public TStartupSteps {
  public:
   TQtStartupSteps();
@@ -46,9 +54,15 @@ class TQtStartupSteps final : public TStartupSteps {
  private:
   void BringForward();
   void Report(const char* word) const;
+  void SaveForSessionEnd(QSessionManager& manager);
 
   TSystemClock FClock;
   bool FReport = false;
+  std::unique_ptr<TTestDriver> FTestDriver;
+  TOutsideQuit FQuit;
+  // Installed with this object, before any step runs: from then on no signal ends the
+  // program unsaved.
+  TSignalQuit FSignals{[this](int) { FQuit.Request(); }};
   std::unique_ptr<TSingleInstance> FInstance;
   std::vector<std::string> FSettingsWarnings;
   bool FSinkSet = false;

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "settings/FXSettings.h"
+
 namespace fx {
 
 int TStartup::Run() {
@@ -40,7 +42,7 @@ int TStartup::Finish(int exitCode) {
   try {
     FSteps.SaveSettings();
   } catch (const std::exception& e) {
-    FSteps.ShowError(std::string("The settings could not be saved.\n\n") + e.what());
+    FSteps.ShowError(SettingsNotSavedText(e.what()));
     if (exitCode == kExitOk) exitCode = kExitSettingsNotSaved;
   }
   ShowSettingsWarnings();

@@ -190,6 +190,8 @@ class TFXLaunchForm : public QMainWindow,
 
   // Executables.
   void ReadExeList();
+  // Writes the list after a change; a failure is shown, the list stays for the next try.
+  void SaveExeListNow();
   void AddExeItem(const TQuakeExe& exe);
   QIcon ExeIcon(const TQuakeExe& exe) const;
   int SelectedExe() const;

@@ -55,6 +55,17 @@ void TFXLaunchForm::WriteExeList() {
   SaveExeList(registry, FExes);
 }
 
+void TFXLaunchForm::SaveExeListNow() {
+  // A change the user made goes to disk at once, so that an end without the save at exit
+  // (a crash, a lost display, a kill) keeps it. On failure the list stays in memory and
+  // the next change or the end tries again.
+  try {
+    WriteExeList();
+  } catch (const std::exception& e) {
+    ReportException(e);
+  }
+}
+
 int TFXLaunchForm::SelectedExe() const {
   const QList<QListWidgetItem*> selected = FUi->lvExe->selectedItems();
   return selected.isEmpty() ? -1 : FUi->lvExe->row(selected.front());
@@ -113,6 +124,7 @@ void TFXLaunchForm::lvExeEdited(QListWidgetItem* item) {
     ReportException(e);
     return;
   }
+  SaveExeListNow();
   MarkModified();
 }
 
@@ -157,6 +169,7 @@ void TFXLaunchForm::miExeAddClick() {
   exe.ExeType = TExeType::DosQuake;
   FExes.push_back(exe);
   AddExeItem(FExes.back());
+  SaveExeListNow();
   QListWidget* list = FUi->lvExe;
   list->setCurrentRow(list->count() - 1);
   list->setFocus();
@@ -176,6 +189,7 @@ void TFXLaunchForm::miExeDeleteClick() {
   if (FDialogs->ShowMessage(question) != TMsgResult::Yes) return;
   FExes.erase(FExes.begin() + row);
   std::unique_ptr<QListWidgetItem> taken(FUi->lvExe->takeItem(row));
+  SaveExeListNow();
   lvExeChange();
 }
 
@@ -195,6 +209,7 @@ void TFXLaunchForm::miExePropertiesClick() {
     return;
   }
   FUi->lvExe->item(row)->setIcon(ExeIcon(exe));
+  SaveExeListNow();
   MarkModified();
 }
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Registry.h"
 #include "plugins/MessageBoxStyle.h"
+#include "plugins/OptionsKey.h"
 #include "plugins/StandardMaps.h"
 
 namespace fx {
@@ -33,15 +33,6 @@ constexpr const char* kCTFOnlyMessage =
 
 std::int32_t CountOf(std::span<const std::string_view> list) {
   return static_cast<std::int32_t>(list.size());
-}
-
-// Opens the configuration's key below HKEY_CURRENT_USER, creating it when missing. A key
-// that cannot be opened must not turn into writes to the root.
-void OpenOptionsKey(TRegistry& registry, const TLongText& keyPath) {
-  registry.SetRootKey(HKEY_CURRENT_USER);
-  if (!registry.OpenKey(keyPath.Str(), true)) {
-    throw ERegistryException("Failed to open key " + keyPath.Str());
-  }
 }
 
 }  // namespace
@@ -183,17 +174,11 @@ bool TStandardQuakePluginM2::ShowServerOptions() {
 }
 
 void TStandardQuakePluginM2::SaveOptions(const TLongText& keyPath) {
-  TRegistry registry;
-  OpenOptionsKey(registry, keyPath);
-  registry.WriteInteger(kRogueGameCfg, FGameFlags);
-  registry.CloseKey();
+  SaveOptionValue(keyPath, kRogueGameCfg, FGameFlags);
 }
 
 void TStandardQuakePluginM2::LoadOptions(const TLongText& keyPath) {
-  TRegistry registry;
-  OpenOptionsKey(registry, keyPath);
-  if (registry.ValueExists(kRogueGameCfg)) FGameFlags = registry.ReadInteger(kRogueGameCfg);
-  registry.CloseKey();
+  FGameFlags = LoadOptionValue(keyPath, kRogueGameCfg, FGameFlags);
 }
 
 void TStandardQuakePluginM2::GetPicture(TModuleHandle& module, std::int32_t& number) {

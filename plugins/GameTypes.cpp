@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <array>
 
+#include "plugins/CTFBotsQuakePlugIn.h"
+#include "plugins/CTFQuakePlugIn.h"
 #include "plugins/FXStdPlgIn.h"
+#include "plugins/HHQuakePlugIn.h"
+#include "plugins/TFQuakePlugin.h"
+#include "plugins/VarimixQuakePlugin.h"
 
 namespace fx {
 
@@ -50,12 +55,16 @@ TIntfPtr<TQuakePlugin> CreateGameTypePlugin(TGameType type, const TPluginEnviron
       return MakeIntf<TStandardQuakePluginM1>(env.Starter);
     case TGameType::DissolutionOfEternity:
       return MakeIntf<TStandardQuakePluginM2>(env.Starter, env.Dialogs);
-    case TGameType::ThreewaveCTF:
-    case TGameType::CTFBots:
     case TGameType::TeamFortress:
+      return MakeIntf<TTFQuakePlugin>(env.Starter, env.Dialogs);
     case TGameType::HeadHunters:
+      return MakeIntf<THHQuakePlugIn>(env.Starter, env.Dialogs);
     case TGameType::Varimix:
-      break;
+      return MakeIntf<TVarimixQuakePlugin>(env.Starter, env.Dialogs);
+    case TGameType::ThreewaveCTF:
+      return MakeIntf<TCTFQuakePlugIn>(env.Starter, env.Dialogs);
+    case TGameType::CTFBots:
+      return MakeIntf<TCTFBotsQuakePlugIn>(env.Starter, env.Dialogs);
   }
   return nullptr;
 }

@@ -15,6 +15,11 @@ class TQtPluginDialogs final : public TPluginDialogs {
   explicit TQtPluginDialogs(QWidget* parent = nullptr);
 
   bool ShowRogueCTF(std::int32_t& flags) override;
+  bool ShowTFSettings(TTFFlags& flags) override;
+  bool ShowHHOptions(std::int32_t& options) override;
+  bool ShowVarimixOptions(std::int32_t& options) override;
+  bool ShowCTFOptions(std::int32_t& flags) override;
+  bool ShowCTFBotOptions(std::int32_t& flags) override;
 
  private:
   // The main window may be destroyed while this object lives; QPointer then reads null.

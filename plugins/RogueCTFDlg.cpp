@@ -1,26 +1,14 @@
 #include "plugins/RogueCTFDlg.h"
 
-#include <algorithm>
-
-#include "ui/ScreenCentre.h"
+#include "plugins/OptionsDialogFrame.h"
 #include "ui_RogueCTFDlg.h"
 
 namespace fx {
 
-namespace {
-
-constexpr int kClientWidth = 220;
-constexpr int kClientHeight = 148;
-
-}  // namespace
-
 TRogueCTFDlg::TRogueCTFDlg(QWidget* parent)
     : QDialog(parent), FUi(std::make_unique<Ui::RogueCTFDlg>()) {
   FUi->setupUi(this);
-  // A dialog border: fixed, at least the designed size, larger where the fonts need it.
-  const QSize hint = sizeHint();
-  setFixedSize(std::max(hint.width(), kClientWidth), std::max(hint.height(), kClientHeight));
-  CentreOnScreen(*this);
+  FrameOptionsDialog(*this, {220, 148});
 }
 
 TRogueCTFDlg::~TRogueCTFDlg() = default;

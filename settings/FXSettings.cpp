@@ -195,10 +195,12 @@ TProgramSettings::~TProgramSettings() {
 
 void TProgramSettings::Save() {
   FSaved = true;
-  // Both are tried, so that a per-user file that cannot be written does not cost the
-  // machine-wide changes as well; the first error is the one reported.
+  SaveProgramSettings(User, Machine);
+}
+
+void SaveProgramSettings(TAppSettings& user, TAppSettings& machine) {
   std::exception_ptr firstError;
-  for (TAppSettings* settings : std::initializer_list<TAppSettings*>{&User, &Machine}) {
+  for (TAppSettings* settings : std::initializer_list<TAppSettings*>{&user, &machine}) {
     try {
       settings->Save();
     } catch (const ERegistryException&) {
@@ -206,6 +208,23 @@ void TProgramSettings::Save() {
     }
   }
   if (firstError) std::rethrow_exception(firstError);
+}
+
+std::string SettingsNotSavedText(const std::string& reason) {
+  return "The settings could not be saved.\n\n" + reason;
+}
+
+bool SaveProgramSettingsNow(TAppSettings& user, TAppSettings& machine, TUserDialogs& dialogs) {
+  try {
+    SaveProgramSettings(user, machine);
+    return true;
+  } catch (const std::exception& e) {
+    TMessage message;
+    message.Text = SettingsNotSavedText(e.what());
+    message.Icon = TMsgIcon::Error;
+    dialogs.ShowMessage(message);
+    return false;
+  }
 }
 
 TFXSettings& FXSettings() {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "settings/AppSettings.h"
+#include "ui/UserDialogs.h"
 
 namespace fx {
 
@@ -121,6 +122,20 @@ TSettingsDialogState FillSettingsDialog(const TFXSettings& machine, const TFXUse
 void ApplySettingsDialog(const TSettingsDialogState& state, TFXSettings& machine,
                          TFXUserSettings& user);
 
+// Saves `user`, then `machine`. Both are tried, so that a per-user file that cannot be
+// written does not cost the machine-wide changes as well; the first ERegistryException is
+// rethrown. On failure the values stay in the objects (and the registry store keeps what
+// it could not write) for the next try.
+void SaveProgramSettings(TAppSettings& user, TAppSettings& machine);
+
+// What the user is told when the program settings could not be saved.
+std::string SettingsNotSavedText(const std::string& reason);
+
+// Saves the program settings at once (SaveProgramSettings), so that what the user has just
+// confirmed outlives a crash or a kill; a failure is shown through `dialogs` as the save at
+// the end shows it. Returns whether both were saved.
+bool SaveProgramSettingsNow(TAppSettings& user, TAppSettings& machine, TUserDialogs& dialogs);
+
 // The two program-wide settings objects: created and loaded machine-wide first, saved
 // per-user first. One instance lives in main() for the whole run.
 class TProgramSettings {
@@ -133,8 +148,12 @@ class TProgramSettings {
   TProgramSettings(const TProgramSettings&) = delete;
   TProgramSettings& operator=(const TProgramSettings&) = delete;
 
-  // Saves the per-user, then the machine-wide settings; throws ERegistryException.
+  // The save at the end: the per-user, then the machine-wide settings; throws
+  // ERegistryException. The destructor saves no more after it.
   void Save();
+  // The same save in the middle of a run, for what the user has just confirmed; the end
+  // of the program saves again.
+  void SaveNow() { SaveProgramSettings(User, Machine); }
 
   TFXSettings Machine;
   TFXUserSettings User;

@@ -156,7 +156,10 @@ bool EditSettings(QWidget* parent, TFXSettings& machine, TFXUserSettings& user) 
 
 void InstallSettingsEditor(TFXSettings& machine, TFXUserSettings& user, QWidget* parent) {
   machine.SetEditor([&user, owner = QPointer<QWidget>(parent)](TFXSettings& settings) {
-    EditSettings(owner, settings, user);
+    // Confirmed settings go to disk at once rather than only when the program ends.
+    if (!EditSettings(owner, settings, user)) return;
+    TQtUserDialogs dialogs(owner);
+    SaveProgramSettingsNow(user, settings, dialogs);
   });
 }
 

@@ -63,8 +63,8 @@ class TFXSettingsForm : public QDialog {
 bool EditSettings(QWidget* parent, TFXSettings& machine, TFXUserSettings& user);
 
 // Makes machine.Edit() show the settings dialog for `machine` and `user`, owned by
-// `parent` (may be null; when it is destroyed first the dialog has no owner). `user` must
-// outlive `machine`'s editor.
+// `parent` (may be null; when it is destroyed first the dialog has no owner), and save both
+// at once on OK. `user` must outlive `machine`'s editor.
 void InstallSettingsEditor(TFXSettings& machine, TFXUserSettings& user, QWidget* parent);
 
 }  // namespace fx

@@ -1,9 +1,4 @@
 // Starts the real program twice, on the offscreen platform, with settings of its own.
-#include <QDeadlineTimer>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QStringList>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,69 +6,18 @@
 #include <ostream>
 #include <string>
 
-#include <sys/stat.h>
-
 #include "fixtures/FileBuilder.h"
 #include "fixtures/TempDir.h"
+#include "tests/app/ProgramProcess.h"
 
 namespace fx {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The splash screen alone keeps the first copy busy for two seconds.
-constexpr int kStartMs = 15000;
-constexpr int kAnswerMs = 5000;
-
-// One run of the program with FRAXINEL_TEST_REPORT=1, and the lines it printed.
-class TProgram {
- public:
-  explicit TProgram(const QProcessEnvironment& environment) {
-    FProcess.setProgram(QStringLiteral(FRAXINEL_PROGRAM));
-    FProcess.setProcessEnvironment(environment);
-    FProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    FProcess.start();
-  }
-  ~TProgram() {
-    if (FProcess.state() == QProcess::NotRunning) return;
-    FProcess.kill();
-    FProcess.waitForFinished(kAnswerMs);
-  }
-  TProgram(const TProgram&) = delete;
-  TProgram& operator=(const TProgram&) = delete;
-
-  // Waits until the program has printed `line` `times` times in all; false when it did not
-  // in time.
-  bool WaitFor(const QString& line, int ms, int times = 1) {
-    const QDeadlineTimer deadline(ms);
-    for (;;) {
-      ReadLines();
-      if (FLines.count(line) >= times) return true;
-      if (deadline.hasExpired() || FProcess.state() == QProcess::NotRunning) return false;
-      FProcess.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
-    }
-  }
-
-  // The exit code once it ended by itself in time, else -1.
-  int WaitForExit(int ms) {
-    if (!FProcess.waitForFinished(ms) || FProcess.exitStatus() != QProcess::NormalExit) return -1;
-    return FProcess.exitCode();
-  }
-
-  const QStringList& Lines() {
-    ReadLines();
-    return FLines;
-  }
-
- private:
-  void ReadLines() {
-    while (FProcess.canReadLine())
-      FLines << QString::fromUtf8(FProcess.readLine()).trimmed();
-  }
-
-  QProcess FProcess;
-  QStringList FLines;
-};
+using test::kAnswerMs;
+using test::kStartMs;
+using test::TProgram;
 
 // What a folder holds: every file's bytes and modification time.
 struct TFileState {
@@ -105,16 +49,7 @@ class ProgramProcessTest : public ::testing::Test {
                          "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Bolsk\\Fraxinel]\n"
                          "\"Version\"=dword:00000001\n\"QPath\"=\"" +
                              game.string() + "\"\n\n");
-    // A runtime folder of this test's own keeps its copies apart from any other run.
-    fs::create_directories(FTemp / "run");
-    ::chmod((FTemp / "run").c_str(), 0700);
-
-    FEnvironment = QProcessEnvironment::systemEnvironment();
-    FEnvironment.insert("QT_QPA_PLATFORM", "offscreen");
-    FEnvironment.insert("FRAXINEL_TEST_REPORT", "1");
-    FEnvironment.insert("FRAXINEL_CONFIG_DIR", QString::fromStdString(Config().string()));
-    FEnvironment.insert("XDG_RUNTIME_DIR", QString::fromStdString((FTemp / "run").string()));
-    FEnvironment.insert("HOME", QString::fromStdString((FTemp / "home").string()));
+    FEnvironment = test::ProgramEnvironment(FTemp.Path());
   }
 
   fs::path Config() const { return FTemp / "config"; }

@@ -8,23 +8,32 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "exes/FXExes.h"
 #include "fixtures/FileBuilder.h"
 #include "fixtures/FindControl.h"
+#include "fixtures/ModalDialog.h"
 #include "fixtures/ScriptedDialogs.h"
 #include "fixtures/StandInEngine.h"
 #include "launcher/Configurations.h"
 #include "launcher/FXLaunchForm.h"
 #include "platform/Registry.h"
+#include "plugins/CTFBotsQuakePlugIn.h"
+#include "plugins/CTFQuakePlugIn.h"
+#include "plugins/CTFRuleFlags.h"
 #include "plugins/FXStdPlgIn.h"
+#include "plugins/HHOptionsDlg.h"
+#include "plugins/TFSettingsDlg.h"
+#include "plugins/VarimixOptionsDlg.h"
 #include "settings/FXSettings.h"
 #include "tests/settings/RegistrySandbox.h"
 
@@ -200,6 +209,46 @@ TEST_F(LaunchForm, AFixedMapsGameTypeMakesTheMapBoxPickOnly) {
   EXPECT_EQ(map->currentText(), "(None)");
 }
 
+TEST_F(LaunchForm, CaptureTheFlagBringsItsListsPatchAndRulesAndASavedConfigurationKeepsThem) {
+  auto form = Open();
+  QComboBox* types = &Control<QComboBox>(*form, "GameModeComboBox");
+  const auto choose = [&](const char* name) {
+    const int index = types->findText(name);
+    ASSERT_GE(index, 0) << name;
+    types->setCurrentIndex(index);
+    emit types->activated(index);
+  };
+  emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlayListen);
+  choose("Threewave Capture the Flag (4.0)");
+  EXPECT_EQ(Control<QComboBox>(*form, "cbMap").count(), 55);
+  QComboBox* rules = &Control<QComboBox>(*form, "MultiPlayModeComboBox");
+  EXPECT_EQ(rules->count(), 3);
+  EXPECT_EQ(rules->currentIndex(), 0);
+  EXPECT_EQ(Control<QComboBox>(*form, "TeamplayComboBox").count(), 3);
+  EXPECT_EQ(Control<QComboBox>(*form, "PatchComboBox").currentText(), "CTF");
+  EXPECT_TRUE(Control<QWidget>(*form, "AddOptionsButton").isEnabled());
+  EXPECT_FALSE(Control<QWidget>(*form, "GameModeOptionsBtn").isEnabled());
+  emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlaySingle);
+  EXPECT_FALSE(Control<QWidget>(*form, "AddOptionsButton").isEnabled());
+
+  auto* ctf = dynamic_cast<TCTFQuakePlugIn*>(form->ActivePlugin());
+  ASSERT_NE(ctf, nullptr);
+  ctf->SetRuleFlags(kCTFCaptureTheFlag | kCTFHealthProtect);
+  ASSERT_TRUE(form->Configurations().Save("Flags", false));
+  ctf->SetRuleFlags(5);
+  choose("Capture the Flag Bots");
+  auto* bots = dynamic_cast<TCTFBotsQuakePlugIn*>(form->ActivePlugin());
+  ASSERT_NE(bots, nullptr);
+  bots->SetRuleFlags(9);
+
+  form->Configurations().Load("Flags");
+  EXPECT_EQ(types->currentText(), "Threewave Capture the Flag (4.0)");
+  EXPECT_EQ(form->ActivePlugin(), ctf);
+  EXPECT_EQ(ctf->RuleFlags(), kCTFCaptureTheFlag | kCTFHealthProtect);
+  // The game type current when the load began reads the key as well, before the switch.
+  EXPECT_EQ(bots->RuleFlags(), kCTFCaptureTheFlag | kCTFHealthProtect);
+}
+
 TEST_F(LaunchForm, F9LaunchesTheChosenConfiguration) {
   const fs::path report = Sandbox.Temp() / "report";
   test::WriteStandInEngine(Game / "quake.sh", report);
@@ -318,6 +367,89 @@ TEST_F(LaunchForm, TheWindowKeepsItsWidth) {
   form->resize(800, 200);
   EXPECT_EQ(form->width(), 419);
   EXPECT_GE(form->height(), 350);
+}
+
+// Picks a game type from the box as a user does.
+void ChooseGameType(TFXLaunchForm& form, const char* name) {
+  QComboBox* types = &Control<QComboBox>(form, "GameModeComboBox");
+  const int index = types->findText(name);
+  ASSERT_GE(index, 0) << name;
+  types->setCurrentIndex(index);
+  emit types->activated(index);
+}
+
+TEST_F(LaunchForm, ServerOptionsAreSavedWithAConfigurationAndReachTheEngine) {
+  struct TCase {
+    const char* Type;
+    std::function<void()> AnswerDialog;
+    std::string Stored;  // the game type's values in user.reg
+    std::string Lines;   // what the launch script then holds
+    std::string Patch;   // the folder the game type chose
+  };
+  const std::vector<TCase> cases = {
+      {"TeamFortress (2.5)",
+       [] {
+         test::WhenModal<TTFSettingsDlg>([](TTFSettingsDlg& dialog) {
+           QTest::mouseClick(&Control<QCheckBox>(dialog, "cbGrapple"), Qt::LeftButton);
+           Control<QComboBox>(dialog, "cbAreaAffect").setCurrentIndex(2);
+           QTest::mouseClick(&Control<QPushButton>(dialog, "OKBtn"), Qt::LeftButton);
+         });
+       },
+       "\"TFTemp1\"=dword:00000400\r\n\"TFTeam\"=dword:00000010\r\n",
+       "\r\ntemp1 1024\r\nteamplay 17\r\n", "TEAMF"},
+      {"Head Hunters (1.0)",
+       [] {
+         test::WhenModal<THHOptionsDlg>([](THHOptionsDlg& dialog) {
+           QTest::mouseClick(&Control<QCheckBox>(dialog, "cbCustom"), Qt::LeftButton);
+           QTest::mouseClick(&Control<QPushButton>(dialog, "OKBtn"), Qt::LeftButton);
+         });
+       },
+       "\"HHDeathmatch\"=dword:00000201\r\n", "\r\ndeathmatch 1\r\ntemp1 513\r\n", "HH"},
+      {"Varimix by Bolsk",
+       [] {
+         test::WhenModal<TVarimixOptionsDlg>([](TVarimixOptionsDlg& dialog) {
+           Control<QListWidget>(dialog, "clbFeatures").item(0)->setCheckState(Qt::Unchecked);
+           QTest::mouseClick(&Control<QPushButton>(dialog, "OKBtn"), Qt::LeftButton);
+         });
+       },
+       "\"VarimixCfg\"=dword:00000001\r\n", "\r\ntemp1 1;deathmatch 1\r\n", "VARIMIX"},
+  };
+  const fs::path report = Sandbox.Temp() / "report";
+  test::WriteStandInEngine(Game / "quake.sh", report);
+  AddExe("Stand-in", "quake.sh");
+  for (const TCase& c : cases) {
+    fs::create_directories(Game / c.Patch);
+    {
+      auto form = Open();
+      ChooseGameType(*form, c.Type);
+      emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlayListen);
+      Control<QComboBox>(*form, "cbMap").setEditText("e1m1");
+      c.AnswerDialog();
+      QTest::mouseClick(&Control<QPushButton>(*form, "AddOptionsButton"), Qt::LeftButton);
+      ASSERT_TRUE(form->Configurations().Save("Mod night", false));
+      form->close();
+    }
+    EXPECT_NE(ReadFileBytes(Sandbox.UserReg()).find(c.Stored), std::string::npos) << c.Type;
+
+    // The next run starts with fresh game types and gets the options from the configuration.
+    auto form = Open();
+    QComboBox* configs = &Control<QComboBox>(*form, "CfgComboBox");
+    const int saved = configs->findText("Mod night");
+    ASSERT_GE(saved, 0);
+    configs->setCurrentIndex(saved);
+    emit configs->activated(saved);
+    EXPECT_EQ(Control<QComboBox>(*form, "GameModeComboBox").currentText(), c.Type);
+    fs::remove(report);
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    QTest::keyClick(form.get(), Qt::Key_F9);
+    const auto engine = test::WaitForReport(report);
+    ASSERT_TRUE(engine.has_value()) << "the stand-in engine did not start";
+    EXPECT_NE(engine->Script.find(c.Lines), std::string::npos) << c.Type << "\n" << engine->Script;
+    EXPECT_EQ(engine->Args,
+              (std::vector<std::string>{"-listen", "8", "-game", c.Patch, "+exec", "Frax.cfg"}));
+    form->close();
+  }
 }
 
 }  // namespace

@@ -3,8 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "plugins/CTFBotsQuakePlugIn.h"
+#include "plugins/CTFQuakePlugIn.h"
 #include "plugins/FXStdPlgIn.h"
 #include "plugins/GameTypes.h"
+#include "plugins/HHQuakePlugIn.h"
+#include "plugins/TFQuakePlugin.h"
+#include "plugins/VarimixQuakePlugin.h"
 #include "tests/plugins/RecordingStarter.h"
 
 namespace fx {
@@ -41,6 +46,16 @@ TEST(GameTypes, RegistrationCreatesEachPluginWithTheSameStarter) {
   EXPECT_NE(dynamic_cast<TStandardQuakePlugin*>(entries[0].Plugin.Get()), nullptr);
   EXPECT_NE(dynamic_cast<TStandardQuakePluginM1*>(entries[1].Plugin.Get()), nullptr);
   EXPECT_NE(dynamic_cast<TStandardQuakePluginM2*>(entries[2].Plugin.Get()), nullptr);
+  ASSERT_GE(entries.size(), 5u);
+  EXPECT_EQ(entries[3].Name, "Threewave Capture the Flag (4.0)");
+  EXPECT_NE(dynamic_cast<TCTFQuakePlugIn*>(entries[3].Plugin.Get()), nullptr);
+  EXPECT_NE(dynamic_cast<TCTFBotsQuakePlugIn*>(entries[4].Plugin.Get()), nullptr);
+  // The last three of the box, whatever comes before them.
+  ASSERT_GE(entries.size(), 6u);
+  const auto last = entries.end() - 3;
+  EXPECT_NE(dynamic_cast<TTFQuakePlugin*>(last[0].Plugin.Get()), nullptr);
+  EXPECT_NE(dynamic_cast<THHQuakePlugIn*>(last[1].Plugin.Get()), nullptr);
+  EXPECT_NE(dynamic_cast<TVarimixQuakePlugin*>(last[2].Plugin.Get()), nullptr);
   // Entries keep the fixed order and name their own game type.
   for (std::size_t i = 0; i < entries.size(); ++i) {
     EXPECT_EQ(entries[i].Name, GameTypeName(entries[i].Type));

@@ -90,13 +90,45 @@ class TRecordingStarter final : public TQuakeStarter {
   std::vector<std::string> FOwnLog;
 };
 
+// One options dialog answering from a script: each showing records what it was given and
+// either cancels (nullopt) or confirms with the next prepared value.
+template <typename T>
+struct TScriptedOptions {
+  std::deque<std::optional<T>> Answers;
+  std::vector<T> Shown;
+
+  bool Show(T& value) {
+    Shown.push_back(value);
+    if (Answers.empty()) throw std::logic_error("unexpected options dialog");
+    const auto answer = Answers.front();
+    Answers.pop_front();
+    if (!answer) return false;
+    value = *answer;
+    return true;
+  }
+};
+
 // Plug-in dialogs that answer from a script: each showing records the flags it was given
 // and either cancels or confirms with the next prepared flags.
 class TScriptedPluginDialogs final : public TPluginDialogs {
  public:
+  TScriptedOptions<TTFFlags> TF;
+  TScriptedOptions<std::int32_t> HH;
+  TScriptedOptions<std::int32_t> Varimix;
+
   std::deque<std::optional<std::int32_t>> RogueAnswers;  // nullopt: Cancel
   std::vector<std::int32_t> RogueShown;
   std::vector<std::string>* Log = nullptr;
+
+  // The two Capture the Flag dialogs share one script; each showing is recorded as
+  // "ShowCTFOptions <flags>" or "ShowCTFBotOptions <flags>".
+  std::deque<std::optional<std::int32_t>> CTFAnswers;  // nullopt: Cancel
+  std::vector<std::string> CTFShown;
+
+  bool ShowCTFOptions(std::int32_t& flags) override { return AnswerCTF("ShowCTFOptions", flags); }
+  bool ShowCTFBotOptions(std::int32_t& flags) override {
+    return AnswerCTF("ShowCTFBotOptions", flags);
+  }
 
   bool ShowRogueCTF(std::int32_t& flags) override {
     RogueShown.push_back(flags);
@@ -104,6 +136,21 @@ class TScriptedPluginDialogs final : public TPluginDialogs {
     if (RogueAnswers.empty()) throw std::logic_error("unexpected options dialog");
     const auto answer = RogueAnswers.front();
     RogueAnswers.pop_front();
+    if (!answer) return false;
+    flags = *answer;
+    return true;
+  }
+  bool ShowTFSettings(TTFFlags& flags) override { return TF.Show(flags); }
+  bool ShowHHOptions(std::int32_t& options) override { return HH.Show(options); }
+  bool ShowVarimixOptions(std::int32_t& options) override { return Varimix.Show(options); }
+
+ private:
+  bool AnswerCTF(const char* dialog, std::int32_t& flags) {
+    CTFShown.push_back(std::string(dialog) + " " + std::to_string(flags));
+    if (Log != nullptr) Log->push_back(CTFShown.back());
+    if (CTFAnswers.empty()) throw std::logic_error("unexpected options dialog");
+    const auto answer = CTFAnswers.front();
+    CTFAnswers.pop_front();
     if (!answer) return false;
     flags = *answer;
     return true;

@@ -1,16 +1,21 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "plugins/FXStdPlgIn.h"
 #include "plugins/GameTypeSelection.h"
+#include "tests/plugins/PluginProbe.h"
 #include "tests/plugins/RecordingStarter.h"
 
 namespace fx {
 namespace {
 
+using test::Features;
+using test::Map;
+using test::Picture;
+using test::Script;
+using test::Switches;
 using test::TRecordingStarter;
 using test::TScriptedPluginDialogs;
 using TBytes = TFeatureBytes;
@@ -22,41 +27,6 @@ class StandardGameTypes : public ::testing::Test {
   TIntfPtr<TStandardQuakePlugin> FStandard = MakeIntf<TStandardQuakePlugin>(*FStarter);
   TIntfPtr<TStandardQuakePluginM1> FM1 = MakeIntf<TStandardQuakePluginM1>(*FStarter);
   TIntfPtr<TStandardQuakePluginM2> FM2 = MakeIntf<TStandardQuakePluginM2>(*FStarter, FDialogs);
-
-  static TBytes Features(TQuakePlugin& plugin) {
-    TPluginFeatures features;
-    // Whatever the record held before must not survive: plug-ins start from a clear one.
-    std::memset(static_cast<void*>(&features), 1, sizeof features);
-    plugin.GetFeatures(features);
-    return FeatureBytes(features);
-  }
-  static std::string Switches(TQuakePlugin& plugin) {
-    TLongText text("stale");
-    plugin.GetCmdLineSwitches(text);
-    return text.Str();
-  }
-  // All script lines; each plug-in here has exactly one, possibly empty.
-  static std::vector<std::string> Script(TQuakePlugin& plugin) {
-    std::vector<std::string> lines;
-    EXPECT_TRUE(plugin.PrepareLaunch());
-    for (std::int32_t i = 0; i < plugin.GetScriptLineCount(); ++i) {
-      TLongText line("stale");
-      plugin.GetScriptLine(i, line);
-      lines.push_back(line.Str());
-    }
-    return lines;
-  }
-  static std::pair<TModuleHandle, std::int32_t> Picture(TQuakePlugin& plugin) {
-    TModuleHandle module = 99;
-    std::int32_t number = 99;
-    plugin.GetPicture(module, number);
-    return {module, number};
-  }
-  static std::string Map(TQuakePlugin& plugin, std::int32_t index) {
-    TShortName name("stale");
-    plugin.GetMapName(index, name);
-    return name.Str();
-  }
 };
 
 TEST_F(StandardGameTypes, FeatureRecordsByteForByte) {

@@ -21,6 +21,7 @@
 #include "fixtures/ModalDialog.h"
 #include "fixtures/ScriptedDialogs.h"
 #include "fixtures/TempDir.h"
+#include "tests/settings/RegistrySandbox.h"
 
 namespace fx {
 namespace {
@@ -373,7 +374,7 @@ class EditSettingsTest : public ::testing::Test {
   }
 
   TTempDir FTemp;
-  test::TConfigDirOverride FConfig{FTemp / "config"};
+  test::TRegistrySandbox FRegistry;
   fs::path FGame = FTemp / "quake";
   TFXSettings FMachine;
   TFXUserSettings FUser;
@@ -475,6 +476,10 @@ TEST_F(EditSettingsTest, InstalledEditorShowsTheDialogAndEnterAccepts) {
   FMachine.Edit();
   EXPECT_EQ(FMachine.QPath(), game);
   EXPECT_FALSE(FMachine.Shareware());
+  // Written at once, as a run that is killed now would leave it.
+  EXPECT_THAT(test::TRegistrySandbox::Section(FRegistry.MachineReg(),
+                                              "[HKEY_LOCAL_MACHINE\\Software\\Bolsk\\Fraxinel]"),
+              testing::Optional(testing::Contains("\"QPath\"=\"" + game + "\"")));
 }
 
 TEST_F(EditSettingsTest, GameFolderWithoutRetailFilesKeepsShareware) {

@@ -12,6 +12,7 @@
 
 #include "fixtures/ErrorOf.h"
 #include "fixtures/FileBuilder.h"
+#include "fixtures/ScriptedDialogs.h"
 #include "settings/FXSettings.h"
 #include "tests/settings/RegistrySandbox.h"
 
@@ -155,6 +156,46 @@ TEST_F(ProgramSettingsTest, AnUnwritableFolderIsReportedBySaveAndNotThrownByTheE
     settings.User.SetLastConfig("lost");
     // The destructor reports to stderr; leaving the scope must not throw or abort.
   }
+}
+
+TEST_F(ProgramSettingsTest, SaveNowWritesAtOnceAndTheEndStillSavesWhatCameLater) {
+  test::TScriptedDialogs dialogs;
+  {
+    TProgramSettings settings;
+    settings.Machine.SetVersion(1);
+    EXPECT_TRUE(SaveProgramSettingsNow(settings.User, settings.Machine, dialogs));
+    FRegistry.Reopen();  // as a program killed now would leave it
+    EXPECT_THAT(test::TRegistrySandbox::Section(FRegistry.MachineReg(),
+                                                "[HKEY_LOCAL_MACHINE\\Software\\Bolsk\\Fraxinel]"),
+                testing::Optional(Contains("\"Version\"=dword:00000001")));
+    settings.User.SetLastConfig("after the save");
+  }
+  EXPECT_EQ(ReadUserString("LastConfig"), "after the save");
+  EXPECT_THAT(dialogs.Messages, IsEmpty());
+}
+
+TEST_F(ProgramSettingsTest, AFailedSaveNowIsShownAsAtTheEndAndTheValuesWaitForTheNextTry) {
+  test::TScriptedDialogs dialogs;
+  dialogs.MessageAnswers = {TMsgResult::Ok};
+  TProgramSettings settings;
+  settings.User.SetLastConfig("kept");
+  // A regular file where the settings folder should be: nothing can be written below it,
+  // whoever runs the test.
+  fs::create_directories(FRegistry.Folder());
+  fs::rename(FRegistry.Folder(), FRegistry.Temp() / "aside");
+  test::WriteFileBytes(FRegistry.Folder(), "not a folder");
+
+  EXPECT_FALSE(SaveProgramSettingsNow(settings.User, settings.Machine, dialogs));
+  ASSERT_EQ(dialogs.Messages.size(), 1u);
+  EXPECT_THAT(dialogs.Messages[0].Text,
+              testing::StartsWith("The settings could not be saved.\n\n"));
+  EXPECT_THAT(dialogs.Messages[0].Text, HasSubstr("Not a directory"));
+  EXPECT_EQ(dialogs.Messages[0].Icon, TMsgIcon::Error);
+
+  fs::remove(FRegistry.Folder());
+  fs::rename(FRegistry.Temp() / "aside", FRegistry.Folder());
+  EXPECT_TRUE(SaveProgramSettingsNow(settings.User, settings.Machine, dialogs));
+  EXPECT_EQ(ReadUserString("LastConfig"), "kept");
 }
 
 TEST_F(ProgramSettingsTest, TheLiveInstanceIsReachableAndThereIsOnlyOne) {

@@ -1,0 +1,238 @@
+// A stored configuration, loaded by the main window as the program starts and launched with
+// its button, into a real Quake engine: what the engine reports is what the player gets.
+// One row per launch; the engine ends itself once the map has started.
+
+#include <gtest/gtest.h>
+
+#include <QToolButton>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "exes/FXExes.h"
+#include "fixtures/FileBuilder.h"
+#include "fixtures/FindControl.h"
+#include "fixtures/QuakeEngine.h"
+#include "fixtures/ScriptedDialogs.h"
+#include "launcher/Configurations.h"
+#include "launcher/FXLaunchForm.h"
+#include "launcher/LaunchConfig.h"
+#include "platform/Registry.h"
+#include "plugins/GameTypes.h"
+#include "settings/FXSettings.h"
+#include "tests/settings/RegistrySandbox.h"
+
+namespace fx {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr auto kEngineLimit = 20s;                // the runner ends the engine after this
+constexpr auto kReportWait = kEngineLimit + 15s;  // and the report is there soon after
+constexpr const char* kExeCaption = "Quakespasm";
+constexpr int kMaxPlayers = 6;
+
+// One launch: what the configuration stores, and what the engine must report.
+struct TEngineCase {
+  const char* Name;  // the test's and the configuration's name
+  TGameType GameType;
+  std::vector<std::pair<std::string, std::int32_t>> Options = {};  // the game type's values
+  int PlayMode = kPlayDedicated;                                   // cbQuakeMode
+  std::string Map = {};                                            // the map box's text
+  std::string Patch = "(None)";
+  int PlayModeRule = 1;  // MultiPlayModeComboBox
+  int Teamplay = 0;      // TeamplayComboBox
+  // Expected: the map the gamecode saw start, its "deathmatch", and variables by name.
+  std::string StartedMap = {};
+  std::string Deathmatch = {};
+  std::vector<std::pair<std::string, std::string>> Variables = {};
+};
+
+// Failures name the row, not its bytes.
+void PrintTo(const TEngineCase& row, std::ostream* out) {
+  *out << row.Name;
+}
+
+const std::vector<TEngineCase>& EngineCases() {
+  static const std::vector<TEngineCase> cases{
+      {.Name = "StandardDedicatedDeathmatch",
+       .GameType = TGameType::Standard,
+       .PlayMode = kPlayDedicated,
+       .Map = "E1M1: The Slipgate Complex",
+       .PlayModeRule = 2,
+       .Teamplay = 1,
+       .StartedMap = "e1m1",
+       .Deathmatch = "2",
+       .Variables = {{"teamplay", "1"}, {"deathmatch", "2"}}},
+      {.Name = "ThreewaveCTFListenServer",
+       .GameType = TGameType::ThreewaveCTF,
+       .Options = {{"CtfTeamplay", 2024}},
+       .PlayMode = kPlayListen,
+       .Map = "CTF1: McKinley Base",
+       .Patch = "CTF",
+       .PlayModeRule = 2,
+       .StartedMap = "ctf1",
+       .Deathmatch = "3",
+       .Variables = {{"teamplay", "2024"}, {"deathmatch", "3"}}},
+      // No stored rules: the bot game's default, with total freedom.
+      {.Name = "CTFBotsDedicatedDefaultRules",
+       .GameType = TGameType::CTFBots,
+       .PlayMode = kPlayDedicated,
+       .Map = "CTF2M8: Capturephobolis",
+       .Patch = "CTF",
+       .PlayModeRule = 0,
+       .StartedMap = "ctf2m8",
+       .Deathmatch = "1",
+       .Variables = {{"teamplay", "4072"}, {"deathmatch", "1"}}},
+      // The general rules as stored; the team rules plus the teamplay bit of "Teamplay".
+      {.Name = "TeamFortressDedicated",
+       .GameType = TGameType::TeamFortress,
+       .Options = {{"TFTemp1", 1536}, {"TFTeam", 12}},
+       .PlayMode = kPlayDedicated,
+       .Map = "E1M2: Castle of the Damned",
+       .Patch = "TEAMF",
+       .PlayModeRule = 1,
+       .Teamplay = 1,
+       .StartedMap = "e1m2",
+       .Deathmatch = "1",
+       .Variables = {{"temp1", "1536"}, {"teamplay", "13"}, {"deathmatch", "1"}}},
+      {.Name = "HeadHuntersListen",
+       .GameType = TGameType::HeadHunters,
+       .Options = {{"HHDeathmatch", 7169}},
+       .PlayMode = kPlayListen,
+       .Map = "HH1B: Shadows Of Sin",
+       .Patch = "HH",
+       .PlayModeRule = 1,
+       .StartedMap = "hh1b",
+       .Deathmatch = "2",
+       .Variables = {{"temp1", "7169"}, {"deathmatch", "2"}, {"teamplay", "0"}}},
+      // One script line carries both commands.
+      {.Name = "VarimixDedicated",
+       .GameType = TGameType::Varimix,
+       .Options = {{"VarimixCfg", 2114}},
+       .PlayMode = kPlayDedicated,
+       .Map = "DM3: The Abandoned Base",
+       .Patch = "VARIMIX",
+       .PlayModeRule = 2,
+       .StartedMap = "dm3",
+       .Deathmatch = "3",
+       .Variables = {{"temp1", "2114"}, {"deathmatch", "3"}}},
+  };
+  return cases;
+}
+
+class EngineEndToEnd : public ::testing::TestWithParam<TEngineCase> {
+ protected:
+  void SetUp() override {
+    if (const std::string missing = test::EngineMissing(); !missing.empty()) {
+      // CI sets this where the engine folder exists, so the test cannot quietly vanish.
+      if (std::getenv("FX_REQUIRE_ENGINE") != nullptr) FAIL() << missing;
+      GTEST_SKIP() << missing;
+    }
+  }
+
+  void PrepareGame(const TEngineCase& row) {
+    test::MakeEngineGameFolder(
+        Game, {{row.StartedMap, test::SharedFixture("bsp/ericw-tools/q1_cube.bsp")}},
+        row.PlayMode != kPlayDedicated);
+    if (row.Patch != "(None)") fs::create_directories(Game / row.Patch);
+    test::WriteEngineProgram(Program, Report, kEngineLimit);
+    TRegistry registry;
+    TQuakeExe exe(kExeCaption);
+    exe.ExeName = Program.string();
+    exe.ExeType = TExeType::OpenGLQuake;
+    SaveExeList(registry, {exe});
+  }
+
+  // The configuration as the window saves one: its values, then the game type's own.
+  static void StoreConfiguration(const TEngineCase& row) {
+    TLaunchConfig config;
+    config.Gametype = std::string(GameTypeName(row.GameType));
+    config.Skill = 1;
+    config.Playmode = row.PlayModeRule;
+    config.Teamplay = row.Teamplay;
+    config.NewExe = kExeCaption;
+    config.Map = row.Map;
+    config.Patch = row.Patch;
+    // Bare variable names make the engine print their values once the script set them.
+    for (const auto& [name, value] : row.Variables)
+      config.AddParms.push_back(name);
+    config.QuakeMode = row.PlayMode;
+    config.MaxPlayers = kMaxPlayers;
+    config.Hostname = "Engine Test";
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey(std::string(kConfigsKey) + "\\" + row.Name, true));
+    WriteLaunchConfig(registry, config);
+    for (const auto& [name, value] : row.Options)
+      registry.WriteInteger(name, value);
+    registry.CloseKey();
+  }
+
+  std::unique_ptr<TFXLaunchForm> OpenWindow(const TEngineCase& row) {
+    FXSettings().SetQPath(Game.string());
+    FXSettings().SetPatchPath(Game.string());
+    FXSettings().SetCloseOnExec(false);
+    FXUserSettings().SetLastConfig(row.Name);
+    FXUserSettings().SetAnimateMainWindowIcon(false);
+    FXUserSettings().SetInGameCmds(true);
+    FXUserSettings().SetAddParms({});
+    TLaunchFormOptions options;
+    options.Dialogs = &Dialogs;
+    options.PictureLibrary = Sandbox.Temp() / "no-pictures.rcc";
+    return std::make_unique<TFXLaunchForm>(nullptr, options);
+  }
+
+  test::TRegistrySandbox Sandbox;
+  TProgramSettings Settings;
+  fs::path Game = Sandbox.Temp() / "quake";
+  fs::path Program = Sandbox.Temp() / "engine.sh";
+  fs::path Report = Sandbox.Temp() / "engine.out";
+  test::TScriptedDialogs Dialogs;
+};
+
+TEST_P(EngineEndToEnd, TheEngineRunsTheStoredRules) {
+  const TEngineCase& row = GetParam();
+  PrepareGame(row);
+  StoreConfiguration(row);
+  auto form = OpenWindow(row);
+  ASSERT_EQ(form->Configurations().LastChosen(), row.Name);
+
+  test::Control<QToolButton>(*form, "StartQuakeBtn").click();
+  ASSERT_TRUE(Dialogs.Messages.empty()) << Dialogs.Messages.front().Text;
+  const auto run = test::WaitForEngineReport(Report, kReportWait);
+
+  ASSERT_TRUE(run.has_value()) << "the engine did not report within " << kReportWait.count()
+                               << " s";
+  // A windowed game now and then hangs in its shutdown under Xvfb, after it ran the script
+  // and started the map; the time limit ends it then, which says nothing about the launch.
+  const bool hungOnQuit =
+      row.PlayMode != kPlayDedicated && run->ExitCode == 124 && !run->Progs.empty();
+  EXPECT_TRUE(run->ExitCode == 0 || hungOnQuit) << "exit " << run->ExitCode << "\n" << run->Output;
+  // The engine received the launch's command line, split as the shell port splits it.
+  const std::string switches =
+      std::string(row.PlayMode == kPlayDedicated ? "-dedicated " : "-listen ") +
+      std::to_string(kMaxPlayers) + (row.Patch == "(None)" ? "" : " -game " + row.Patch) +
+      " +exec Frax.cfg ";
+  EXPECT_EQ(run->LinesWith("Command line: /usr/games/quakespasm " + switches).size(), 1u)
+      << switches << "\n"
+      << run->Output;
+  EXPECT_EQ(run->Progs.count("map") ? run->Progs.at("map") : "", row.StartedMap) << run->Output;
+  EXPECT_EQ(run->Progs.count("deathmatch") ? run->Progs.at("deathmatch") : "", row.Deathmatch);
+  for (const auto& [name, value] : row.Variables)
+    EXPECT_EQ(run->Variable(name).value_or("(not printed)"), value) << name;
+  // Every line of the script is a command this engine knows.
+  EXPECT_EQ(run->LinesWith("Unknown command"), std::vector<std::string>{}) << run->Output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, EngineEndToEnd, ::testing::ValuesIn(EngineCases()),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+}  // namespace
+}  // namespace fx
