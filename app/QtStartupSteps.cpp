@@ -14,6 +14,7 @@
 #include "platform/InstallLayout.h"
 #include "platform/QtDocumentOpener.h"
 #include "platform/RegFileStore.h"
+#include "platform/Registry.h"
 #include "settings/FXSettingsForm.h"
 #include "settings/SaveSettingsNow.h"
 #include "settings/SetupDlg.h"
@@ -70,6 +71,13 @@ std::vector<std::string> TQtStartupSteps::LoadSettings() {
   FSinkSet = true;
   std::vector<std::string> errors;
   FSettings.emplace([&errors](const std::string& error) { errors.push_back(error); });
+  FTools.emplace();
+  try {
+    TRegistry registry;
+    FTools->Tools.Load(registry);
+  } catch (const ERegistryException& e) {
+    errors.push_back(std::string("The tools could not be read.\n\n") + e.what());
+  }
   return errors;
 }
 

@@ -14,6 +14,7 @@
 #include "platform/Clock.h"
 #include "platform/SingleInstance.h"
 #include "settings/FXSettings.h"
+#include "tools/FXTools.h"
 
 namespace fx {
 
@@ -67,6 +68,8 @@ class TQtStartupSteps final : public TStartupSteps {
   bool FSinkSet = false;
   // Declared before the windows, so that it outlives them.
   std::optional<TProgramSettings> FSettings;
+  // Loaded with the settings, before the main window builds its "&Tools" menu.
+  std::optional<TProgramToolList> FTools;
   std::unique_ptr<TSplashForm> FSplash;
   std::unique_ptr<TFXLaunchForm> FMainWindow;
   QPointer<QWidget> FSetupDlg;

@@ -68,22 +68,6 @@ std::string EntryKey(const std::string& listKey, const std::string& name) {
   return listKey + "\\" + name;
 }
 
-// Leaves the registry closed also when an error passes, without hiding that error.
-template <typename TBody>
-void WithKeysClosedAfter(TRegistry& registry, TBody&& body) {
-  try {
-    body();
-  } catch (...) {
-    try {
-      registry.CloseKey();
-    } catch (const ERegistryException&) {
-      // the first error is the one to report
-    }
-    throw;
-  }
-  registry.CloseKey();
-}
-
 }  // namespace
 
 std::string ExeNameProblem(std::string_view name) {

@@ -16,6 +16,7 @@
 #include "settings/AppSettings.h"
 #include "settings/FXSettings.h"
 #include "settings/FormPlacementView.h"
+#include "tools/FXTools.h"
 #include "ui/ProgramPictures.h"
 #include "ui/QtUserDialogs.h"
 #include "ui/ScreenCentre.h"
@@ -54,6 +55,7 @@ TFXLaunchForm::TFXLaunchForm(QWidget* parent, TLaunchFormOptions options)
   SetPlayMode(kPlaySingle);
   FConfigs->SetLoading(false);
   StartConfigurations();
+  SetUpTools(options);
   UpdateIconTimer();
   LoadPlacement();
 }
@@ -95,10 +97,6 @@ void TFXLaunchForm::SetUpControls() {
   auto* games = new QActionGroup(this);
   for (QAction* action : {FUi->miGameQuake, FUi->miGameQuake2, FUi->miGameHexen2})
     games->addAction(action);
-  // The tool list and the about box are not part of this window yet: their items stay,
-  // disabled, where the user will find them.
-  FUi->miConfigureTools->setEnabled(false);
-  FUi->HelpAboutItem->setEnabled(false);
   for (const QPixmap& frame : RotatingLogoFrames())
     FLogoFrames.push_back(frame);
   FIconTimer.setInterval(kIconInterval);

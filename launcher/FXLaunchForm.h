@@ -34,6 +34,7 @@ namespace fx {
 
 class TConfigurations;
 class TPictureLibrary;
+class TToolList;
 class TUserDialogs;
 
 // What the window is built with besides the program-wide settings. Tests hand in scripted
@@ -43,6 +44,9 @@ struct TLaunchFormOptions {
   std::optional<std::filesystem::path> PictureLibrary;  // unset: beside the program
   // The game types of the game-type box; unset: the program's own (RegisterGameTypes).
   std::function<std::vector<TGameTypeEntry>(const TPluginEnvironment&)> GameTypes;
+  // The tools of the "&Tools" menu; null: the program's list (LiveToolList), or, when none
+  // lives, one the window loads for itself.
+  TToolList* Tools = nullptr;
 };
 
 // The program's main window: every choice of a launch, the executable list, the game
@@ -144,6 +148,9 @@ class TFXLaunchForm : public QMainWindow,
   void DemoRecBrowseBtnClick();
   void DemoPlayBrowseBtnClick();
   void OptionsSettingsItemClick();
+  void miConfigureToolsClick();
+  void ToolItemClick(int index);
+  void HelpAboutItemClick();
   void FileExitItemClick();
   void tiIconTimerTimer();
   void lvExeChange();
@@ -166,6 +173,8 @@ class TFXLaunchForm : public QMainWindow,
   void LayOutWithoutPictures();
   void RegisterPlugins(const TLaunchFormOptions& options);
   void StartConfigurations();
+  void SetUpTools(const TLaunchFormOptions& options);
+  void BuildToolsMenu();
   void UpdateIconTimer();
   void LoadPlacement();
   void SavePlacement();
@@ -203,6 +212,8 @@ class TFXLaunchForm : public QMainWindow,
   TUserDialogs* FDialogs = nullptr;
   std::unique_ptr<TPictureLibrary> FPictures;
   TQuakeExeList FExes;  // row i of lvExe shows FExes[i]
+  std::unique_ptr<TToolList> FOwnTools;
+  TToolList* FTools = nullptr;
   TQtPluginDialogs FPluginDialogs;
   TIntfPtr<TFraxinel> FStarter;
   std::vector<TGameTypeEntry> FGameTypes;

@@ -114,6 +114,23 @@ class TRegistry {
   std::set<HKEY> FChangedRoots;
 };
 
+// Runs `body` and closes the registry's key afterwards (which saves), also when
+// an error passes; an error of that close then gives way to the first one.
+template <typename TBody>
+void WithKeysClosedAfter(TRegistry& registry, TBody&& body) {
+  try {
+    body();
+  } catch (...) {
+    try {
+      registry.CloseKey();
+    } catch (const ERegistryException&) {
+      // the first error is the one to report
+    }
+    throw;
+  }
+  registry.CloseKey();
+}
+
 // While it lives, TRegistry() uses the given backend instead of the default
 // store: for tests of code that makes its own TRegistry objects.
 class TDefaultRegistryOverride {

@@ -1,7 +1,7 @@
 // Draws the program's pictures: the splash picture (421 x 315), the program icon (64 x 64,
 // and at 32, 48, 128 and 256 pixels for the icon theme), the frames of the turning window
-// icon, the executable pictures, and the pictures of the picture library (play modes and
-// game types). Built and run by scripts/make-pictures; see
+// icon, the executable pictures, the pictures of the picture library (play modes and game
+// types) and the JPEG pictures of the credits. Built and run by scripts/make-pictures; see
 // there.
 //
 // Everything is drawn from numbers in these files and from two font files named on the
@@ -333,7 +333,7 @@ bool WriteAll(const QString& serif, const QString& sans, const QString& resource
     ok = Save(PlayModePicture(i, sans), library + QStringLiteral("%1.png").arg(1000 + i));
   for (int i = 0; ok && i < 8; ++i)
     ok = Save(GameTypePicture(i, sans), library + QStringLiteral("%1.png").arg(21000 + i));
-  return ok;
+  return ok && WriteCreditPictures(serif, sans, pictures);
 }
 
 }  // namespace

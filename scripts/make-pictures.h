@@ -17,6 +17,7 @@
 #include <QStringList>
 #include <QTransform>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -85,5 +86,7 @@ void PaintWinQuake(QPainter& p);
 void PaintDos(QPainter& p);
 QImage ExePicture(int index);
 QImage ExeStrip();
+bool SaveJpeg(const QImage& picture, const QString& file);
+bool WriteCreditPictures(const QString& serif, const QString& sans, const QString& folder);
 
 }  // namespace pictures

@@ -17,6 +17,8 @@ inline const QString kProgramIconPicture = QStringLiteral(":/pictures/fraxinel.p
 inline const QString kRotatingLogoFramePicture = QStringLiteral(":/pictures/logo%1.png");
 inline const QString kExeSmallStripPicture = QStringLiteral(":/pictures/exe-small.png");
 inline const QString kExeLargePicture = QStringLiteral(":/pictures/exe-large-%1.png");
+// The JPEG pictures of the about box's credits, 1000 to 1003 (%1 is the number).
+inline const QString kCreditPicture = QStringLiteral(":/pictures/credits-%1.jpg");
 
 inline constexpr int kRotatingLogoFrameCount = 6;
 inline constexpr int kExeSmallPictureSize = 16;
