@@ -137,22 +137,27 @@ void TMapBrowseDlg::Fill(const std::string& source) {
   FUi->pbFill->setVisible(false);  // until the new source has been opened
   lvMapChange();
 
-  // On this thread, so that an archive that cannot be opened reaches the caller.
-  auto reader = std::make_unique<TMapRowReader>(source, FormatSettings());
-  FUi->pbFill->setRange(0, static_cast<int>(reader->Total()));
+  // An archive is opened on this thread, so that an archive that cannot be opened reaches
+  // the caller; a folder, which has no such error, is listed by the worker, so that a big
+  // one does not hold the window.
+  std::unique_ptr<TMapRowReader> reader;
+  if (IsPackSource(source)) reader = std::make_unique<TMapRowReader>(source, FormatSettings());
+  FTotal = reader ? reader->Total() : 0;
+  FPosition = 0;
+  FUi->pbFill->setRange(0, static_cast<int>(FTotal));  // a folder's count comes with its rows
   FUi->pbFill->setValue(0);
   FUi->pbFill->setVisible(true);
-  FPosition = 0;
-  FTotal = reader->Total();
   FProgressShown = std::chrono::steady_clock::now();
 
   FCancel = std::make_shared<std::atomic<bool>>(false);
   FFinished = false;
   FWorkerDone = false;
   FFillError.clear();
-  FWorker = std::thread([this, reader = std::move(reader), cancel = FCancel, generation] {
+  FWorker = std::thread([this, reader = std::move(reader), source, format = FormatSettings(),
+                         cancel = FCancel, generation]() mutable {
     std::string error;
     try {
+      if (!reader) reader = std::make_unique<TMapRowReader>(source, std::move(format));
       ReadMapRowsInBatches(
           *reader, kFillBatch, *cancel,
           [&](std::vector<TMapRow> rows, std::size_t position, std::size_t total) {
