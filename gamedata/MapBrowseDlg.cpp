@@ -208,13 +208,13 @@ void TMapBrowseDlg::DrainRows() {
   while (FPendingShown < FPending.size() && std::chrono::steady_clock::now() - start < kShowSlice)
     ShowRows(std::min(kShowChunk, FPending.size() - FPendingShown));
   if (FPendingShown < FPending.size()) {
-    ShowProgress(false);
+    ShowProgress();
     ScheduleDrain();
     return;
   }
   FPending.clear();
   FPendingShown = 0;
-  ShowProgress(false);
+  ShowProgress();
   if (FWorkerDone) FinishFill();
 }
 
@@ -236,9 +236,9 @@ void TMapBrowseDlg::ShowRows(std::size_t count) {
   FUi->lvMap->addTopLevelItems(items);
 }
 
-void TMapBrowseDlg::ShowProgress(bool now) {
+void TMapBrowseDlg::ShowProgress() {
   const auto time = std::chrono::steady_clock::now();
-  if (!now && time - FProgressShown < kProgressInterval) return;
+  if (time - FProgressShown < kProgressInterval) return;
   FProgressShown = time;
   FUi->pbFill->setMaximum(static_cast<int>(FTotal));
   FUi->pbFill->setValue(static_cast<int>(FPosition));

@@ -77,7 +77,7 @@ class TMapBrowseDlg : public QDialog {
   void ScheduleDrain();
   void DrainRows();
   void ShowRows(std::size_t count);
-  void ShowProgress(bool now);
+  void ShowProgress();
   void FinishFill();
   void PutRowsInOrder(QTreeWidget& list);
   void ShowError(const std::string& text);
