@@ -147,7 +147,7 @@ void TMapBrowseDlg::Fill(const std::string& source) {
   FUi->pbFill->setRange(0, static_cast<int>(FTotal));  // a folder's count comes with its rows
   FUi->pbFill->setValue(0);
   FUi->pbFill->setVisible(true);
-  FProgressShown = std::chrono::steady_clock::now();
+  FProgressShown = {};  // the first rows move the bar at once
 
   FCancel = std::make_shared<std::atomic<bool>>(false);
   FFinished = false;
