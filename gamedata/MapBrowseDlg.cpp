@@ -118,9 +118,11 @@ int TMapBrowseDlg::ItemIndexOf(const std::string& text) const {
 }
 
 void TMapBrowseDlg::StopFill() {
-  if (!FWorker.joinable()) return;
-  FCancel->store(true);
-  FWorker.join();
+  if (FWorker.joinable()) {
+    FCancel->store(true);
+    FWorker.join();
+  }
+  // The worker may be done while rows it delivered still wait to be shown.
   FFinished = true;
   FPending.clear();
   FPendingShown = 0;
