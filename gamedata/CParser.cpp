@@ -1,5 +1,6 @@
 #include "gamedata/CParser.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace fx {
@@ -29,10 +30,19 @@ bool IsLineBreakOrEnd(char c) {
   return c == 0 || c == '\r' || c == '\n';
 }
 
+// A title scan creates one parser per map; the buffer of the last one that
+// ended on this thread is kept for the next, instead of a fresh 40 KB each.
+thread_local std::unique_ptr<char[]> tSpareBuffer;
+
+std::unique_ptr<char[]> TakeBuffer() {
+  if (tSpareBuffer) return std::move(tSpareBuffer);
+  // Not zeroed: the scan never looks beyond the terminator it writes.
+  return std::make_unique_for_overwrite<char[]>(TCParser::kBufferSize + 1);
+}
+
 }  // namespace
 
-TCParser::TCParser(TStream& stream)
-    : FStream(stream), FBuffer(std::make_unique<char[]>(kBufferSize + 1)) {
+TCParser::TCParser(TStream& stream) : FStream(stream), FBuffer(TakeBuffer()) {
   FBuffer[0] = 0;
   FBufPtr = FBuffer.get();
   // One byte beyond the data's room for the terminator: a full buffer whose
@@ -50,6 +60,7 @@ TCParser::~TCParser() {
   } catch (const std::exception&) {
     // A destructor must not throw; the source is given up anyway.
   }
+  if (!tSpareBuffer) tSpareBuffer = std::move(FBuffer);
 }
 
 void TCParser::ReadBuffer() {
@@ -59,21 +70,40 @@ void TCParser::ReadBuffer() {
   const std::int64_t rest = FBufPtr - FSourcePtr;
   if (rest != 0) std::memmove(buffer, FSourcePtr, static_cast<size_t>(rest));
   FBufPtr = buffer + rest;
-  FBufPtr += FStream.Read(FBufPtr, FBufEnd - FBufPtr);
   FSourcePtr = buffer;
-  FSourceEnd = FBufPtr;
-  if (FSourceEnd == FBufEnd) {
-    // Cut back behind the last line feed so no token is split by a refill.
-    char* p = FSourceEnd - 1;
-    while (p >= buffer && *p != '\n')
-      --p;
-    FSourceEnd = p + 1;
-  }
+  // The token being looked for starts here at the earliest; should the refill
+  // fail, the destructor leaves the source at the text it could not take.
+  FTokenPtr = buffer;
+  FSourceEnd = FillToLineEnd();
   // The terminator goes in before any error, so a caller that goes on after
   // the error still finds the valid data ended.
   FSaveChar = *FSourceEnd;
   *FSourceEnd = 0;
   if (FSourceEnd == buffer && FBufPtr == FBufEnd) Error(kLineTooLong);
+}
+
+// Reads on behind FBufPtr until the data holds a line feed, the source ends or
+// the buffer is full, and returns the end of the valid data: behind the last
+// line feed, so that no token is split by a refill, or everything when the
+// source has ended. A full buffer without a line feed gives the buffer's start.
+// Since the valid data always ends behind a line feed or at the source's end,
+// as it did when every refill read the whole room, the tokens, line numbers
+// and errors do not depend on the read sizes.
+char* TCParser::FillToLineEnd() {
+  char* const buffer = FBuffer.get();
+  char* searched = buffer;  // no line feed before this
+  for (;;) {
+    const std::int64_t wanted = std::min(FReadSize, FBufEnd - FBufPtr);
+    const std::int64_t got = wanted > 0 ? FStream.Read(FBufPtr, wanted) : 0;
+    FBufPtr += got;
+    if (got < wanted) return FBufPtr;
+    FReadSize = std::min(FReadSize * 2, kBufferSize);
+    const auto lastLineFeed =
+        std::find(std::make_reverse_iterator(FBufPtr), std::make_reverse_iterator(searched), '\n');
+    if (lastLineFeed.base() != searched) return lastLineFeed.base();
+    if (FBufPtr == FBufEnd) return buffer;
+    searched = FBufPtr;
+  }
 }
 
 void TCParser::SkipBlanks() {

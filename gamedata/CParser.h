@@ -27,9 +27,15 @@ inline constexpr char toFloat = 4;
 // "$" hexadecimal numbers, symbols and single characters. It reads its source
 // through a fixed buffer that is refilled at line boundaries, so a single
 // line must fit into the buffer.
+//
+// A refill reads only as much as it needs to end behind a line feed: first
+// kFirstReadSize bytes, each further read of the same parser twice as many,
+// up to the buffer's room. A map's title stands in its first few hundred
+// bytes, so a title scan reads one small block instead of the whole buffer.
 class TCParser {
  public:
   static constexpr std::int64_t kBufferSize = 40960;
+  static constexpr std::int64_t kFirstReadSize = 4096;
 
   // Reads the first token.
   explicit TCParser(TStream& stream);
@@ -50,6 +56,7 @@ class TCParser {
 
  private:
   void ReadBuffer();
+  char* FillToLineEnd();
   void SkipBlanks();
   char ReadString();
   [[noreturn]] void Error(const std::string& message) const;
@@ -66,6 +73,7 @@ class TCParser {
   char FSaveChar = 0;
   char FToken = toEOF;
   int FSourceLine = 1;
+  std::int64_t FReadSize = kFirstReadSize;
 };
 
 }  // namespace fx

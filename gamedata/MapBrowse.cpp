@@ -44,18 +44,26 @@ std::string_view EntryFileName(std::string_view storedName) {
   return slash == std::string_view::npos ? storedName : storedName.substr(slash + 1);
 }
 
-// Regular files (or links to them) of a folder whose names match the mask, sorted by name.
+// Files of a folder (anything but folders) whose names match the mask, sorted by name. The
+// names are sorted as strings: comparing the paths would split them into components at every
+// comparison, which holds a big folder's first rows back.
 std::vector<fs::path> MatchingFiles(const fs::path& folder, std::string_view mask) {
-  std::vector<fs::path> files;
+  std::vector<std::pair<std::string, fs::path>> files;
   std::error_code error;
   fs::directory_iterator it(folder, error), end;
   for (; !error && it != end; it.increment(error)) {
     std::error_code typeError;
     if (it->is_directory(typeError)) continue;
-    if (MatchesFileMask(it->path().filename().string(), mask)) files.push_back(it->path());
+    std::string name = it->path().filename().string();
+    if (MatchesFileMask(name, mask)) files.emplace_back(std::move(name), it->path());
   }
-  std::sort(files.begin(), files.end());
-  return files;
+  std::sort(files.begin(), files.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<fs::path> paths;
+  paths.reserve(files.size());
+  for (auto& file : files)
+    paths.push_back(std::move(file.second));
+  return paths;
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <iterator>
 #include <utility>
 
 #include "platform/Shell.h"
@@ -34,28 +35,23 @@ constexpr const char* kNoDocumentsText = "No documents could be found.";
 // Small enough that the first rows show almost at once, large enough that a big folder
 // does not flood the event queue with one event per map.
 constexpr std::size_t kFillBatch = 32;
+// The longest the list takes at one go to show rows that have arrived: the rest waits for
+// the next pass of the event loop.
+constexpr auto kShowSlice = std::chrono::milliseconds(8);
+constexpr std::size_t kShowChunk = 32;
+// A progress bar repaints at once when its value changes, window and list behind it; it is
+// moved this often at most.
+constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 // How long WaitForFill waits at most: a test must fail, not hang.
 constexpr int kFillDeadlineMs = 120000;
 
 constexpr int kRowIndexRole = Qt::UserRole;
-constexpr int kRankRole = Qt::UserRole + 1;
 
 enum TColumn { kNameColumn = 0, kSizeColumn = 1, kTitleColumn = 2 };
 
 QString ToQt(const std::string& text) {
   return QString::fromStdString(text);
 }
-
-// Orders rows by the rank the model's sort gave them, so the list ends up exactly as a
-// blocking fill would have it, whatever Qt's own text comparison thinks.
-class TMapItem final : public QTreeWidgetItem {
- public:
-  using QTreeWidgetItem::QTreeWidgetItem;
-  bool operator<(const QTreeWidgetItem& other) const override {
-    return data(kNameColumn, kRankRole).toULongLong() <
-           other.data(kNameColumn, kRankRole).toULongLong();
-  }
-};
 
 }  // namespace
 
@@ -122,10 +118,14 @@ int TMapBrowseDlg::ItemIndexOf(const std::string& text) const {
 }
 
 void TMapBrowseDlg::StopFill() {
-  if (!FWorker.joinable()) return;
-  FCancel->store(true);
-  FWorker.join();
+  if (FWorker.joinable()) {
+    FCancel->store(true);
+    FWorker.join();
+  }
+  // The worker may be done while rows it delivered still wait to be shown.
   FFinished = true;
+  FPending.clear();
+  FPendingShown = 0;
 }
 
 void TMapBrowseDlg::Fill(const std::string& source) {
@@ -139,17 +139,27 @@ void TMapBrowseDlg::Fill(const std::string& source) {
   FUi->pbFill->setVisible(false);  // until the new source has been opened
   lvMapChange();
 
-  // On this thread, so that an archive that cannot be opened reaches the caller.
-  auto reader = std::make_unique<TMapRowReader>(source, FormatSettings());
-  FUi->pbFill->setRange(0, static_cast<int>(reader->Total()));
+  // An archive is opened on this thread, so that an archive that cannot be opened reaches
+  // the caller; a folder, which has no such error, is listed by the worker, so that a big
+  // one does not hold the window.
+  std::unique_ptr<TMapRowReader> reader;
+  if (IsPackSource(source)) reader = std::make_unique<TMapRowReader>(source, FormatSettings());
+  FTotal = reader ? reader->Total() : 0;
+  FPosition = 0;
+  FUi->pbFill->setRange(0, static_cast<int>(FTotal));  // a folder's count comes with its rows
   FUi->pbFill->setValue(0);
   FUi->pbFill->setVisible(true);
+  FProgressShown = {};  // the first rows move the bar at once
 
   FCancel = std::make_shared<std::atomic<bool>>(false);
   FFinished = false;
-  FWorker = std::thread([this, reader = std::move(reader), cancel = FCancel, generation] {
+  FWorkerDone = false;
+  FFillError.clear();
+  FWorker = std::thread([this, reader = std::move(reader), source, format = FormatSettings(),
+                         cancel = FCancel, generation]() mutable {
     std::string error;
     try {
+      if (!reader) reader = std::make_unique<TMapRowReader>(source, std::move(format));
       ReadMapRowsInBatches(
           *reader, kFillBatch, *cancel,
           [&](std::vector<TMapRow> rows, std::size_t position, std::size_t total) {
@@ -172,10 +182,50 @@ void TMapBrowseDlg::Fill(const std::string& source) {
 void TMapBrowseDlg::AddRows(unsigned generation, std::vector<TMapRow> rows, std::size_t position,
                             std::size_t total) {
   if (generation != FGeneration) return;
+  std::move(rows.begin(), rows.end(), std::back_inserter(FPending));
+  FPosition = position;
+  FTotal = total;
+  ScheduleDrain();
+}
+
+void TMapBrowseDlg::EndFill(unsigned generation, const std::string& error) {
+  if (generation != FGeneration) return;
+  FWorker.join();  // it has posted its last word and is returning
+  FWorkerDone = true;
+  FFillError = error;
+  ScheduleDrain();
+}
+
+void TMapBrowseDlg::ScheduleDrain() {
+  if (FDrainScheduled) return;
+  FDrainScheduled = true;
+  // A timer, not a posted call: the event loop handles input and paints between two.
+  QTimer::singleShot(0, this, &TMapBrowseDlg::DrainRows);
+}
+
+void TMapBrowseDlg::DrainRows() {
+  FDrainScheduled = false;
+  if (FFinished) return;  // stopped since
+  const auto start = std::chrono::steady_clock::now();
+  while (FPendingShown < FPending.size() && std::chrono::steady_clock::now() - start < kShowSlice)
+    ShowRows(std::min(kShowChunk, FPending.size() - FPendingShown));
+  if (FPendingShown < FPending.size()) {
+    ShowProgress();
+    ScheduleDrain();
+    return;
+  }
+  FPending.clear();
+  FPendingShown = 0;
+  ShowProgress();
+  if (FWorkerDone) FinishFill();
+}
+
+void TMapBrowseDlg::ShowRows(std::size_t count) {
   QList<QTreeWidgetItem*> items;
-  items.reserve(static_cast<qsizetype>(rows.size()));
-  for (TMapRow& row : rows) {
-    auto* item = new TMapItem();  // handed to the list below, which owns it
+  items.reserve(static_cast<qsizetype>(count));
+  for (std::size_t end = FPendingShown + count; FPendingShown < end; ++FPendingShown) {
+    TMapRow& row = FPending[FPendingShown];
+    auto* item = new QTreeWidgetItem();  // handed to the list below, which owns it
     item->setText(kNameColumn, ToQt(row.Caption));
     item->setText(kSizeColumn, ToQt(row.SizeText));
     item->setText(kTitleColumn, ToQt(row.Title));
@@ -186,13 +236,37 @@ void TMapBrowseDlg::AddRows(unsigned generation, std::vector<TMapRow> rows, std:
     items.push_back(item);
   }
   FUi->lvMap->addTopLevelItems(items);
-  FUi->pbFill->setMaximum(static_cast<int>(total));
-  FUi->pbFill->setValue(static_cast<int>(position));
 }
 
-void TMapBrowseDlg::EndFill(unsigned generation, const std::string& error) {
-  if (generation != FGeneration) return;
-  FWorker.join();  // it has posted its last word and is returning
+void TMapBrowseDlg::ShowProgress() {
+  const auto time = std::chrono::steady_clock::now();
+  if (time - FProgressShown < kProgressInterval) return;
+  FProgressShown = time;
+  FUi->pbFill->setMaximum(static_cast<int>(FTotal));
+  FUi->pbFill->setValue(static_cast<int>(FPosition));
+}
+
+void TMapBrowseDlg::PutRowsInOrder(QTreeWidget& list) {
+  // Taken out and put back in order at one go: sorting through the items' own comparison
+  // held the window for tens of milliseconds with thousands of rows.
+  QTreeWidgetItem* const selected =
+      list.selectedItems().isEmpty() ? nullptr : list.selectedItems().front();
+  const QList<QTreeWidgetItem*> items = list.invisibleRootItem()->takeChildren();
+  std::vector<QTreeWidgetItem*> byRow(FRows.size());
+  for (QTreeWidgetItem* item : items)
+    byRow[item->data(kNameColumn, kRowIndexRole).value<std::size_t>()] = item;
+  QList<QTreeWidgetItem*> sorted;
+  sorted.reserve(items.size());
+  for (const std::size_t row : SortedMapRowOrder(FRows))
+    sorted.push_back(byRow[row]);
+  list.addTopLevelItems(sorted);
+  if (selected) {
+    list.setCurrentItem(selected);
+    list.scrollToItem(selected);
+  }
+}
+
+void TMapBrowseDlg::FinishFill() {
   FFinished = true;
   FUi->pbFill->setVisible(false);
   QTreeWidget& list = *FUi->lvMap;
@@ -205,21 +279,10 @@ void TMapBrowseDlg::EndFill(unsigned generation, const std::string& error) {
     item->setFlags(Qt::NoItemFlags);
     list.setEnabled(false);
   } else {
-    const std::vector<std::size_t> order = SortedMapRowOrder(FRows);
-    std::vector<std::size_t> rank(order.size());
-    for (std::size_t k = 0; k < order.size(); ++k)
-      rank[order[k]] = k;
-    for (int i = 0; i < list.topLevelItemCount(); ++i) {
-      QTreeWidgetItem* item = list.topLevelItem(i);
-      const auto index = item->data(kNameColumn, kRowIndexRole).value<std::size_t>();
-      item->setData(kNameColumn, kRankRole, QVariant::fromValue(rank[index]));
-    }
-    list.sortItems(kNameColumn, Qt::AscendingOrder);
-    if (const auto selected = list.selectedItems(); !selected.isEmpty())
-      list.scrollToItem(selected.front());
+    PutRowsInOrder(list);
   }
   lvMapChange();
-  if (!error.empty()) ShowError(error);
+  if (!FFillError.empty()) ShowError(FFillError);
   emit FillFinished();
 }
 

@@ -4,6 +4,7 @@
 #include <QIcon>
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <map>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "gamedata/MapBrowse.h"
 #include "ui/UserDialogs.h"
 
+class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace Ui {
@@ -42,7 +44,7 @@ class TMapBrowseDlg : public QDialog {
   // Starts a new fill of the list from a source, ending a running one. An archive that
   // cannot be opened throws its file error and leaves the list cleared.
   void Fill(const std::string& source);
-  bool Filling() const { return FWorker.joinable() && !FFinished; }
+  bool Filling() const { return !FFinished; }
   // Processes events until the running fill has shown its last row (tests, benchmarks).
   void WaitForFill();
 
@@ -72,6 +74,12 @@ class TMapBrowseDlg : public QDialog {
   void AddRows(unsigned generation, std::vector<TMapRow> rows, std::size_t position,
                std::size_t total);
   void EndFill(unsigned generation, const std::string& error);
+  void ScheduleDrain();
+  void DrainRows();
+  void ShowRows(std::size_t count);
+  void ShowProgress();
+  void FinishFill();
+  void PutRowsInOrder(QTreeWidget& list);
   void ShowError(const std::string& text);
   void FocusChanged(QWidget* now);
   int ItemIndexOf(const std::string& text) const;
@@ -90,6 +98,16 @@ class TMapBrowseDlg : public QDialog {
   std::shared_ptr<std::atomic<bool>> FCancel;
   unsigned FGeneration = 0;
   bool FFinished = true;
+  // Rows the worker has delivered and the list does not show yet; they are shown a slice
+  // of time at a time, so the window answers however fast the worker reads.
+  std::vector<TMapRow> FPending;
+  std::size_t FPendingShown = 0;
+  std::size_t FPosition = 0;
+  std::size_t FTotal = 0;
+  bool FDrainScheduled = false;
+  bool FWorkerDone = false;
+  std::string FFillError;
+  std::chrono::steady_clock::time_point FProgressShown;
   bool FCentred = false;
 };
 

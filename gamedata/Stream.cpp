@@ -21,22 +21,6 @@ void TStream::ReadBuffer(void* buffer, std::int64_t count) {
   if (count != 0 && Read(buffer, count) != count) throw EReadError("Stream read error");
 }
 
-namespace {
-
-int Whence(TSeekOrigin origin) {
-  switch (origin) {
-    case TSeekOrigin::Beginning:
-      return SEEK_SET;
-    case TSeekOrigin::Current:
-      return SEEK_CUR;
-    case TSeekOrigin::End:
-      return SEEK_END;
-  }
-  return SEEK_SET;
-}
-
-}  // namespace
-
 TFileStream::TFileStream(const std::filesystem::path& fileName, TMode mode)
     : FFileName(fileName.string()) {
   const int flags =
@@ -57,11 +41,15 @@ std::int64_t TFileStream::Read(void* buffer, std::int64_t count) {
   auto* out = static_cast<char*>(buffer);
   std::int64_t done = 0;
   while (done < count) {
-    const ssize_t n = ::read(FHandle, out + done, static_cast<size_t>(count - done));
+    const auto wanted = static_cast<size_t>(count - done);
+    const ssize_t n = ::pread(FHandle, out + done, wanted, static_cast<off_t>(FPosition));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) throw EReadError("Stream read error: " + FFileName + ": " + std::strerror(errno));
-    if (n == 0) break;
     done += n;
+    FPosition += n;
+    // pread works on seekable files only, where a short count means the end
+    // of the file: asking once more would only cost a call that returns 0.
+    if (static_cast<size_t>(n) < wanted) break;
   }
   return done;
 }
@@ -70,24 +58,33 @@ std::int64_t TFileStream::Write(const void* buffer, std::int64_t count) {
   const auto* in = static_cast<const char*>(buffer);
   std::int64_t done = 0;
   while (done < count) {
-    const ssize_t n = ::write(FHandle, in + done, static_cast<size_t>(count - done));
+    const ssize_t n = ::pwrite(FHandle, in + done, static_cast<size_t>(count - done),
+                               static_cast<off_t>(FPosition));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) throw EStreamError("Stream write error: " + FFileName);
     done += n;
+    FPosition += n;
   }
   return done;
 }
 
 std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
-  const off_t result = ::lseek(FHandle, static_cast<off_t>(offset), Whence(origin));
-  if (result < 0) throw EStreamError("Stream seek error: " + FFileName);
-  return result;
+  std::int64_t base = 0;
+  if (origin == TSeekOrigin::Current) base = FPosition;
+  if (origin == TSeekOrigin::End) base = Size();
+  const std::int64_t target = base + offset;
+  if (target < 0) throw EStreamError("Stream seek error: " + FFileName);
+  FPosition = target;
+  return FPosition;
 }
 
 std::int64_t TFileStream::Size() {
   struct stat info {};
-  if (::fstat(FHandle, &info) != 0) return TStream::Size();
-  return info.st_size;
+  if (::fstat(FHandle, &info) == 0) return info.st_size;
+  // The descriptor's own offset is not used, so moving it to the end is harmless.
+  const off_t end = ::lseek(FHandle, 0, SEEK_END);
+  if (end < 0) throw EStreamError("Stream seek error: " + FFileName);
+  return end;
 }
 
 std::int64_t TMemoryStream::Read(void* buffer, std::int64_t count) {

@@ -51,7 +51,10 @@ class TStream {
   void ReadBuffer(void* buffer, std::int64_t count);
 };
 
-// A file on disk, open for the life of the object.
+// A file on disk, open for the life of the object. The position is kept here
+// and every transfer names it (pread, pwrite), so seeking and asking for the
+// position cost no system call: reading a map's title is one read of its
+// header and one of the start of its entity lump.
 class TFileStream : public TStream {
  public:
   enum class TMode { OpenRead, Create };
@@ -66,6 +69,7 @@ class TFileStream : public TStream {
 
  private:
   int FHandle = -1;
+  std::int64_t FPosition = 0;
   std::string FFileName;
 };
 

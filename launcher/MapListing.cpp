@@ -1,8 +1,13 @@
 #include "launcher/MapListing.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "gamedata/BSPUtil.h"
@@ -20,10 +25,9 @@ constexpr std::size_t kShortTitle = 22;
 // The name field of a pack directory record.
 constexpr std::size_t kMaxPackName = 56;
 
-bool HasExtensionIgnoringCase(const std::string& name, std::string_view extension) {
+bool HasExtensionIgnoringCase(std::string_view name, std::string_view extension) {
   return name.size() > extension.size() &&
-         EqualsIgnoringCase(std::string_view(name).substr(name.size() - extension.size()),
-                            extension);
+         EqualsIgnoringCase(name.substr(name.size() - extension.size()), extension);
 }
 
 std::string WithoutExtension(std::string_view fileName) {
@@ -38,35 +42,54 @@ std::string FileNamePart(std::string_view storedName) {
   return std::string(name.substr(0, kMaxPackName));
 }
 
-// The entries of a folder whose names end in `extension` (any case), sorted case-blind so
-// the listing does not depend on the file system's order. Pack names are listed whatever
-// they are, so that one that cannot be opened shows up as an error rather than vanishing.
-std::vector<fs::path> FilesWithExtension(const fs::path& folder, std::string_view extension,
-                                         bool regularOnly) {
-  std::vector<fs::path> files;
-  std::error_code error;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    const std::string name = it->path().filename().string();
-    std::error_code typeError;
-    if (HasExtensionIgnoringCase(name, extension) &&
-        (!regularOnly || it->is_regular_file(typeError)))
-      files.push_back(it->path());
+// Whether a folder entry is a regular file, or a link to one.
+bool IsRegularEntry(DIR* folder, const dirent& entry) {
+  if (entry.d_type == DT_REG) return true;
+  if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) return false;
+  struct stat info {};
+  return ::fstatat(::dirfd(folder), entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+}
+
+// The names of a folder's entries that end in `extension` (any case), sorted case-blind so
+// the listing does not depend on the file system's order; names that differ only in case
+// keep one order too. Pack names are listed whatever they are, so that one that cannot be
+// opened shows up as an error rather than vanishing. The folder is read with readdir and
+// each name folded once, as a listing of thousands of maps would otherwise spend as long
+// on names as on reading the titles.
+std::vector<std::string> NamesWithExtension(const fs::path& folder, std::string_view extension,
+                                            bool regularOnly) {
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+  if (!dir) return {};
+  std::vector<std::pair<std::string, std::string>> names;  // folded, as found
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == ".." || !HasExtensionIgnoringCase(name, extension)) continue;
+    if (regularOnly && !IsRegularEntry(dir.get(), *entry)) continue;
+    names.emplace_back(LowerAscii(name), std::string(name));
   }
-  std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
-    return LessIgnoringCase(a.filename().string(), b.filename().string());
-  });
-  return files;
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> sorted;
+  sorted.reserve(names.size());
+  for (auto& name : names)
+    sorted.push_back(std::move(name.second));
+  return sorted;
 }
 
 TScriptLines FramedSection(std::vector<std::string> lines, std::string_view heading,
                            bool dedicated) {
   if (lines.empty()) return {};
-  std::stable_sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
-    return LessIgnoringCase(a, b);
-  });
+  // Case-blind order, each line folded once rather than at every comparison.
+  std::vector<std::pair<std::string, std::size_t>> keys;
+  keys.reserve(lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    keys.emplace_back(LowerAscii(lines[i]), i);
+  std::stable_sort(keys.begin(), keys.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
   TScriptLines section{RuleLine(TRulePlace::MapListing, dedicated), HighlightLine(heading),
                        "echo "};
-  section.insert(section.end(), lines.begin(), lines.end());
+  section.reserve(lines.size() + 4);
+  for (const auto& key : keys)
+    section.push_back(std::move(lines[key.second]));
   section.push_back("echo ");
   return section;
 }
@@ -107,10 +130,9 @@ bool IsListedMapName(std::string_view fileName) {
 
 TScriptLines FolderMapSection(const fs::path& folder, std::string_view relative, bool dedicated) {
   std::vector<std::string> lines;
-  for (const fs::path& file : FilesWithExtension(folder, ".bsp", true)) {
-    const std::string name = file.filename().string();
+  for (const std::string& name : NamesWithExtension(folder, ".bsp", true)) {
     if (!IsListedMapName(name)) continue;
-    lines.push_back(MapListLine(name, ReadMapTitleFromFile(file)));
+    lines.push_back(MapListLine(name, ReadMapTitleFromFile(folder / name)));
   }
   return FramedSection(std::move(lines), "Maps in path: " + std::string(relative), dedicated);
 }
@@ -136,9 +158,9 @@ TScriptLines BuildMapListing(const fs::path& gameFolder, std::string_view patch,
   const std::string patchName(patch);
   const std::string patchMaps = patchName + "\\maps";
   Append(listing, FolderMapSection(ResolveGamePath(gameFolder, patchMaps), patchMaps, dedicated));
-  for (const fs::path& pack :
-       FilesWithExtension(ResolveGamePath(gameFolder, patchName), ".pak", false))
-    Append(listing, PackMapSection(pack, patchName + "\\" + pack.filename().string(), dedicated));
+  const fs::path patchFolder = ResolveGamePath(gameFolder, patchName);
+  for (const std::string& pack : NamesWithExtension(patchFolder, ".pak", false))
+    Append(listing, PackMapSection(patchFolder / pack, patchName + "\\" + pack, dedicated));
   return listing;
 }
 
