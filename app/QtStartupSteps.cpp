@@ -6,8 +6,11 @@
 #include <cstdio>
 #include <utility>
 
+#include "app/CommandLineOptions.h"
 #include "app/LocaleFormat.h"
+#include "launcher/Configurations.h"
 #include "launcher/FXLaunchForm.h"
+#include "launcher/GameOutput.h"
 #include "platform/FormatSettings.h"
 #include "platform/QtDocumentOpener.h"
 #include "platform/RegFileStore.h"
@@ -106,8 +109,14 @@ bool TQtStartupSteps::RunSetup() {
   return confirmed;
 }
 
+TLaunchFormOptions TQtStartupSteps::WindowOptions() const {
+  TLaunchFormOptions options;
+  options.GameOutputFolder = GameOutputFolder(TXdgFolders());
+  return options;
+}
+
 void TQtStartupSteps::CreateMainWindow() {
-  FMainWindow = std::make_unique<TFXLaunchForm>();
+  FMainWindow = std::make_unique<TFXLaunchForm>(nullptr, WindowOptions());
   InstallSettingsEditor(FSettings->Machine, FSettings->User, FMainWindow.get());
 }
 
@@ -128,6 +137,20 @@ int TQtStartupSteps::RunMainWindow() {
 
 void TQtStartupSteps::SaveSettings() {
   FSettings->Save();
+}
+
+int TQtStartupSteps::LaunchConfiguration(const std::string& name) {
+  FSettings->SkipSaveAtEnd();
+  if (!ConfigurationExists(name)) {
+    std::fprintf(stderr, "fraxinel: there is no saved configuration named \"%s\"\n", name.c_str());
+    return kExitUsage;
+  }
+  TFXLaunchForm window(nullptr, WindowOptions());
+  bool started = window.LaunchSavedConfiguration(name);
+  // A game that fails at once says so before the program ends.
+  started = window.WaitForGameChecks() && started;
+  Report(started ? "launched" : "not launched");
+  return started ? kExitOk : kExitNotLaunched;
 }
 
 void TQtStartupSteps::BringForward() {

@@ -15,6 +15,7 @@
 namespace fx {
 
 class TFXLaunchForm;
+struct TLaunchFormOptions;
 class TSplashForm;
 
 // The program's start-up steps on Qt. Needs the QApplication to exist.
@@ -41,8 +42,10 @@ class TQtStartupSteps final : public TStartupSteps {
   void CloseSplash() override;
   int RunMainWindow() override;
   void SaveSettings() override;
+  int LaunchConfiguration(const std::string& name) override;
 
  private:
+  TLaunchFormOptions WindowOptions() const;
   void BringForward();
   void Report(const char* word) const;
 

@@ -101,7 +101,7 @@ void BM_LaunchWithInGameCommands(benchmark::State& state) {
   for (auto _ : state) {
     const fx::TLaunchResult result =
         fx::TLaunchPipeline(input,
-                            {machine, user, *plugin, {}, exe, dialogs, {2026, 12, 8}, {}, {}})
+                            {machine, user, *plugin, {}, exe, dialogs, {2026, 12, 8}, {}, {}, {}})
             .Launch();
     if (!result.Started) state.SkipWithError("the stand-in engine did not start");
   }

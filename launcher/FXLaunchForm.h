@@ -12,10 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "exes/EngineDiscovery.h"
 #include "exes/FXExes.h"
 #include "launcher/ConfigHost.h"
 #include "launcher/Fraxinel.h"
 #include "launcher/LaunchInput.h"
+#include "launcher/LaunchPipeline.h"
 #include "launcher/PanelRules.h"
 #include "plugins/GameTypeSelection.h"
 #include "plugins/GameTypes.h"
@@ -43,6 +45,12 @@ struct TLaunchFormOptions {
   std::optional<std::filesystem::path> PictureLibrary;  // unset: beside the program
   // The game types of the game-type box; unset: the program's own (RegisterGameTypes).
   std::function<std::vector<TGameTypeEntry>(const TPluginEnvironment&)> GameTypes;
+  // Where a launched game's output is kept; unset: it is not kept (nor watched).
+  std::optional<std::filesystem::path> GameOutputFolder;
+  // Finds the installed engines for "Add Installed Engines"; unset: FindInstalledEngines.
+  std::function<std::vector<TFoundEngine>()> FindEngines;
+  // Where "Create Desktop Shortcut" writes; unset: the user's desktop folder.
+  std::optional<std::filesystem::path> DesktopFolder;
 };
 
 // The program's main window: every choice of a launch, the executable list, the game
@@ -117,6 +125,14 @@ class TFXLaunchForm : public QMainWindow,
   // The controls as a launch reads them.
   TLaunchInput GatherLaunchInput() const;
 
+  // `fraxinel --launch NAME`: loads the saved configuration and starts it as the launch
+  // button would. The window, never shown, then stores nothing when it closes. True when
+  // the game was started.
+  bool LaunchSavedConfiguration(const std::string& name);
+  // Handles events until every started game's early-exit check has reported (and its
+  // message has been closed); false when a game ended at once with a failure.
+  bool WaitForGameChecks();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -156,6 +172,10 @@ class TFXLaunchForm : public QMainWindow,
   void miExePropertiesClick();
   void MarkModified();
   void FocusChanged(QWidget* old, QWidget* now);
+  void miExeAddEnginesClick();
+  void FileShowOutputItemClick();
+  void CfgPopupMenuPopup(const QPoint& position);
+  void miCfgCreateShortcutClick();
 
  private:
   // Creation.
@@ -189,6 +209,10 @@ class TFXLaunchForm : public QMainWindow,
   bool ExeListKey(QKeyEvent* event);
 
   // Actions.
+  bool LaunchNow();
+  void WatchGame(TLaunchResult& result);
+  void UpdateCommandPreview();
+  void SetUpLaunchExtras(const TLaunchFormOptions& options);
   std::string GameFolder() const;
   std::string PatchName() const;
   std::string ChooseDemo(bool save);
@@ -207,6 +231,13 @@ class TFXLaunchForm : public QMainWindow,
   std::unique_ptr<TGameTypeSelector> FSelector;
   std::unique_ptr<TConfigurations> FConfigs;
   QMenu* FExePopupMenu = nullptr;
+  QMenu* FCfgPopupMenu = nullptr;
+  std::filesystem::path FOutputFolder;  // empty: a game's output is not kept
+  std::function<std::vector<TFoundEngine>()> FFindEngines;
+  std::filesystem::path FDesktopFolder;
+  int FGameChecks = 0;  // started games whose early-exit check has not reported yet
+  bool FGameFailed = false;
+  bool FStoreOnClose = true;
   QTimer FIconTimer;
   std::vector<QPixmap> FLogoFrames;
   int FIconFrame = 0;

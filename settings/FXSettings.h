@@ -135,6 +135,9 @@ class TProgramSettings {
 
   // Saves the per-user, then the machine-wide settings; throws ERegistryException.
   void Save();
+  // Nothing is saved at the end: a run that only starts a saved configuration must not
+  // store values over what a running copy keeps.
+  void SkipSaveAtEnd() { FSaved = true; }
 
   TFXSettings Machine;
   TFXUserSettings User;
