@@ -7,9 +7,12 @@
 #include <iostream>
 #include <utility>
 
+#include "app/CommandLineOptions.h"
 #include "app/LocaleFormat.h"
 #include "app/TestDriver.h"
+#include "launcher/Configurations.h"
 #include "launcher/FXLaunchForm.h"
+#include "launcher/GameOutput.h"
 #include "platform/FormatSettings.h"
 #include "platform/InstallLayout.h"
 #include "platform/QtDocumentOpener.h"
@@ -128,8 +131,14 @@ bool TQtStartupSteps::RunSetup() {
   return confirmed;
 }
 
+TLaunchFormOptions TQtStartupSteps::WindowOptions() const {
+  TLaunchFormOptions options;
+  options.GameOutputFolder = GameOutputFolder(TXdgFolders());
+  return options;
+}
+
 void TQtStartupSteps::CreateMainWindow() {
-  FMainWindow = std::make_unique<TFXLaunchForm>();
+  FMainWindow = std::make_unique<TFXLaunchForm>(nullptr, WindowOptions());
   InstallSettingsEditor(FSettings->Machine, FSettings->User, FMainWindow.get());
 }
 
@@ -170,6 +179,20 @@ void TQtStartupSteps::SaveForSessionEnd(QSessionManager& manager) {
       manager.release();
     }
   }
+}
+
+int TQtStartupSteps::LaunchConfiguration(const std::string& name) {
+  FSettings->SkipSaveAtEnd();
+  if (!ConfigurationExists(name)) {
+    std::fprintf(stderr, "fraxinel: there is no saved configuration named \"%s\"\n", name.c_str());
+    return kExitUsage;
+  }
+  TFXLaunchForm window(nullptr, WindowOptions());
+  bool started = window.LaunchSavedConfiguration(name);
+  // A game that fails at once says so before the program ends.
+  started = window.WaitForGameChecks() && started;
+  Report(started ? "launched" : "not launched");
+  return started ? kExitOk : kExitNotLaunched;
 }
 
 void TQtStartupSteps::BringForward() {

@@ -19,6 +19,7 @@
 namespace fx {
 
 class TFXLaunchForm;
+struct TLaunchFormOptions;
 class TSplashForm;
 class TTestDriver;
 
@@ -50,8 +51,10 @@ class TQtStartupSteps final : public TStartupSteps {
   void CloseSplash() override;
   int RunMainWindow() override;
   void SaveSettings() override;
+  int LaunchConfiguration(const std::string& name) override;
 
  private:
+  TLaunchFormOptions WindowOptions() const;
   void BringForward();
   void Report(const char* word) const;
   void SaveForSessionEnd(QSessionManager& manager);

@@ -27,6 +27,13 @@ int TStartup::Run() {
   return Finish(FSteps.RunMainWindow());
 }
 
+int TStartup::RunLaunch(const std::string& name) {
+  const std::vector<std::string> loadErrors = FSteps.LoadSettings();
+  FSteps.InitApplication();
+  ShowLoadProblems(loadErrors);
+  return FSteps.LaunchConfiguration(name);
+}
+
 void TStartup::ShowLoadProblems(const std::vector<std::string>& loadErrors) {
   for (const std::string& error : loadErrors)
     FSteps.ShowError(error);

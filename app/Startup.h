@@ -16,6 +16,9 @@ inline constexpr int kExitOtherCopyRuns = 0;
 inline constexpr int kExitSetupCancelled = 1;
 // The settings could not be saved at the end (the user has been told).
 inline constexpr int kExitSettingsNotSaved = 2;
+// --launch: the game was not started (a question answered No, the start failed, or the
+// game ended at once with a failure).
+inline constexpr int kExitNotLaunched = 1;
 
 // What start-up asks of the program's windows, the desktop and the settings, one call a
 // step. The program implements it with Qt; tests record the calls.
@@ -50,6 +53,9 @@ class TStartupSteps {
   virtual int RunMainWindow() = 0;
   // Saves the per-user, then the machine-wide settings; throws when that fails.
   virtual void SaveSettings() = 0;
+  // Starts the saved configuration `name` as the launch button would, without showing the
+  // main window, and returns the exit code: 0 started, 1 not started, 2 no such name.
+  virtual int LaunchConfiguration(const std::string& name) = 0;
 };
 
 // The order in which the program starts and ends:
@@ -71,6 +77,10 @@ class TStartup {
   explicit TStartup(TStartupSteps& steps) : FSteps(steps) {}
 
   int Run();
+  // `fraxinel --launch NAME`: the settings are loaded (their problems shown), the
+  // configuration is started, and the program ends. No guard: a running copy keeps its
+  // window, and nothing is saved that it could overwrite.
+  int RunLaunch(const std::string& name);
 
  private:
   void ShowLoadProblems(const std::vector<std::string>& loadErrors);

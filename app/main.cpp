@@ -1,15 +1,42 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <algorithm>
 #include <exception>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
 
+#include "app/CommandLineOptions.h"
 #include "app/QtStartupSteps.h"
 #include "app/Startup.h"
 
 int main(int argc, char** argv) {
+  // Our own options are answered before Qt starts: --help needs no display.
+  const fx::TProgramOptions options =
+      fx::ParseProgramOptions(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+  const std::string program =
+      argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "fraxinel";
+  switch (options.Action) {
+    case fx::TProgramAction::Help:
+      std::cout << fx::UsageText(program);
+      return 0;
+    case fx::TProgramAction::Version:
+      std::cout << fx::VersionText();
+      return 0;
+    case fx::TProgramAction::Refuse:
+      std::cerr << program << ": " << options.Error << "\n" << fx::UsageText(program);
+      return fx::kExitUsage;
+    case fx::TProgramAction::Run:
+    case fx::TProgramAction::Launch:
+      break;
+  }
   QApplication app(argc, argv);
   try {
     fx::TQtStartupSteps steps;
+    if (options.Action == fx::TProgramAction::Launch)
+      return fx::TStartup(steps).RunLaunch(options.LaunchName);
     return fx::TStartup(steps).Run();
   } catch (const std::exception& e) {
     // Whatever start-up did not handle itself still reaches the user, not only a terminal.

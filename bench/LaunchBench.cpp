@@ -91,7 +91,7 @@ void BM_LaunchWithInGameCommandsOverFloor(benchmark::State& state) {
     start = TClock::now();
     const fx::TLaunchResult result =
         fx::TLaunchPipeline(input,
-                            {machine, user, *plugin, {}, exe, dialogs, {2026, 12, 8}, {}, {}})
+                            {machine, user, *plugin, {}, exe, dialogs, {2026, 12, 8}, {}, {}, {}})
             .Launch();
     launchTime += TClock::now() - start;
     if (!result.Started) state.SkipWithError("the stand-in engine did not start");

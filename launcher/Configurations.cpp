@@ -205,6 +205,15 @@ void TConfigurations::StoreOnExit(TFXUserSettings& user, const std::string& game
   }
 }
 
+bool ConfigurationExists(const std::string& name) {
+  if (!ConfigNameProblem(name).empty() || SameText(name, kTempConfigName)) return false;
+  TRegistry registry;
+  registry.SetRootKey(HKEY_CURRENT_USER);
+  const bool exists = registry.OpenKeyReadOnly(kConfigsKey) && registry.KeyExists(name);
+  registry.CloseKey();
+  return exists;
+}
+
 std::unique_ptr<TRegistry> TConfigurations::OpenConfigs() const {
   std::unique_ptr<TRegistry> registry = FRegistry();
   registry->SetRootKey(HKEY_CURRENT_USER);

@@ -27,6 +27,10 @@ inline constexpr const char* kTempConfigName = "!TEMP1";
 // key path too long for the plug-ins to be given); "" when it can.
 std::string ConfigNameProblem(const std::string& name);
 
+// Whether a configuration of that name is saved (on the default store) and listed in the
+// box: "!TEMP1" never is.
+bool ConfigurationExists(const std::string& name);
+
 class TConfigurations {
  public:
   // Makes the registry object for one operation. It must work on the store that the

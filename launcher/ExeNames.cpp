@@ -12,9 +12,13 @@ bool ExeNameTaken(const std::string& name, const std::vector<std::string>& names
 }
 
 std::string NewExeName(const std::vector<std::string>& names) {
-  std::string name = kNewExeName;
+  return UniqueExeName(kNewExeName, names);
+}
+
+std::string UniqueExeName(const std::string& base, const std::vector<std::string>& names) {
+  std::string name = base;
   for (int counter = 1; ExeNameTaken(name, names); ++counter)
-    name = std::string(kNewExeName) + " (" + std::to_string(counter) + ")";
+    name = base + " (" + std::to_string(counter) + ")";
   return name;
 }
 

@@ -43,6 +43,7 @@ TFXLaunchForm::TFXLaunchForm(QWidget* parent, TLaunchFormOptions options)
   setWindowIcon(ProgramIcon());
   LoadPictureLibrary(options);
   SetUpControls();
+  SetUpLaunchExtras(options);
   FConfigs = std::make_unique<TConfigurations>(*this, *FDialogs);
   FConfigs->SetLoading(true);
   ReadExeList();
@@ -58,6 +59,7 @@ TFXLaunchForm::TFXLaunchForm(QWidget* parent, TLaunchFormOptions options)
   SetUpTools(options);
   UpdateIconTimer();
   LoadPlacement();
+  UpdateCommandPreview();
 }
 
 TFXLaunchForm::~TFXLaunchForm() {
@@ -87,6 +89,7 @@ void TFXLaunchForm::SetUpControls() {
   FUi->lvExe->setIconSize(QSize(16, 16));
   FExePopupMenu = new QMenu(this);  // owned by the window
   FExePopupMenu->addAction(FUi->miExeAdd);
+  FExePopupMenu->addAction(FUi->miExeAddEngines);
   FExePopupMenu->addAction(FUi->miExeDelete);
   FExePopupMenu->addAction(FUi->miExeRename);
   FExePopupMenu->addSeparator();
@@ -171,7 +174,8 @@ void TFXLaunchForm::ReportException(const std::exception& e) {
 }
 
 void TFXLaunchForm::closeEvent(QCloseEvent* event) {
-  if (!FClosed) {
+  // A window that only started a configuration from outside keeps the user's state as it was.
+  if (!FClosed && FStoreOnClose) {
     FClosed = true;
     SavePlacement();
     FConfigs->StoreOnExit(FXUserSettings(), FXSettings().QPath(), PatchName());
@@ -198,6 +202,7 @@ void TFXLaunchForm::OptionsSettingsItemClick() {
   }
   UpdateIconTimer();
   RefreshDependentControls();
+  UpdateCommandPreview();
 }
 
 }  // namespace fx

@@ -12,10 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "exes/EngineDiscovery.h"
 #include "exes/FXExes.h"
 #include "launcher/ConfigHost.h"
 #include "launcher/Fraxinel.h"
 #include "launcher/LaunchInput.h"
+#include "launcher/LaunchPipeline.h"
 #include "launcher/PanelRules.h"
 #include "plugins/GameTypeSelection.h"
 #include "plugins/GameTypes.h"
@@ -47,6 +49,12 @@ struct TLaunchFormOptions {
   // The tools of the "&Tools" menu; null: the program's list (LiveToolList), or, when none
   // lives, one the window loads for itself.
   TToolList* Tools = nullptr;
+  // Where a launched game's output is kept; unset: it is not kept (nor watched).
+  std::optional<std::filesystem::path> GameOutputFolder;
+  // Finds the installed engines for "Add Installed Engines"; unset: FindInstalledEngines.
+  std::function<std::vector<TFoundEngine>()> FindEngines;
+  // Where "Create Desktop Shortcut" writes; unset: the user's desktop folder.
+  std::optional<std::filesystem::path> DesktopFolder;
 };
 
 // The program's main window: every choice of a launch, the executable list, the game
@@ -121,6 +129,14 @@ class TFXLaunchForm : public QMainWindow,
   // The controls as a launch reads them.
   TLaunchInput GatherLaunchInput() const;
 
+  // `fraxinel --launch NAME`: loads the saved configuration and starts it as the launch
+  // button would. The window, never shown, then stores nothing when it closes. True when
+  // the game was started.
+  bool LaunchSavedConfiguration(const std::string& name);
+  // Handles events until every started game's early-exit check has reported (and its
+  // message has been closed); false when a game ended at once with a failure.
+  bool WaitForGameChecks();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -163,6 +179,10 @@ class TFXLaunchForm : public QMainWindow,
   void miExePropertiesClick();
   void MarkModified();
   void FocusChanged(QWidget* old, QWidget* now);
+  void miExeAddEnginesClick();
+  void FileShowOutputItemClick();
+  void CfgPopupMenuPopup(const QPoint& position);
+  void miCfgCreateShortcutClick();
 
  private:
   // Creation.
@@ -200,6 +220,10 @@ class TFXLaunchForm : public QMainWindow,
   bool ExeListKey(QKeyEvent* event);
 
   // Actions.
+  bool LaunchNow();
+  void WatchGame(TLaunchResult& result);
+  void UpdateCommandPreview();
+  void SetUpLaunchExtras(const TLaunchFormOptions& options);
   std::string GameFolder() const;
   std::string PatchName() const;
   std::string ChooseDemo(bool save);
@@ -220,6 +244,13 @@ class TFXLaunchForm : public QMainWindow,
   std::unique_ptr<TGameTypeSelector> FSelector;
   std::unique_ptr<TConfigurations> FConfigs;
   QMenu* FExePopupMenu = nullptr;
+  QMenu* FCfgPopupMenu = nullptr;
+  std::filesystem::path FOutputFolder;  // empty: a game's output is not kept
+  std::function<std::vector<TFoundEngine>()> FFindEngines;
+  std::filesystem::path FDesktopFolder;
+  int FGameChecks = 0;  // started games whose early-exit check has not reported yet
+  bool FGameFailed = false;
+  bool FStoreOnClose = true;
   QTimer FIconTimer;
   std::vector<QPixmap> FLogoFrames;
   int FIconFrame = 0;

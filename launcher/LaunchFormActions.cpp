@@ -87,30 +87,40 @@ TLaunchInput TFXLaunchForm::GatherLaunchInput() const {
 }
 
 void TFXLaunchForm::StartQuakeBtnClick() {
+  LaunchNow();
+}
+
+bool TFXLaunchForm::LaunchNow() {
   const int exe = SelectedExe();
   if (exe < 0 || ActivePlugin() == nullptr) {
     FDialogs->Beep();
-    return;
+    return false;
   }
   // Leaving a box by the keyboard shortcut skips its exit handler; apply it here.
   PatchComboBoxExit();
   MapComboBoxExit();
   HostnameEditExit();
   const TLaunchInput input = GatherLaunchInput();
-  TLaunchContext context{
-      FXSettings(),
-      FXUserSettings(),
-      *ActivePlugin(),
-      ActiveFeatures(),
-      FExes[static_cast<std::size_t>(exe)],
-      *FDialogs,
-      Today(),
-      FormatSettings(),
-      [this] { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); }};
+  TLaunchContext context{FXSettings(),
+                         FXUserSettings(),
+                         *ActivePlugin(),
+                         ActiveFeatures(),
+                         FExes[static_cast<std::size_t>(exe)],
+                         *FDialogs,
+                         Today(),
+                         FormatSettings(),
+                         [this] {
+                           if (FStoreOnClose)
+                             QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+                         },
+                         FOutputFolder};
   try {
-    TLaunchPipeline(input, std::move(context)).Launch();
+    TLaunchResult result = TLaunchPipeline(input, std::move(context)).Launch();
+    WatchGame(result);
+    return result.Started;
   } catch (const std::exception& e) {
     ReportException(e);
+    return false;
   }
 }
 

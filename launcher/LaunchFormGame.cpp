@@ -91,6 +91,7 @@ void TFXLaunchForm::ConnectChangeHandlers() {
 
 void TFXLaunchForm::MarkModified() {
   if (FConfigs) FConfigs->MarkModified();
+  UpdateCommandPreview();
 }
 
 bool TFXLaunchForm::eventFilter(QObject* watched, QEvent* event) {

@@ -1,9 +1,13 @@
 #include "launcher/LaunchPipeline.h"
 
+#include <cstdlib>
 #include <system_error>
 
+#include "launcher/GameOutput.h"
 #include "launcher/MapListing.h"
+#include "platform/CommandLine.h"
 #include "platform/GamePaths.h"
+#include "platform/Shell.h"
 #include "ui/FormatFloat.h"
 
 namespace fx {
@@ -165,6 +169,17 @@ std::string BuildCommandLine(const TLaunchInput& input, std::string_view switche
   return line;
 }
 
+TExeStart PlanLaunchStart(const TLaunchInput& input, std::string_view switches,
+                          const TFXSettings& machine, const TQuakeExe& exe) {
+  const char* path = std::getenv("PATH");
+  return exe.PlanStart(BuildCommandLine(input, switches, machine.CfgFileName()), machine.QPath(),
+                       path != nullptr ? path : "");
+}
+
+std::string CommandPreview(const TExeStart& start) {
+  return ShellCommandText(start.File, SplitCommandLine(start.Parameters));
+}
+
 TLaunchPipeline::TLaunchPipeline(const TLaunchInput& input, TLaunchContext context)
     : FInput(input),
       FContext(std::move(context)),
@@ -272,10 +287,38 @@ TLaunchResult TLaunchPipeline::Launch() {
 
   TLongText switches;
   FContext.Plugin.GetCmdLineSwitches(switches);
-  result.CommandLine = BuildCommandLine(FInput, switches.View(), FContext.Machine.CfgFileName());
-  result.Started = FContext.Exe.Execute(result.CommandLine, FGameFolder.string(),
-                                        FContext.Machine.CloseOnExec(), FContext.CloseMainWindow);
+  Start(result, switches.View());
   return result;
+}
+
+void TLaunchPipeline::Start(TLaunchResult& result, std::string_view switches) const {
+  result.CommandLine = BuildCommandLine(FInput, switches, FContext.Machine.CfgFileName());
+  result.Start = PlanLaunchStart(FInput, switches, FContext.Machine, FContext.Exe);
+  TProgramStartOptions options;
+  if (!FContext.OutputFolder.empty()) {
+    try {
+      result.OutputFile =
+          NewGameOutputFile(FContext.OutputFolder, std::chrono::system_clock::now());
+      options.OutputFile = result.OutputFile;
+      options.Watch = kEarlyExitWindow;
+    } catch (const std::filesystem::filesystem_error&) {
+      // Without a place for its output the game still starts, writing where we do.
+      result.OutputFile.clear();
+    }
+  }
+  TProgramStart started = StartProgram(result.Start.File, SplitCommandLine(result.Start.Parameters),
+                                       result.Start.Directory, options);
+  result.Started = ShellSucceeded(started.Result);
+  if (!result.Started) {
+    if (!result.OutputFile.empty()) {
+      std::error_code ignored;
+      std::filesystem::remove(result.OutputFile, ignored);
+      result.OutputFile.clear();
+    }
+    return;
+  }
+  result.Watch = std::move(started.Watch);
+  if (FContext.Machine.CloseOnExec() && FContext.CloseMainWindow) FContext.CloseMainWindow();
 }
 
 }  // namespace fx

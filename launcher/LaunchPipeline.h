@@ -13,6 +13,7 @@
 #include "launcher/LaunchInput.h"
 #include "launcher/ScriptText.h"
 #include "platform/FormatSettings.h"
+#include "platform/ProgramWatch.h"
 #include "plugins/FXIntf.h"
 #include "settings/FXSettings.h"
 #include "ui/UserDialogs.h"
@@ -30,13 +31,18 @@ struct TLaunchContext {
   TDate Today;
   TFormatSettings Format;
   std::function<void()> CloseMainWindow;  // called when the entry says to close on start
+  // Where the game's output goes, one file a launch; empty: it is not kept or watched.
+  std::filesystem::path OutputFolder;
 };
 
 // What a launch did.
 struct TLaunchResult {
-  bool ScriptWritten = false;  // false: a check or question ended the launch
-  std::string CommandLine;     // the launch's own parameters handed to the entry
-  bool Started = false;        // the shell started the program
+  bool ScriptWritten = false;        // false: a check or question ended the launch
+  std::string CommandLine;           // the launch's own parameters handed to the entry
+  bool Started = false;              // the shell started the program
+  TExeStart Start;                   // what was started: program, parameters, working folder
+  std::filesystem::path OutputFile;  // the game's output, when it was kept
+  TProgramWatch Watch;               // reports an early end, when the output was kept
 };
 
 // The map name the launch uses: "(None)" is empty, everything from the first ":" is cut,
@@ -64,6 +70,14 @@ std::string BuildCommandLine(const TLaunchInput& input, std::string_view switche
 // quoted when it holds a blank, a tab or a double quote, or is empty.
 std::string CommandLineArgument(std::string_view text);
 
+// What a launch starts for the window's choices: the entry's program and its complete
+// parameter string with the launch's own command line (`switches` are the plug-in's).
+// The launch and the command-line preview both use it, so the two cannot differ.
+TExeStart PlanLaunchStart(const TLaunchInput& input, std::string_view switches,
+                          const TFXSettings& machine, const TQuakeExe& exe);
+// The start as a shell user would type it: the program and its arguments, quoted.
+std::string CommandPreview(const TExeStart& start);
+
 class TLaunchPipeline {
  public:
   TLaunchPipeline(const TLaunchInput& input, TLaunchContext context);
@@ -85,6 +99,7 @@ class TLaunchPipeline {
   bool AddDemoLines(TScriptLines& script);
   void AddPluginLines(TScriptLines& script);
   void AddCommandLines(TScriptLines& script) const;
+  void Start(TLaunchResult& result, std::string_view switches) const;
   std::string DateText() const;
   bool Dedicated() const { return FInput.PlayMode == kPlayDedicated; }
 

@@ -55,4 +55,28 @@ std::vector<std::string> SplitCommandLine(std::string_view parameters) {
   return args;
 }
 
+std::string ShellQuoted(std::string_view argument) {
+  constexpr std::string_view kPlain =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789%+,-./:=@_";
+  if (!argument.empty() && argument.find_first_not_of(kPlain) == std::string_view::npos)
+    return std::string(argument);
+  std::string quoted = "'";
+  for (const char c : argument) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+std::string ShellCommandText(const std::string& program,
+                             const std::vector<std::string>& arguments) {
+  std::string text = ShellQuoted(program);
+  for (const std::string& argument : arguments)
+    text += " " + ShellQuoted(argument);
+  return text;
+}
+
 }  // namespace fx

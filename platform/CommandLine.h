@@ -20,4 +20,10 @@ namespace fx {
 // No other character is special: ; $ ` | & < > * ? ' and % arrive literally.
 std::vector<std::string> SplitCommandLine(std::string_view parameters);
 
+// One argument as a POSIX shell user would type it: as it stands when it holds only
+// letters, digits and "%+,-./:=@_", else in single quotes, a quote inside written '\''.
+std::string ShellQuoted(std::string_view argument);
+// The program and its arguments, each ShellQuoted, separated by blanks.
+std::string ShellCommandText(const std::string& program, const std::vector<std::string>& arguments);
+
 }  // namespace fx

@@ -18,9 +18,12 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace fx {
@@ -38,8 +41,20 @@ namespace fs = std::filesystem;
 // async-signal-safe calls are made, since the caller may have other threads (Qt has several).
 // A close-on-exec pipe carries the reason back when chdir or exec fails; a successful exec
 // closes it without a word.
+//
+// A watched start puts one more process between: the grandchild becomes the watcher, forks
+// the program and waits for it a limited time, then writes how it stood into a second pipe
+// and ends. It is init's (not our) child by then, so the caller reaps nothing and never
+// waits: it reads the pipe when it becomes readable.
 
-enum TChildStage : int { kStageFork = 1, kStageStdin, kStageChdir, kStageExec };
+enum TChildStage : int { kStageFork = 1, kStageStdin, kStageChdir, kStageExec, kStageOutput };
+
+// What a watched start adds; descriptors are -1 when unused.
+struct TStartExtras {
+  int OutputFd = -1;  // becomes the program's standard output and error
+  int StatusFd = -1;  // write end of the watcher's pipe
+  int WatchMs = 0;
+};
 
 struct TChildFailure {
   int Stage;
@@ -84,7 +99,7 @@ void CloseInheritedDescriptorsOnExec() {
 }
 
 [[noreturn]] void RunProgram(int pipeFd, const char* program, char* const* argv,
-                             const char* directory) {
+                             const char* directory, int outputFd) {
   ResetSignals();
   const int devNull = ::open("/dev/null", O_RDONLY);
   if (devNull < 0) ReportAndExit(pipeFd, kStageStdin, errno);
@@ -92,24 +107,85 @@ void CloseInheritedDescriptorsOnExec() {
     if (::dup2(devNull, STDIN_FILENO) < 0) ReportAndExit(pipeFd, kStageStdin, errno);
     ::close(devNull);
   }
+  if (outputFd >= 0) {
+    if (::dup2(outputFd, STDOUT_FILENO) < 0 || ::dup2(outputFd, STDERR_FILENO) < 0)
+      ReportAndExit(pipeFd, kStageOutput, errno);
+    ::close(outputFd);
+  }
   if (directory != nullptr && ::chdir(directory) != 0) ReportAndExit(pipeFd, kStageChdir, errno);
   CloseInheritedDescriptorsOnExec();
   ::execv(program, argv);
   ReportAndExit(pipeFd, kStageExec, errno);
 }
 
+long MonotonicMs() {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  return now.tv_sec * 1000L + now.tv_nsec / 1000000L;
+}
+
+TProgramEnd EndOf(int status) {
+  if (WIFSIGNALED(status)) return {TProgramEndKind::Signalled, WTERMSIG(status)};
+  return {TProgramEndKind::Exited, WEXITSTATUS(status)};
+}
+
+// Waits for `program` (our child) at most `ms`; async-signal-safe calls only. A pidfd wakes
+// us when it ends; where the kernel has none, a short poll does.
+TProgramEnd WaitWithin(pid_t program, int ms) {
+  const long deadline = MonotonicMs() + ms;
+  const int pidFd = static_cast<int>(::syscall(SYS_pidfd_open, program, 0));
+  for (;;) {
+    int status = 0;
+    const pid_t ended = ::waitpid(program, &status, WNOHANG);
+    if (ended == program) return EndOf(status);
+    if (ended < 0 && errno != EINTR) return {TProgramEndKind::Unknown, 0};
+    const long left = deadline - MonotonicMs();
+    if (left <= 0) return {TProgramEndKind::StillRunning, 0};
+    if (pidFd >= 0) {
+      pollfd entry{pidFd, POLLIN, 0};
+      ::poll(&entry, 1, static_cast<int>(left));
+    } else {
+      const timespec pause{0, 20 * 1000000L};
+      ::nanosleep(&pause, nullptr);
+    }
+  }
+}
+
+[[noreturn]] void RunWatcher(int pipeFd, const char* program, char* const* argv,
+                             const char* directory, const TStartExtras& extras) {
+  // Our caller may close its end before we report; that must not kill us mid-write.
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  ::sigemptyset(&ignore.sa_mask);
+  ::sigaction(SIGPIPE, &ignore, nullptr);
+  const pid_t game = ::fork();
+  if (game < 0) ReportAndExit(pipeFd, kStageFork, errno);
+  if (game == 0) {
+    ::close(extras.StatusFd);
+    RunProgram(pipeFd, program, argv, directory, extras.OutputFd);
+  }
+  // The caller learns of a failed exec from the program itself; our copies go.
+  ::close(pipeFd);
+  if (extras.OutputFd >= 0) ::close(extras.OutputFd);
+  const TProgramEnd end = WaitWithin(game, extras.WatchMs);
+  int report[2] = {static_cast<int>(end.Kind), end.Value};
+  [[maybe_unused]] const ssize_t written = ::write(extras.StatusFd, report, sizeof report);
+  ::_exit(0);
+}
+
 [[noreturn]] void RunIntermediate(int pipeFd, const char* program, char* const* argv,
-                                  const char* directory) {
+                                  const char* directory, const TStartExtras& extras) {
   ::setsid();
   const pid_t grandchild = ::fork();
   if (grandchild < 0) ReportAndExit(pipeFd, kStageFork, errno);
   if (grandchild > 0) ::_exit(0);
-  RunProgram(pipeFd, program, argv, directory);
+  if (extras.StatusFd >= 0) RunWatcher(pipeFd, program, argv, directory, extras);
+  RunProgram(pipeFd, program, argv, directory, extras.OutputFd);
 }
 
 int CodeForChildFailure(const TChildFailure& failure) {
   if (failure.Stage == kStageFork) return kShellOutOfMemory;
-  if (failure.Stage == kStageStdin) return kShellNoAssociation;
+  if (failure.Stage == kStageStdin || failure.Stage == kStageOutput) return kShellNoAssociation;
   switch (failure.Error) {
     case ENOENT:
       return failure.Stage == kStageChdir ? kShellPathNotFound : kShellFileNotFound;
@@ -195,8 +271,11 @@ void Reap(pid_t child) {
   }
 }
 
+// With a status pipe in `extras`, its write end is closed here and `watch` gets the read end
+// (non-blocking) when the start worked.
 int StartDetached(const fs::path& program, std::vector<std::string> args,
-                  const std::string& directory) {
+                  const std::string& directory, const TStartExtras& extras = {},
+                  TPipe* status = nullptr) {
   // Everything the child needs is prepared here: it may not allocate.
   std::vector<char*> argv;
   argv.reserve(args.size() + 1);
@@ -209,8 +288,9 @@ int StartDetached(const fs::path& program, std::vector<std::string> args,
   if (!pipe.Open()) return kShellOutOfMemory;
   const pid_t child = ::fork();
   if (child < 0) return kShellOutOfMemory;
-  if (child == 0) RunIntermediate(pipe.WriteEnd(), program.c_str(), argv.data(), dir);
+  if (child == 0) RunIntermediate(pipe.WriteEnd(), program.c_str(), argv.data(), dir, extras);
   pipe.CloseWrite();
+  if (status != nullptr) status->CloseWrite();
   Reap(child);
   TChildFailure failure{};
   if (ReadChildFailure(pipe.ReadEnd(), failure)) return CodeForChildFailure(failure);
@@ -341,8 +421,13 @@ int OpenDocument(const TDocumentOpener& opener, const std::string& target,
   return StartDetached(xdgOpen, {xdgOpen.string(), target}, directory);
 }
 
-int Open(const TDocumentOpener& opener, const std::string& file, const std::string& parameters,
-         const std::string& directory) {
+// Starts a program with its arguments (the path first, as argv[0]).
+using TProgramStarter = std::function<int(const fs::path& program, std::vector<std::string> args,
+                                          const std::string& workDir)>;
+
+int Open(const TDocumentOpener& opener, const std::string& file,
+         const std::function<std::vector<std::string>()>& arguments, const std::string& directory,
+         const TProgramStarter& start) {
   if (IsAddress(file)) return OpenDocument(opener, file, {});
   if (file.empty()) return kShellFileNotFound;
   if (const int bad = CheckWorkingDirectory(directory); bad != 0) return bad;
@@ -354,9 +439,9 @@ int Open(const TDocumentOpener& opener, const std::string& file, const std::stri
 
   const bool regular = S_ISREG(st.st_mode);
   if (regular && MayDo(path, X_OK)) {
-    std::vector<std::string> args = SplitCommandLine(parameters);
+    std::vector<std::string> args = arguments();
     args.insert(args.begin(), path.string());
-    return StartDetached(path, std::move(args), workDir);
+    return start(path, std::move(args), workDir);
   }
   if (regular && !MayDo(path, R_OK)) return kShellAccessDenied;
   const int result = OpenDocument(opener, path.string(), workDir);
@@ -377,7 +462,11 @@ int TShell::Execute(const std::string& verb, const std::string& file, const std:
                     const std::string& directory) const {
   try {
     if (!IsOpenVerb(verb)) return kShellNoAssociation;
-    return Open(FOpener, file, parameters, directory);
+    return Open(
+        FOpener, file, [&parameters] { return SplitCommandLine(parameters); }, directory,
+        [](const fs::path& program, std::vector<std::string> args, const std::string& workDir) {
+          return StartDetached(program, std::move(args), workDir);
+        });
   } catch (const std::bad_alloc&) {
     return kShellOutOfMemory;
   } catch (...) {
@@ -385,18 +474,71 @@ int TShell::Execute(const std::string& verb, const std::string& file, const std:
   }
 }
 
+namespace {
+
+TDocumentOpener CurrentOpener() {
+  const std::lock_guard lock(OpenerMutex());
+  return InstalledOpener();
+}
+
+}  // namespace
+
 int ShellExecute(const std::string& verb, const std::string& file, const std::string& parameters,
                  const std::string& directory) {
   try {
-    TDocumentOpener opener;
-    {
-      const std::lock_guard lock(OpenerMutex());
-      opener = InstalledOpener();
-    }
-    return TShell(std::move(opener)).Execute(verb, file, parameters, directory);
+    return TShell(CurrentOpener()).Execute(verb, file, parameters, directory);
   } catch (...) {
     return kShellOutOfMemory;
   }
+}
+
+namespace {
+
+// The start of a program with output file and watch; the descriptors live until it returns.
+int StartWithExtras(const fs::path& program, std::vector<std::string> args,
+                    const std::string& workDir, const TProgramStartOptions& options,
+                    TProgramWatch& watch) {
+  TStartExtras extras;
+  int outputFd = -1;
+  if (!options.OutputFile.empty())
+    outputFd = ::open(options.OutputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  extras.OutputFd = outputFd >= 0 ? MoveAboveStandardStreams(outputFd) : -1;
+  TPipe status;
+  const bool watched = options.Watch.count() > 0 && status.Open();
+  if (watched) {
+    extras.StatusFd = status.WriteEnd();
+    extras.WatchMs = static_cast<int>(options.Watch.count());
+  }
+  const int result =
+      StartDetached(program, std::move(args), workDir, extras, watched ? &status : nullptr);
+  if (extras.OutputFd >= 0) ::close(extras.OutputFd);
+  if (watched && ShellSucceeded(result)) {
+    const int readEnd = ::fcntl(status.ReadEnd(), F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    if (readEnd >= 0) {
+      ::fcntl(readEnd, F_SETFL, ::fcntl(readEnd, F_GETFL) | O_NONBLOCK);
+      watch = TProgramWatch(readEnd);
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+TProgramStart StartProgram(const std::string& file, const std::vector<std::string>& arguments,
+                           const std::string& directory, const TProgramStartOptions& options) {
+  TProgramStart started;
+  try {
+    started.Result = Open(
+        CurrentOpener(), file, [&arguments] { return arguments; }, directory,
+        [&](const fs::path& program, std::vector<std::string> args, const std::string& workDir) {
+          return StartWithExtras(program, std::move(args), workDir, options, started.Watch);
+        });
+  } catch (const std::bad_alloc&) {
+    started.Result = kShellOutOfMemory;
+  } catch (...) {
+    started.Result = kShellNoAssociation;
+  }
+  return started;
 }
 
 }  // namespace fx

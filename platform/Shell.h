@@ -1,7 +1,12 @@
 #pragma once
 
+#include <chrono>
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "platform/ProgramWatch.h"
 
 namespace fx {
 
@@ -46,6 +51,27 @@ class TShell {
  private:
   TDocumentOpener FOpener;
 };
+
+// What StartProgram keeps of a started program.
+struct TProgramStartOptions {
+  // Standard output and error go to this file (created or emptied); empty: to ours. A
+  // file that cannot be opened does not stop the start.
+  std::filesystem::path OutputFile;
+  // Above zero: a watcher reports how the program ended when it ends within this time,
+  // else that it still runs.
+  std::chrono::milliseconds Watch{0};
+};
+
+struct TProgramStart {
+  int Result = kShellNoAssociation;  // as ShellExecute's
+  TProgramWatch Watch;               // active when a program was started with a watch
+};
+
+// ShellExecute "open" with the arguments already split (the program receives exactly
+// `arguments` after its own path) and the options above for a program. A file that is no
+// program goes to the document opener, without arguments, output file or watch.
+TProgramStart StartProgram(const std::string& file, const std::vector<std::string>& arguments,
+                           const std::string& directory, const TProgramStartOptions& options);
 
 // TShell with the opener installed by SetDocumentOpener.
 int ShellExecute(const std::string& verb, const std::string& file, const std::string& parameters,

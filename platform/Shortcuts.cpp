@@ -65,27 +65,31 @@ std::string QuoteExecArgument(std::string_view argument) {
   return out + '"';
 }
 
-std::string DesktopEntryText(const TShortcut& shortcut) {
+std::string DesktopEntryText(const TShortcut& shortcut, const std::vector<std::string>& arguments) {
   std::string text = "[Desktop Entry]\n";
   text += "Type=Application\n";
   text += "Version=1.0\n";
   text += "Name=" + EscapeValue(shortcut.Name) + "\n";
   if (!shortcut.Comment.empty()) text += "Comment=" + EscapeValue(shortcut.Comment) + "\n";
-  text += "Exec=" + EscapeValue(EscapePercent(QuoteExecArgument(shortcut.Target.string()))) + "\n";
+  std::string exec = QuoteExecArgument(shortcut.Target.string());
+  for (const std::string& argument : arguments)
+    exec += " " + QuoteExecArgument(argument);
+  text += "Exec=" + EscapeValue(EscapePercent(exec)) + "\n";
   if (!shortcut.Icon.empty()) text += "Icon=" + EscapeValue(shortcut.Icon) + "\n";
   text += "Terminal=false\n";
   text += "Categories=Game;\n";
   return text;
 }
 
-bool CreateShortcut(const TShortcut& shortcut, const std::filesystem::path& linkFile) {
+bool CreateShortcut(const TShortcut& shortcut, const std::filesystem::path& linkFile,
+                    const std::vector<std::string>& arguments) {
   std::error_code ec;
   if (linkFile.has_parent_path()) std::filesystem::create_directories(linkFile.parent_path(), ec);
   std::filesystem::path temp = linkFile;
   temp += ".tmp-" + std::to_string(::getpid());
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    const std::string text = DesktopEntryText(shortcut);
+    const std::string text = DesktopEntryText(shortcut, arguments);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.flush();
     if (!out) {

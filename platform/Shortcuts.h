@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fx {
 
@@ -15,7 +16,9 @@ struct TShortcut {
 };
 
 // The text of a freedesktop .desktop file for the shortcut.
-std::string DesktopEntryText(const TShortcut& shortcut);
+// `arguments` are passed to the program, each as one argument.
+std::string DesktopEntryText(const TShortcut& shortcut,
+                             const std::vector<std::string>& arguments = {});
 
 // Quotes one argument for the Exec key of a .desktop file (before the file's
 // own escaping of backslashes) where it holds characters the key reserves.
@@ -24,6 +27,7 @@ std::string QuoteExecArgument(std::string_view argument);
 // Writes the shortcut as `linkFile` (normally "<Name>.desktop"), replacing the file
 // whole, and marks it executable as desktops require of launchers they trust.
 // Returns whether the file was written; never throws.
-bool CreateShortcut(const TShortcut& shortcut, const std::filesystem::path& linkFile);
+bool CreateShortcut(const TShortcut& shortcut, const std::filesystem::path& linkFile,
+                    const std::vector<std::string>& arguments = {});
 
 }  // namespace fx

@@ -69,6 +69,11 @@ std::filesystem::path TXdgFolders::DataHome() const {
   return Home() / ".local" / "share";
 }
 
+std::filesystem::path TXdgFolders::StateHome() const {
+  if (auto dir = Env("XDG_STATE_HOME"); dir && dir->starts_with('/')) return *dir;
+  return Home() / ".local" / "state";
+}
+
 std::optional<std::filesystem::path> TXdgFolders::UserDir(std::string_view key) const {
   std::ifstream in(ConfigHome() / "user-dirs.dirs");
   if (!in) return std::nullopt;

@@ -154,6 +154,9 @@ class TProgramSettings {
   // The same save in the middle of a run, for what the user has just confirmed; the end
   // of the program saves again.
   void SaveNow() { SaveProgramSettings(User, Machine); }
+  // Nothing is saved at the end: a run that only starts a saved configuration must not
+  // store values over what a running copy keeps.
+  void SkipSaveAtEnd() { FSaved = true; }
 
   TFXSettings Machine;
   TFXUserSettings User;

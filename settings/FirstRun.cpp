@@ -6,6 +6,7 @@
 #include "platform/GamePaths.h"
 #include "platform/InstallLayout.h"
 #include "platform/Shortcuts.h"
+#include "settings/GameFolderSearch.h"
 
 namespace fx {
 
@@ -61,31 +62,21 @@ TMsgResult AskToContinueWithoutQuake(TUserDialogs& dialogs) {
   return dialogs.ShowMessage(message);
 }
 
-}  // namespace
+struct TNewEntry {
+  std::string Name;
+  std::string ExeName;
+  int ExeType;
+};
 
-std::string DefaultQuakeFolder(const TXdgFolders& folders) {
-  const fs::path home = folders.Home();
-  for (const fs::path& candidate :
-       {home / "quake", home / ".quakespasm", fs::path("/usr/share/games/quake")})
-    if (IsFolder(candidate)) return candidate.string();
-  return (home / "quake").string();
-}
-
-bool GameFolderHoldsQuake(const std::string& folder) {
-  // An empty text would test the working directory.
-  if (folder.empty()) return false;
-  return IsFile(ResolveGamePath(folder, "QUAKE.EXE")) ||
-         IsFile(ResolveGamePath(folder, "id1\\pak0.pak"));
-}
-
-void CreateStandardExecutables(TRegistry& registry) {
+// Each new entry gets exactly three values, so the others take their defaults when read.
+void CreateEntries(TRegistry& registry, const std::vector<TNewEntry>& entries) {
   registry.SetRootKey(HKEY_LOCAL_MACHINE);
   const std::string key = ExecutablesKey();
   if (!registry.OpenKey(key, true)) throw ERegistryException("Failed to create key " + key);
-  for (const TStandardExe& exe : kStandardExes) {
+  for (const TNewEntry& exe : entries) {
     if (registry.KeyExists(exe.Name)) continue;
     if (!registry.OpenKey(exe.Name, true))
-      throw ERegistryException(std::string("Failed to create key ") + exe.Name);
+      throw ERegistryException("Failed to create key " + exe.Name);
     registry.WriteString("ExeName", exe.ExeName);
     registry.WriteString("CmdLine", "");
     registry.WriteInteger("ExeType", exe.ExeType);
@@ -94,8 +85,47 @@ void CreateStandardExecutables(TRegistry& registry) {
   registry.CloseKey();
 }
 
+}  // namespace
+
+std::vector<std::string> GameFoldersFound(const TXdgFolders& folders) {
+  return FoldersWithGameData(GameFolderCandidates(folders.Home(), SystemGameFolders()));
+}
+
+std::string DefaultQuakeFolder(const TXdgFolders& folders) {
+  if (const auto found = GameFoldersFound(folders); !found.empty()) return found.front();
+  // Debian's engine packages make /usr/share/games/quake without the game's data, so it is
+  // proposed only when it holds the data (above); of the user's own folders, one that
+  // exists is likely where the data is meant to go.
+  const fs::path home = folders.Home();
+  for (const fs::path& candidate : {home / "quake", home / ".quakespasm"})
+    if (IsFolder(candidate)) return candidate.string();
+  return (home / "quake").string();
+}
+
+bool GameFolderHoldsQuake(const std::string& folder) {
+  // An empty text would test the working directory.
+  if (folder.empty()) return false;
+  return IsFile(ResolveGamePath(folder, "QUAKE.EXE")) || HoldsGameData(folder);
+}
+
+void CreateStandardExecutables(TRegistry& registry) {
+  std::vector<TNewEntry> entries;
+  for (const TStandardExe& exe : kStandardExes)
+    entries.push_back({exe.Name, exe.ExeName, exe.ExeType});
+  CreateEntries(registry, entries);
+}
+
+void CreateFoundExecutables(TRegistry& registry, const std::vector<TFoundEngine>& engines) {
+  std::vector<TNewEntry> entries;
+  for (const TFoundEngine& engine : engines)
+    entries.push_back(
+        {engine.Entry, engine.File.string(), static_cast<int>(TExeType::OpenGLQuake)});
+  CreateEntries(registry, entries);
+}
+
 bool CompleteSetup(const TSetupChoice& choice, TFXSettings& settings, TRegistry& registry,
-                   const TShortcutPlan& shortcuts, TUserDialogs& dialogs) {
+                   const TShortcutPlan& shortcuts, TUserDialogs& dialogs,
+                   const std::vector<TFoundEngine>& engines) {
   if (!GameFolderHoldsQuake(choice.QuakePath))
     return AskToContinueWithoutQuake(dialogs) == TMsgResult::Yes;
 
@@ -108,6 +138,7 @@ bool CompleteSetup(const TSetupChoice& choice, TFXSettings& settings, TRegistry&
   if (choice.StartMenuShortcut)
     PlaceShortcut(shortcuts, shortcuts.ProgramsFolder, DesktopEntryFileName());
   CreateStandardExecutables(registry);
+  CreateFoundExecutables(registry, engines);
   settings.SetVersion(1);
   return true;
 }

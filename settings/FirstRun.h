@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "exes/EngineDiscovery.h"
 #include "platform/Registry.h"
 #include "platform/SpecialFolders.h"
 #include "settings/FXSettings.h"
@@ -25,9 +27,12 @@ struct TShortcutPlan {
   std::string Icon;                      // icon name or file for the .desktop files
 };
 
-// The folder the setup dialog proposes: the first of ~/quake, ~/.quakespasm and
-// /usr/share/games/quake that exists, else ~/quake written out in full.
+// The folder the setup dialog proposes: the first folder that holds the game's data, else
+// the first of ~/quake and ~/.quakespasm that exists, else ~/quake written out in full.
 std::string DefaultQuakeFolder(const TXdgFolders& folders);
+// The folders that hold the game's data (GameFolderCandidates below the home folder), in
+// order; a folder found there is what DefaultQuakeFolder proposes.
+std::vector<std::string> GameFoldersFound(const TXdgFolders& folders);
 
 // True when the folder holds the game: "QUAKE.EXE" in any case, or (the Linux engines
 // need no such file) an "id1" folder with "pak0.pak", in any case.
@@ -36,12 +41,17 @@ bool GameFolderHoldsQuake(const std::string& folder);
 // Enters the five standard executables under HKEY_LOCAL_MACHINE, leaving entries of the
 // same name untouched. `registry` may have any key open; it is left closed.
 void CreateStandardExecutables(TRegistry& registry);
+// Enters the engines found on this machine the same way (their absolute paths, the OpenGL
+// type), leaving entries of the same name untouched.
+void CreateFoundExecutables(TRegistry& registry, const std::vector<TFoundEngine>& engines);
 
 // The dialog's OK: stores the choice and returns true, or, when the game is not found,
 // asks "Quake could not be located..." and returns true on Yes (nothing stored) and
 // false on No (the dialog stays open). The desktop shortcut is "Fraxinel.desktop"; the
 // start-menu one takes the installed desktop entry's file name (DesktopEntryFileName()).
+// `engines` are entered after the standard five.
 bool CompleteSetup(const TSetupChoice& choice, TFXSettings& settings, TRegistry& registry,
-                   const TShortcutPlan& shortcuts, TUserDialogs& dialogs);
+                   const TShortcutPlan& shortcuts, TUserDialogs& dialogs,
+                   const std::vector<TFoundEngine>& engines = {});
 
 }  // namespace fx

@@ -41,7 +41,8 @@ TSetupDlg::TSetupDlg(TFXSettings& settings, QWidget* splash, QWidget* parent)
       FUi(std::make_unique<Ui::SetupDlg>()),
       FSettings(settings),
       FOwnDialogs(std::make_unique<TQtUserDialogs>(this)),
-      FDialogs(FOwnDialogs.get()) {
+      FDialogs(FOwnDialogs.get()),
+      FFindEngines([] { return FindInstalledEngines(); }) {
   FormCreate(splash);
 }
 
@@ -60,7 +61,13 @@ TSetupDlg::~TSetupDlg() = default;
 void TSetupDlg::FormCreate(QWidget* splash) {
   FUi->setupUi(this);
   connect(FUi->BrowseBtn, &QPushButton::clicked, this, &TSetupDlg::BrowseBtnClick);
-  FUi->QPathEdit->setText(QString::fromStdString(DefaultQuakeFolder(FFolders)));
+  // The folder box's edit is the folder edit as it always was; the drop-down offers the
+  // other folders that hold the game.
+  FPathEdit = FUi->QPathBox->lineEdit();
+  FPathEdit->setObjectName(QStringLiteral("QPathEdit"));
+  for (const std::string& folder : GameFoldersFound(FFolders))
+    FUi->QPathBox->addItem(QString::fromStdString(folder));
+  FPathEdit->setText(QString::fromStdString(DefaultQuakeFolder(FFolders)));
   setWindowIcon(ProgramIcon());
 
   // A dialog border: not changeable, wide enough for the welcome text to read as a
@@ -79,7 +86,7 @@ void TSetupDlg::FormCreate(QWidget* splash) {
 
 TSetupChoice TSetupDlg::Choice() const {
   TSetupChoice choice;
-  choice.QuakePath = ToString(FUi->QPathEdit->text());
+  choice.QuakePath = ToString(FPathEdit->text());
   choice.DesktopShortcut = FUi->cbDesktopShortCut->isChecked();
   choice.StartMenuShortcut = FUi->cbStartmenuShortCut->isChecked();
   return choice;
@@ -95,9 +102,9 @@ TShortcutPlan TSetupDlg::ShortcutPlan() const {
 }
 
 void TSetupDlg::BrowseBtnClick() {
-  std::string path = ToString(FUi->QPathEdit->text());
+  std::string path = ToString(FPathEdit->text());
   if (BrowseForFolder(*FDialogs, path, "Locate your Quake path", TSpecialFolder::Drives, FFolders))
-    FUi->QPathEdit->setText(QString::fromStdString(path));
+    FPathEdit->setText(QString::fromStdString(path));
 }
 
 void TSetupDlg::accept() {
@@ -105,7 +112,7 @@ void TSetupDlg::accept() {
     QDialog::accept();
     return;
   }
-  FUi->QPathEdit->setFocus();
+  FPathEdit->setFocus();
 }
 
 bool TSetupDlg::FormCloseQuery() {
@@ -113,7 +120,10 @@ bool TSetupDlg::FormCloseQuery() {
   const int versionBefore = FSettings.Version();
   try {
     TRegistry registry;
-    if (!CompleteSetup(choice, FSettings, registry, ShortcutPlan(), *FDialogs)) return false;
+    const std::vector<TFoundEngine> engines =
+        FFindEngines ? FFindEngines() : std::vector<TFoundEngine>();
+    if (!CompleteSetup(choice, FSettings, registry, ShortcutPlan(), *FDialogs, engines))
+      return false;
   } catch (const std::runtime_error& e) {
     // The registry could not be written: say so and let the user try again or cancel.
     TMessage message;

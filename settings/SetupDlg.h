@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QLineEdit>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/SpecialFolders.h"
 #include "settings/FXSettings.h"
@@ -31,6 +34,12 @@ class TSetupDlg : public QDialog {
             QWidget* splash = nullptr, QWidget* parent = nullptr);
   ~TSetupDlg() override;
 
+  // How the engines entered on OK are found: FindInstalledEngines for the program's dialog,
+  // none for one built with its own folders unless a test sets them.
+  void SetEngineFinder(std::function<std::vector<TFoundEngine>()> finder) {
+    FFindEngines = std::move(finder);
+  }
+
   // What the controls say.
   TSetupChoice Choice() const;
   // Where the shortcuts go: the program's own file, the desktop, the start menu, and the
@@ -54,6 +63,8 @@ class TSetupDlg : public QDialog {
   std::unique_ptr<TUserDialogs> FOwnDialogs;
   TUserDialogs* FDialogs = nullptr;
   TXdgFolders FFolders;
+  QLineEdit* FPathEdit = nullptr;  // the folder box's edit
+  std::function<std::vector<TFoundEngine>()> FFindEngines;
 };
 
 // Where the program icon goes so that shortcuts can name it by the application id, as the

@@ -23,10 +23,13 @@ inline constexpr int kAnswerMs = 5000;
 // One run of the program with FRAXINEL_TEST_REPORT=1, and the lines it printed.
 class TProgram {
  public:
-  explicit TProgram(const QProcessEnvironment& environment) {
+  // With arguments, standard error is read as well (the program's messages go there).
+  explicit TProgram(const QProcessEnvironment& environment, const QStringList& arguments = {}) {
     FProcess.setProgram(QStringLiteral(FRAXINEL_PROGRAM));
+    FProcess.setArguments(arguments);
     FProcess.setProcessEnvironment(environment);
-    FProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    FProcess.setProcessChannelMode(arguments.isEmpty() ? QProcess::ForwardedErrorChannel
+                                                       : QProcess::MergedChannels);
     FProcess.start();
   }
   ~TProgram() {

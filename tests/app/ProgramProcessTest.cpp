@@ -7,6 +7,7 @@
 #include <string>
 
 #include "fixtures/FileBuilder.h"
+#include "fixtures/StandInEngine.h"
 #include "fixtures/TempDir.h"
 #include "tests/app/ProgramProcess.h"
 
@@ -81,6 +82,71 @@ TEST_F(ProgramProcessTest, EachLaterStartBringsTheFirstForwardAgain) {
   // Both requests arrive, one line each.
   EXPECT_TRUE(first.WaitFor("activated", kAnswerMs, 2));
   EXPECT_EQ(first.Lines().count("activated"), 2);
+}
+
+TEST_F(ProgramProcessTest, HelpVersionAndUnknownOptionsAnswerWithoutAWindow) {
+  struct TCase {
+    QStringList Arguments;
+    int ExitCode;
+    QString FirstLine;
+  };
+  for (const TCase& run : {TCase{{"--help"}, 0, "Usage: fraxinel [--launch NAME]"},
+                           TCase{{"--version"}, 0, "fraxinel 0.1.0.0"},
+                           TCase{{"--fullscreen"}, 2, "fraxinel: unknown option --fullscreen"}}) {
+    TProgram program(FEnvironment, run.Arguments);
+    EXPECT_EQ(program.WaitForExit(kStartMs), run.ExitCode) << run.Arguments.join(' ').toStdString();
+    ASSERT_FALSE(program.Lines().isEmpty());
+    EXPECT_EQ(program.Lines().front(), run.FirstLine);
+    EXPECT_FALSE(program.Lines().contains("ready"));
+  }
+  EXPECT_FALSE(fs::exists(Config() / "user.reg")) << "nothing was loaded or saved";
+}
+
+TEST_F(ProgramProcessTest, LaunchStartsASavedConfigurationAndAnUnknownNameIsAnError) {
+  const fs::path report = FTemp / "report";
+  const fs::path engine = FTemp / "quake" / "stand-in";
+  test::WriteStandInEngine(engine, report);
+  test::WriteFileBytes(Config() / "machine.reg",
+                       "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Bolsk\\Fraxinel]\n"
+                       "\"Version\"=dword:00000001\n\"QPath\"=\"" +
+                           (FTemp / "quake").string() +
+                           "\"\n\n[HKEY_LOCAL_MACHINE\\Software\\Bolsk\\Fraxinel\\Executables\\"
+                           "Stand-in]\n\"ExeName\"=\"" +
+                           engine.string() +
+                           "\"\n\"CmdLine\"=\"\"\n\"ExeType\"=dword:00000002\n\n");
+  const std::string zero = "hex:00,00,00,00,00,00,00,00";
+  test::WriteFileBytes(
+      Config() / "user.reg",
+      "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Bolsk\\Fraxinel\\Configs\\Duel on e1m2]\n"
+      "\"Gametype\"=\"Quake (Standard)\"\n\"Skill\"=dword:00000001\n"
+      "\"Playmode\"=dword:00000000\n\"Teamplay\"=dword:00000000\n"
+      "\"ClientExit\"=dword:00000000\n\"NewExe\"=\"Stand-in\"\n\"Map\"=\"e1m2\"\n"
+      "\"Patch\"=\"(None)\"\n\"AddParms\"=\"\"\n\"QuakeMode\"=dword:00000000\n"
+      "\"MaxPlayers\"=dword:00000008\n\"FragLimit\"=" +
+          zero + "\n\"TimeLimit\"=" + zero +
+          "\n\"ConnectTo\"=\"\"\n\"AutoAim\"=dword:00000001\n\"ConLog\"=dword:00000000\n"
+          "\"Hostname\"=\"Unnamed\"\n\"IgnoreGeneralCmds\"=dword:00000000\n\n");
+  const auto before = FolderState(Config());
+
+  TProgram unknown(FEnvironment, {"--launch", "Duel"});
+  EXPECT_EQ(unknown.WaitForExit(kStartMs), 2);
+  EXPECT_TRUE(unknown.Lines().contains("fraxinel: there is no saved configuration named \"Duel\""))
+      << unknown.Lines().join('|').toStdString();
+  EXPECT_FALSE(fs::exists(report));
+
+  TProgram launch(FEnvironment, {"--launch", "Duel on e1m2"});
+  // The launch waits for the early-exit check of the game it started.
+  EXPECT_EQ(launch.WaitForExit(kStartMs), 0) << launch.Lines().join('|').toStdString();
+  EXPECT_TRUE(launch.Lines().contains("launched"));
+  EXPECT_FALSE(launch.Lines().contains("ready")) << "no main window";
+  const auto started = test::WaitForReport(report);
+  ASSERT_TRUE(started.has_value()) << "the stand-in engine did not start";
+  EXPECT_EQ(started->Args, (std::vector<std::string>{"+exec", "Frax.cfg"}));
+  EXPECT_NE(started->Script.find("\r\nskill 1\r\n"), std::string::npos) << started->Script;
+  EXPECT_NE(started->Script.find("\r\nmap e1m2\r\n"), std::string::npos) << started->Script;
+  EXPECT_EQ(FolderState(Config()), before) << "a launch from outside stores nothing";
+  EXPECT_EQ(FolderState(FTemp / "home" / ".local" / "state" / "fraxinel").size(), 1u)
+      << "the game's output file";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "settings/SetupDlg.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFrame>
@@ -176,6 +177,43 @@ TEST_F(SetupDlgTest, OkWithTheGameStoresTheSetupPlacesTheShortcutAndTheIcon) {
   EXPECT_EQ(test::ReadFileBytes(IconFile()), icon.readAll().toStdString());
 }
 
+TEST_F(SetupDlgTest, ProposesTheFirstFolderWithTheGameAndEntersTheEnginesFound) {
+  test::WriteFileBytes(Home() / "quake" / "ID1" / "PAK0.PAK", "PACK");
+  test::WriteFileBytes(Home() / ".quakespasm" / "id1" / "pak0.pak", "PACK");
+  test::WriteFileBytes(Home() / ".local/share/Steam/steamapps/libraryfolders.vdf",
+                       "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\"" +
+                           (FTemp / "steam").string() + "\"\n\t}\n}\n");
+  const fs::path steamGame = FTemp / "steam" / "steamapps" / "common" / "Quake";
+  test::WriteFileBytes(steamGame / "Id1" / "PAK0.PAK", "PACK");
+  TSetupDlg dialog(FSettings, FDialogs, FFolders);
+  dialog.SetEngineFinder([] {
+    return std::vector<TFoundEngine>{{"QuakeSpasm", "/usr/games/quakespasm"},
+                                     {"WinQuake", "/usr/games/winquake"}};  // a taken name
+  });
+  auto* box = Child<QComboBox>(dialog, "QPathBox");
+  EXPECT_EQ(Child<QLineEdit>(dialog, "QPathEdit")->text().toStdString(),
+            (Home() / "quake").string());
+  ASSERT_EQ(box->count(), 3);
+  EXPECT_EQ(box->itemText(1).toStdString(), (Home() / ".quakespasm").string());
+  EXPECT_EQ(box->itemText(2).toStdString(), steamGame.string());
+
+  box->setCurrentIndex(2);
+  Child<QPushButton>(dialog, "OKBtn")->click();
+
+  EXPECT_EQ(FSettings.QPath(), steamGame.string());
+  EXPECT_THAT(Executables(),
+              UnorderedElementsAre("DOS Quake", "WinQuake", "OpenGL Quake", "Rendition",
+                                   "Quake (Win95 TCP/IP)", "QuakeSpasm"));
+  TRegistry registry(FRegistry);
+  registry.SetRootKey(HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(registry.OpenKey(kExecutablesKey + "\\QuakeSpasm", false));
+  EXPECT_EQ(registry.ReadString("ExeName"), "/usr/games/quakespasm");
+  EXPECT_EQ(registry.ReadInteger("ExeType"), 2);
+  EXPECT_EQ(registry.GetValueNames().size(), 3u);
+  ASSERT_TRUE(registry.OpenKey(kExecutablesKey + "\\WinQuake", false));
+  EXPECT_EQ(registry.ReadString("ExeName"), "winquake.exe") << "an existing name stays as it is";
+}
+
 TEST_F(SetupDlgTest, OkWithoutShortcutsPlacesNeitherShortcutNorIcon) {
   TSetupDlg dialog(FSettings, FDialogs, FFolders);
   Child<QLineEdit>(dialog, "QPathEdit")->setText(QString::fromStdString(MakeGameFolder()));
@@ -214,7 +252,8 @@ TEST_F(SetupDlgTest, OkWithoutTheGameAndNoKeepsTheDialogOpenOnTheFolder) {
 
   EXPECT_TRUE(dialog.isVisible());
   EXPECT_NE(dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(dialog.focusWidget(), edit);
+  // The folder box holds the focus for its edit.
+  EXPECT_EQ(dialog.focusWidget(), Child<QComboBox>(dialog, "QPathBox"));
   ASSERT_EQ(FDialogs.Messages.size(), 1u);
   EXPECT_EQ(FDialogs.Messages[0].Text,
             "Quake could not be located in the given Quake Folder.\n\n"

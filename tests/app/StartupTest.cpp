@@ -100,6 +100,11 @@ class TRecordingSteps final : public TStartupSteps {
     LoadWarnings = LateWarnings;
     if (SaveFails) throw ERegistryException("Cannot lock user.reg.lock");
   }
+  int LaunchConfiguration(const std::string& name) override {
+    Calls.push_back("launch " + name);
+    return LaunchExitCode;
+  }
+  int LaunchExitCode = 0;
 
   TManualClock Clock;
 
@@ -148,6 +153,15 @@ TEST(StartupOrder, TheMainWindowsExitCodeIsTheProgramsExitCode) {
   steps.MainWindowTakes = 3s;
   steps.MainWindowExitCode = 7;
   EXPECT_EQ(TStartup(steps).Run(), 7);
+}
+
+TEST(StartupOrder, ALaunchFromOutsideLoadsTheSettingsStartsAndSavesNothing) {
+  TRecordingSteps steps;
+  steps.LoadErrors = {"Invalid data type for 'Version'"};
+  steps.LaunchExitCode = 2;
+  EXPECT_EQ(TStartup(steps).RunLaunch("Deathmatch"), 2);
+  // No guard (a running copy keeps its window), no splash, no setup, no main window, no save.
+  EXPECT_THAT(steps.Calls, ElementsAre("load", "init", "error", "launch Deathmatch"));
 }
 
 TEST(StartupProblems, LoadErrorsAndWarningsAreShownOnceTheApplicationIsSetUp) {

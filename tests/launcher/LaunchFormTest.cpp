@@ -26,6 +26,8 @@
 #include "fixtures/StandInEngine.h"
 #include "launcher/Configurations.h"
 #include "launcher/FXLaunchForm.h"
+#include "launcher/GameOutput.h"
+#include "platform/CommandLine.h"
 #include "platform/Registry.h"
 #include "plugins/CTFBotsQuakePlugIn.h"
 #include "plugins/CTFQuakePlugIn.h"
@@ -73,6 +75,7 @@ class LaunchForm : public ::testing::Test {
     FXUserSettings().SetAnimateMainWindowIcon(false);
     FXUserSettings().SetInGameCmds(false);
     FXUserSettings().SetAddParms({});
+    FXUserSettings().SetShowCmdLine(false);
   }
 
   void AddExe(const std::string& name, const std::string& file) {
@@ -97,6 +100,9 @@ class LaunchForm : public ::testing::Test {
         return types;
       };
     }
+    options.GameOutputFolder = OutputFolder;
+    options.FindEngines = FindEngines;
+    options.DesktopFolder = Sandbox.Temp() / "Desktop";
     auto form = std::make_unique<TFXLaunchForm>(nullptr, options);
     form->resize(419, 480);
     return form;
@@ -106,6 +112,8 @@ class LaunchForm : public ::testing::Test {
   TProgramSettings Settings;  // loaded from the sandbox, as the program does at start
   fs::path Game = Sandbox.Temp() / "quake";
   test::TScriptedDialogs Dialogs;
+  std::optional<fs::path> OutputFolder;
+  std::function<std::vector<TFoundEngine>()> FindEngines;
 };
 
 TEST_F(LaunchForm, ClientModeShowsOnlyItsPanelsWithoutGaps) {
@@ -253,6 +261,7 @@ TEST_F(LaunchForm, F9LaunchesTheChosenConfiguration) {
   const fs::path report = Sandbox.Temp() / "report";
   test::WriteStandInEngine(Game / "quake.sh", report);
   AddExe("Stand-in", "quake.sh");
+  FXUserSettings().SetShowCmdLine(true);
   auto form = Open();
   {
     // A configuration saved earlier: a listen server on e1m3.
@@ -284,6 +293,97 @@ TEST_F(LaunchForm, F9LaunchesTheChosenConfiguration) {
   EXPECT_NE(engine->Script.find("hostname \"Frag Hall\"\r\n"), std::string::npos) << engine->Script;
   EXPECT_NE(engine->Script.find("\r\nmap e1m3\r\n"), std::string::npos) << engine->Script;
   EXPECT_EQ(ReadFileBytes(Game / "id1" / "Frax.cfg"), engine->Script);
+  // The line under the launch button showed exactly what was started.
+  const QLineEdit& preview = Control<QLineEdit>(*form, "edCommandLine");
+  EXPECT_TRUE(preview.isVisible());
+  EXPECT_EQ(preview.text().toStdString(), ShellCommandText(engine->Program, engine->Args));
+}
+
+TEST_F(LaunchForm, ThePreviewFollowsTheChoicesAndIsShownOnlyWhenSwitchedOn) {
+  AddExe("Engine", "/usr/games/an-engine");
+  auto form = Open();
+  form->show();
+  EXPECT_FALSE(Control<QLineEdit>(*form, "edCommandLine").isVisible());
+  FXUserSettings().SetShowCmdLine(true);
+  form = Open();
+  form->show();
+  const QLineEdit& preview = Control<QLineEdit>(*form, "edCommandLine");
+  EXPECT_TRUE(preview.isVisible());
+  EXPECT_TRUE(preview.isReadOnly());
+  EXPECT_EQ(preview.text().toStdString(), "/usr/games/an-engine +exec Frax.cfg");
+  emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlayListen);
+  Control<QLineEdit>(*form, "CmdLineEdit").setText("+set name \"Ranger 1\"");
+  EXPECT_EQ(preview.text().toStdString(),
+            "/usr/games/an-engine -listen 8 +set name 'Ranger 1' +exec Frax.cfg");
+}
+
+TEST_F(LaunchForm, AGameThatFailsAtOnceShowsItsLastLinesAndWhereItsOutputIs) {
+  const fs::path engine = Game / "broken.sh";
+  WriteFileBytes(engine, "#!/bin/sh\necho 'Error: could not open gfx.wad' >&2\nexit 1\n");
+  fs::permissions(engine, fs::perms::owner_all);
+  AddExe("Broken", "broken.sh");
+  OutputFolder = Sandbox.Temp() / "state";
+  auto form = Open();
+  Dialogs.MessageAnswers = {TMsgResult::Ok};
+
+  Control<QToolButton>(*form, "StartQuakeBtn").click();
+  EXPECT_FALSE(form->WaitForGameChecks());
+
+  ASSERT_EQ(Dialogs.Messages.size(), 1u);
+  const TMessage& message = Dialogs.Messages[0];
+  EXPECT_EQ(message.Icon, TMsgIcon::Error);
+  EXPECT_NE(message.Text.find("with exit status 1"), std::string::npos) << message.Text;
+  EXPECT_NE(message.Text.find("Error: could not open gfx.wad"), std::string::npos);
+  const auto newest = NewestGameOutput(*OutputFolder);
+  ASSERT_TRUE(newest.has_value());
+  EXPECT_NE(message.Text.find(newest->string()), std::string::npos);
+}
+
+TEST_F(LaunchForm, AddInstalledEnginesAddsOnlyTheMissingOnes) {
+  const fs::path spasm = Sandbox.Temp() / "bin" / "quakespasm";
+  WriteFileBytes(spasm, "#!/bin/sh\n");
+  fs::permissions(spasm, fs::perms::owner_all);
+  FindEngines = [spasm] { return std::vector<TFoundEngine>{{"QuakeSpasm", spasm}}; };
+  auto form = Open();
+  QAction& add = Control<QAction>(*form, "miExeAddEngines");
+
+  add.trigger();
+  ASSERT_EQ(form->Exes().size(), 1u);
+  EXPECT_EQ(form->Exes()[0].Name(), "QuakeSpasm");
+  EXPECT_EQ(form->Exes()[0].ExeName, spasm.string());
+  EXPECT_EQ(form->Exes()[0].ExeType, TExeType::OpenGLQuake);
+  EXPECT_EQ(Control<QListWidget>(*form, "lvExe").currentRow(), 0);
+
+  Dialogs.MessageAnswers = {TMsgResult::Ok};
+  add.trigger();
+  EXPECT_EQ(form->Exes().size(), 1u);
+  ASSERT_EQ(Dialogs.Messages.size(), 1u);
+  EXPECT_EQ(Dialogs.Messages[0].Text, "No other installed engines were found.");
+}
+
+TEST_F(LaunchForm, ASavedConfigurationGetsADesktopShortcutThatLaunchesIt) {
+  auto form = Open();
+  ASSERT_TRUE(form->Configurations().Save("Duel on dm4", false));
+  Dialogs.MessageAnswers = {TMsgResult::Ok};
+
+  Control<QAction>(*form, "miCfgCreateShortcut").trigger();
+
+  const fs::path file = Sandbox.Temp() / "Desktop" / "Fraxinel - Duel on dm4.desktop";
+  ASSERT_TRUE(fs::exists(file));
+  EXPECT_NE(ReadFileBytes(file).find(" --launch \"Duel on dm4\"\n"), std::string::npos)
+      << ReadFileBytes(file);
+  ASSERT_EQ(Dialogs.Messages.size(), 1u);
+  EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Information);
+}
+
+TEST_F(LaunchForm, ShowLastGameOutputSaysWhenThereIsNoneYet) {
+  OutputFolder = Sandbox.Temp() / "state";
+  auto form = Open();
+  Dialogs.MessageAnswers = {TMsgResult::Ok};
+  Control<QAction>(*form, "FileShowOutputItem").trigger();
+  ASSERT_EQ(Dialogs.Messages.size(), 1u);
+  EXPECT_EQ(Dialogs.Messages[0].Text,
+            "No game output has been kept yet.\n\nIt is kept in " + OutputFolder->string());
 }
 
 TEST_F(LaunchForm, ChangesLeftAtCloseComeBackWithNoConfigurationSelected) {

@@ -65,6 +65,7 @@ class TLaunchRig {
   TDate Today{2026, 12, 8};
   TFormatSettings Format;
   int Closed = 0;
+  std::filesystem::path OutputFolder;  // empty: the output is not kept
 
   TLaunchRig() {
     std::filesystem::create_directories(Game / "id1");
@@ -75,7 +76,7 @@ class TLaunchRig {
 
   TLaunchResult Launch(const TLaunchInput& input) {
     TLaunchPipeline pipeline(input, {Machine, User, *Plugin, Features, Exe, Dialogs, Today, Format,
-                                     [this] { ++Closed; }});
+                                     [this] { ++Closed; }, OutputFolder});
     return pipeline.Launch();
   }
 

@@ -159,12 +159,12 @@ TEST_F(FXSettingsFormTest, DeleteBoxesCarryTheirHints) {
             "Delete CONFIG.CFGs when exiting Fraxinel.");
 }
 
-TEST_F(FXSettingsFormTest, StartsWithOnBoxesDisabledAndCommandLineBoxHidden) {
+TEST_F(FXSettingsFormTest, StartsWithOnBoxesDisabledAndCommandLineBoxShown) {
   FForm.show();
   EXPECT_FALSE(Box(FForm, "cbDelOnLaunch").isEnabled());
   EXPECT_FALSE(Box(FForm, "cbDelOnExit").isEnabled());
   EXPECT_TRUE(Box(FForm, "cbDelInID1Dir").isEnabled());
-  EXPECT_FALSE(Box(FForm, "ShowCmdLineCheckBox").isVisibleTo(&FForm));
+  EXPECT_TRUE(Box(FForm, "ShowCmdLineCheckBox").isVisibleTo(&FForm));
   EXPECT_TRUE(Box(FForm, "cbInGameCmd").isVisibleTo(&FForm));
   FForm.reject();
 }
@@ -181,14 +181,14 @@ TEST_F(FXSettingsFormTest, GeneralPageIsWalkedByTabInReadingOrder) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&FForm));
   Edit(FForm, "QPathEdit").setFocus();
   std::vector<std::string> visited;
-  for (int i = 0; i < 8; ++i) {
+  for (int i = 0; i < 9; ++i) {
     visited.push_back(QApplication::focusWidget()->objectName().toStdString());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   }
-  // The hidden command-line box is skipped, and the page control leads back to the top.
-  EXPECT_THAT(visited,
-              ElementsAre("QPathEdit", "QPathSearchBtn", "PatchPathEdit", "PatchPathSearchBtn",
-                          "cbCloseOnExec", "cbAnimateMainWindowIcon", "cbInGameCmd", "OKBtn"));
+  // The page control leads back to the top.
+  EXPECT_THAT(visited, ElementsAre("QPathEdit", "QPathSearchBtn", "PatchPathEdit",
+                                   "PatchPathSearchBtn", "cbCloseOnExec", "cbAnimateMainWindowIcon",
+                                   "cbInGameCmd", "ShowCmdLineCheckBox", "OKBtn"));
   FForm.reject();
 }
 

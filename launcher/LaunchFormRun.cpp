@@ -1,0 +1,161 @@
+// The main window's additions around a launch: the command-line preview, the game's output
+// and its early-exit check, installed engines, and starting a configuration from outside.
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+
+#include <cstdlib>
+
+#include "launcher/ConfigShortcut.h"
+#include "launcher/Configurations.h"
+#include "launcher/FXLaunchForm.h"
+#include "launcher/GameOutput.h"
+#include "launcher/GameOutputWatch.h"
+#include "platform/Shell.h"
+#include "platform/SpecialFolders.h"
+#include "settings/FXSettings.h"
+#include "ui_FXLaunchForm.h"
+
+namespace fx {
+
+namespace {
+
+constexpr const char* kProgramIconName = "fraxinel";
+
+std::string PathVariable() {
+  const char* path = std::getenv("PATH");
+  return path != nullptr ? path : "";
+}
+
+}  // namespace
+
+void TFXLaunchForm::SetUpLaunchExtras(const TLaunchFormOptions& options) {
+  FOutputFolder = options.GameOutputFolder.value_or(std::filesystem::path());
+  FFindEngines = options.FindEngines ? options.FindEngines : [] { return FindInstalledEngines(); };
+  FDesktopFolder = options.DesktopFolder.value_or(TXdgFolders().Desktop());
+  FUi->FileShowOutputItem->setEnabled(!FOutputFolder.empty());
+  FCfgPopupMenu = new QMenu(this);  // owned by the window
+  FCfgPopupMenu->addAction(FUi->miCfgCreateShortcut);
+  FUi->CfgComboBox->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(FUi->CfgComboBox, &QWidget::customContextMenuRequested, this,
+          &TFXLaunchForm::CfgPopupMenuPopup);
+  connect(FUi->miCfgCreateShortcut, &QAction::triggered, this,
+          &TFXLaunchForm::miCfgCreateShortcutClick);
+  connect(FUi->miExeAddEngines, &QAction::triggered, this, &TFXLaunchForm::miExeAddEnginesClick);
+  connect(FUi->FileShowOutputItem, &QAction::triggered, this,
+          &TFXLaunchForm::FileShowOutputItemClick);
+}
+
+void TFXLaunchForm::UpdateCommandPreview() {
+  QLineEdit* preview = FUi->edCommandLine;
+  const bool shown = FXUserSettings().ShowCmdLine();
+  preview->setVisible(shown);
+  const int exe = SelectedExe();
+  if (!shown || exe < 0 || ActivePlugin() == nullptr) {
+    preview->clear();
+    return;
+  }
+  try {
+    TLongText switches;
+    ActivePlugin()->GetCmdLineSwitches(switches);
+    const TExeStart start = PlanLaunchStart(GatherLaunchInput(), switches.View(), FXSettings(),
+                                            FExes[static_cast<std::size_t>(exe)]);
+    preview->setText(QString::fromStdString(CommandPreview(start)));
+    preview->setToolTip(
+        QStringLiteral("Started in %1").arg(QString::fromStdString(start.Directory)));
+    preview->setCursorPosition(0);
+  } catch (const std::exception& e) {
+    preview->setText(QString::fromStdString(e.what()));
+  }
+}
+
+void TFXLaunchForm::WatchGame(TLaunchResult& result) {
+  if (!result.Watch.Active()) return;
+  auto* watch = new TGameOutputWatch(std::move(result.Watch), result.Start.File, result.OutputFile,
+                                     *FDialogs, this);  // the window owns it
+  ++FGameChecks;
+  connect(watch, &TGameOutputWatch::finished, this, [this, watch](bool failed) {
+    --FGameChecks;
+    FGameFailed = FGameFailed || failed;
+    watch->deleteLater();
+  });
+}
+
+bool TFXLaunchForm::WaitForGameChecks() {
+  QEventLoop loop;
+  while (FGameChecks > 0)
+    loop.processEvents(QEventLoop::WaitForMoreEvents);
+  return !FGameFailed;
+}
+
+bool TFXLaunchForm::LaunchSavedConfiguration(const std::string& name) {
+  FStoreOnClose = false;
+  try {
+    FConfigs->Load(name);
+  } catch (const std::exception& e) {
+    ReportException(e);
+    return false;
+  }
+  return LaunchNow();
+}
+
+void TFXLaunchForm::FileShowOutputItemClick() {
+  if (const auto newest = NewestGameOutput(FOutputFolder)) {
+    ShellExecute("open", newest->string(), "", newest->parent_path().string());
+    return;
+  }
+  TMessage message;
+  message.Text = "No game output has been kept yet.\n\nIt is kept in " + FOutputFolder.string();
+  message.Icon = TMsgIcon::Information;
+  FDialogs->ShowMessage(message);
+}
+
+void TFXLaunchForm::miExeAddEnginesClick() {
+  const TQuakeExeList missing =
+      MissingEngines(FExes, FFindEngines(), FXSettings().QPath(), PathVariable());
+  if (missing.empty()) {
+    TMessage message;
+    message.Text = "No other installed engines were found.";
+    message.Icon = TMsgIcon::Information;
+    FDialogs->ShowMessage(message);
+    return;
+  }
+  const int first = static_cast<int>(FExes.size());
+  for (const TQuakeExe& exe : missing) {
+    FExes.push_back(exe);
+    AddExeItem(FExes.back());
+  }
+  FUi->lvExe->setCurrentRow(first);
+  MarkModified();
+}
+
+void TFXLaunchForm::CfgPopupMenuPopup(const QPoint& position) {
+  const std::string name = FUi->CfgComboBox->currentText().toStdString();
+  FUi->miCfgCreateShortcut->setEnabled(!name.empty() && ConfigurationExists(name));
+  FCfgPopupMenu->popup(FUi->CfgComboBox->mapToGlobal(position));
+}
+
+void TFXLaunchForm::miCfgCreateShortcutClick() {
+  const std::string name = FUi->CfgComboBox->currentText().toStdString();
+  if (name.empty() || !ConfigurationExists(name)) {
+    FDialogs->Beep();
+    return;
+  }
+  const std::filesystem::path file = ConfigShortcutFile(FDesktopFolder, name);
+  const TShortcut shortcut =
+      ConfigShortcut(QCoreApplication::applicationFilePath().toStdString(), name, kProgramIconName);
+  TMessage message;
+  if (CreateShortcut(shortcut, file, ConfigShortcutArguments(name))) {
+    message.Text = "The shortcut was written to:\n" + file.string();
+    message.Icon = TMsgIcon::Information;
+  } else {
+    message.Text = "The shortcut could not be written to:\n" + file.string();
+    message.Icon = TMsgIcon::Error;
+  }
+  FDialogs->ShowMessage(message);
+}
+
+}  // namespace fx
