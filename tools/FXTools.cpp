@@ -49,6 +49,12 @@ void TToolList::Load(TRegistry& registry) {
   registry.SetRootKey(HKEY_CURRENT_USER);
   const std::string key = ToolListKey();
   std::vector<TTool> tools;
+  // A missing key is an empty list. It is not created here: creating it would write the
+  // settings file, and a run that only reads (a launch from a shortcut) must store nothing.
+  if (!registry.KeyExists(key)) {
+    Items.clear();
+    return;
+  }
   WithKeysClosedAfter(registry, [&] {
     OpenToolsKey(registry, key);
     int count = registry.ValueExists(kCountValue) ? registry.ReadInteger(kCountValue) : 0;

@@ -116,12 +116,11 @@ TEST_F(SetupDlgTest, ShowsItsTextsAndInitialChoices) {
 
 TEST_F(SetupDlgTest, ProposesTheFirstGameFolderThatExists) {
   {
-    // The system's folder counts where an engine package installed it.
-    const fs::path fallback = fs::is_directory("/usr/share/games/quake")
-                                  ? fs::path("/usr/share/games/quake")
-                                  : Home() / "quake";
+    // The bare /usr/share/games/quake that engine packages create holds no game data and
+    // is not proposed.
     TSetupDlg dialog(FSettings, FDialogs, FFolders);
-    EXPECT_EQ(Child<QLineEdit>(dialog, "QPathEdit")->text().toStdString(), fallback.string());
+    EXPECT_EQ(Child<QLineEdit>(dialog, "QPathEdit")->text().toStdString(),
+              (Home() / "quake").string());
   }
   fs::create_directories(Home() / ".quakespasm");
   TSetupDlg dialog(FSettings, FDialogs, FFolders);

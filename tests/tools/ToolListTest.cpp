@@ -124,9 +124,11 @@ TEST_F(ToolList, LoadReadsWhatTheKeyCanBack) {
     Write(c.Values);
     EXPECT_EQ(Load().Titles(), c.Titles) << c.Name;
   }
-  // Loading created the key, as the list is kept there from now on.
-  TRegistry registry(Store());
-  EXPECT_TRUE(registry.KeyExists(ToolListKey()));
+  // Reading a list that was never saved writes nothing: a launch from a shortcut stores
+  // nothing.
+  std::filesystem::remove(FTemp / "user.reg");
+  EXPECT_TRUE(Load().Items.empty());
+  EXPECT_FALSE(std::filesystem::exists(FTemp / "user.reg"));
 }
 
 TEST(ToolListEdit, ButtonsFollowTheSelection) {
