@@ -116,7 +116,12 @@ TScriptLines ScriptHeader(std::string_view dateText) {
 }
 
 std::string ScriptBytes(const TScriptLines& lines) {
+  // A map listing runs to thousands of lines: one allocation rather than a dozen regrowths.
+  std::size_t size = 0;
+  for (const std::string& line : lines)
+    size += line.size() + 2;
   std::string bytes;
+  bytes.reserve(size);
   for (const std::string& line : lines) {
     bytes += line;
     bytes += "\r\n";
