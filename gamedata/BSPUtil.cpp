@@ -33,14 +33,16 @@ void ScanEntities(TCParser& parser, std::string_view className, std::string_view
       break;
     }
     parser.CheckToken(toString);
-    const std::string pairKey = parser.TokenString();
+    // The key is copied (reading the value may move the buffer), the value only when it is
+    // the one wanted: a title scan passes over most pairs.
+    const std::string pairKey(parser.TokenText());
     parser.NextToken();
     parser.CheckToken(toString);
-    std::string value = parser.TokenString();
+    const std::string_view value = parser.TokenText();
     if (pairKey == "classname" && value == className) {
       scan.ClassFound = true;
     } else if (pairKey == key) {
-      scan.Result = std::move(value);
+      scan.Result.assign(value);
       valueFound = true;
     }
   }
@@ -76,6 +78,15 @@ std::string ReadMapTitle(TStream& stream) {
 std::string ReadMapTitleFromFile(const std::filesystem::path& fileName) {
   try {
     TFileStream file(fileName, TFileStream::TMode::OpenRead);
+    return ReadMapTitle(file);
+  } catch (...) {
+    return std::string(kUntitledTitle);
+  }
+}
+
+std::string ReadMapTitleInFolder(int folderHandle, const std::string& name) {
+  try {
+    TFileStream file(folderHandle, name);
     return ReadMapTitle(file);
   } catch (...) {
     return std::string(kUntitledTitle);

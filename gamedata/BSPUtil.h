@@ -24,6 +24,8 @@ std::string FindEntityValue(TStream& stream, std::string_view className, std::st
 // of an archive entry). Never raises: a damaged map gives kUntitledTitle.
 std::string ReadMapTitle(TStream& stream);
 std::string ReadMapTitleFromFile(const std::filesystem::path& fileName);
+// The same for the file `name` in the open folder `folderHandle`.
+std::string ReadMapTitleInFolder(int folderHandle, const std::string& name);
 
 // The game's special characters (coloured digits, brackets, the high half of
 // the character set) as plain text.

@@ -196,8 +196,12 @@ void TCParser::CheckToken(char kind) const {
 }
 
 std::string TCParser::TokenString() const {
+  return std::string(TokenText());
+}
+
+std::string_view TCParser::TokenText() const {
   const char* end = FToken == toString ? FStringPtr : FSourcePtr;
-  return std::string(static_cast<const char*>(FTokenPtr), end);
+  return {FTokenPtr, static_cast<std::size_t>(end - FTokenPtr)};
 }
 
 void TCParser::Error(const std::string& message) const {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "gamedata/Stream.h"
 
@@ -48,6 +49,8 @@ class TCParser {
   void CheckToken(char kind) const;
   // A string token without its quotes and with its escapes resolved.
   std::string TokenString() const;
+  // The same text in place, valid until the next token is read.
+  std::string_view TokenText() const;
 
   char Token() const { return FToken; }
   int SourceLine() const { return FSourceLine; }

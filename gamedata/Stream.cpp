@@ -33,6 +33,12 @@ TFileStream::TFileStream(const std::filesystem::path& fileName, TMode mode)
   }
 }
 
+TFileStream::TFileStream(int folderHandle, const std::string& name) : FFileName(name) {
+  FHandle = ::openat(folderHandle, FFileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (FHandle < 0)
+    throw EFOpenError("Cannot open file \"" + FFileName + "\". " + std::strerror(errno));
+}
+
 TFileStream::~TFileStream() {
   if (FHandle >= 0) ::close(FHandle);
 }

@@ -60,6 +60,10 @@ class TFileStream : public TStream {
   enum class TMode { OpenRead, Create };
 
   TFileStream(const std::filesystem::path& fileName, TMode mode);
+  // Opens `name` in the open folder `folderHandle` for reading: a listing of thousands of
+  // files then resolves one name each rather than the whole path. Messages name the file
+  // as given.
+  TFileStream(int folderHandle, const std::string& name);
   ~TFileStream() override;
 
   std::int64_t Read(void* buffer, std::int64_t count) override;

@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <memory>
 #include <system_error>
 #include <utility>
 #include <vector>
 
 #include "gamedata/BSPUtil.h"
+#include "gamedata/FrameStream.h"
 #include "gamedata/PackUtil.h"
 #include "platform/GamePaths.h"
 
@@ -22,17 +24,14 @@ namespace {
 
 constexpr std::size_t kMaxTitle = 25;
 constexpr std::size_t kShortTitle = 22;
+// The width the map's name is padded to.
+constexpr std::size_t kNameColumns = 10;
 // The name field of a pack directory record.
 constexpr std::size_t kMaxPackName = 56;
 
 bool HasExtensionIgnoringCase(std::string_view name, std::string_view extension) {
   return name.size() > extension.size() &&
          EqualsIgnoringCase(name.substr(name.size() - extension.size()), extension);
-}
-
-std::string WithoutExtension(std::string_view fileName) {
-  const std::size_t dot = fileName.rfind('.');
-  return std::string(dot == std::string_view::npos ? fileName : fileName.substr(0, dot));
 }
 
 std::string FileNamePart(std::string_view storedName) {
@@ -50,21 +49,26 @@ bool IsRegularEntry(DIR* folder, const dirent& entry) {
   return ::fstatat(::dirfd(folder), entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
 }
 
+using TFolderHandle = std::unique_ptr<DIR, int (*)(DIR*)>;
+
+TFolderHandle OpenFolder(const fs::path& folder) {
+  return {::opendir(folder.c_str()), ::closedir};
+}
+
 // The names of a folder's entries that end in `extension` (any case), sorted case-blind so
 // the listing does not depend on the file system's order; names that differ only in case
 // keep one order too. Pack names are listed whatever they are, so that one that cannot be
 // opened shows up as an error rather than vanishing. The folder is read with readdir and
 // each name folded once, as a listing of thousands of maps would otherwise spend as long
 // on names as on reading the titles.
-std::vector<std::string> NamesWithExtension(const fs::path& folder, std::string_view extension,
+std::vector<std::string> NamesWithExtension(DIR* folder, std::string_view extension,
                                             bool regularOnly) {
-  const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
-  if (!dir) return {};
+  if (!folder) return {};
   std::vector<std::pair<std::string, std::string>> names;  // folded, as found
-  while (const dirent* entry = ::readdir(dir.get())) {
+  while (const dirent* entry = ::readdir(folder)) {
     const std::string_view name = entry->d_name;
     if (name == "." || name == ".." || !HasExtensionIgnoringCase(name, extension)) continue;
-    if (regularOnly && !IsRegularEntry(dir.get(), *entry)) continue;
+    if (regularOnly && !IsRegularEntry(folder, *entry)) continue;
     names.emplace_back(LowerAscii(name), std::string(name));
   }
   std::sort(names.begin(), names.end());
@@ -78,18 +82,17 @@ std::vector<std::string> NamesWithExtension(const fs::path& folder, std::string_
 TScriptLines FramedSection(std::vector<std::string> lines, std::string_view heading,
                            bool dedicated) {
   if (lines.empty()) return {};
-  // Case-blind order, each line folded once rather than at every comparison.
-  std::vector<std::pair<std::string, std::size_t>> keys;
-  keys.reserve(lines.size());
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    keys.emplace_back(LowerAscii(lines[i]), i);
-  std::stable_sort(keys.begin(), keys.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  TScriptLines section{RuleLine(TRulePlace::MapListing, dedicated), HighlightLine(heading),
-                       "echo "};
+  // Case-blind order. The lines mostly come in that order already (a folder's names are
+  // sorted, an archive's directory usually is), and two lines differ within their first
+  // few bytes, so folding while comparing is cheaper than a folded copy of each line.
+  if (!std::is_sorted(lines.begin(), lines.end(), LessIgnoringCase))
+    std::stable_sort(lines.begin(), lines.end(), LessIgnoringCase);
+  TScriptLines section;
   section.reserve(lines.size() + 4);
-  for (const auto& key : keys)
-    section.push_back(std::move(lines[key.second]));
+  section.push_back(RuleLine(TRulePlace::MapListing, dedicated));
+  section.push_back(HighlightLine(heading));
+  section.push_back("echo ");
+  std::move(lines.begin(), lines.end(), std::back_inserter(section));
   section.push_back("echo ");
   return section;
 }
@@ -100,15 +103,18 @@ std::vector<std::string> PackMapLines(const fs::path& packFile) {
   for (const TLibEntry& entry : pack.Entries()) {
     const std::string name = FileNamePart(entry.Name());
     if (!IsListedMapName(name)) continue;
-    const std::string title = ReadMapTitle(*pack.OpenEntry(entry));
+    // A window on the stack rather than OpenEntry's: one allocation less per map.
+    pack.Stream().SetPosition(0);
+    TFrameStream data(pack.Stream(), entry.FilePos(), entry.FileLen());
+    const std::string title = ReadMapTitle(data);
     if (title == kNoEntityMarker) continue;
     lines.push_back(MapListLine(name, title));
   }
   return lines;
 }
 
-void Append(TScriptLines& lines, const TScriptLines& more) {
-  lines.insert(lines.end(), more.begin(), more.end());
+void Append(TScriptLines& lines, TScriptLines more) {
+  std::move(more.begin(), more.end(), std::back_inserter(lines));
 }
 
 }  // namespace
@@ -119,9 +125,24 @@ std::string ShortenTitle(std::string_view title) {
 }
 
 std::string MapListLine(std::string_view fileName, std::string_view title) {
-  std::string name = LowerAscii(WithoutExtension(fileName));
-  if (name.size() < 10) name.resize(10, ' ');
-  return EchoLine(name + " " + ShortenTitle(title));
+  // Built in one piece: the same bytes as EchoLine(name + " " + ShortenTitle(title)),
+  // without the four copies that would make for every map.
+  const std::string_view name = fileName.substr(0, fileName.rfind('.'));
+  const bool shortened = title.size() > kMaxTitle;
+  const std::string_view shown = shortened ? title.substr(0, kShortTitle) : title;
+  std::string line;
+  line.reserve(6 + std::max(name.size(), kNameColumns) + 1 + shown.size() + 4);
+  line += "echo \"";
+  const std::size_t nameAt = line.size();
+  AppendQuotedValue(line, name);
+  std::transform(line.begin() + static_cast<std::ptrdiff_t>(nameAt), line.end(),
+                 line.begin() + static_cast<std::ptrdiff_t>(nameAt), LowerAsciiChar);
+  if (name.size() < kNameColumns) line.append(kNameColumns - name.size(), ' ');
+  line += ' ';
+  AppendQuotedValue(line, shown);
+  if (shortened) line += "...";
+  line += '"';
+  return line;
 }
 
 bool IsListedMapName(std::string_view fileName) {
@@ -129,10 +150,12 @@ bool IsListedMapName(std::string_view fileName) {
 }
 
 TScriptLines FolderMapSection(const fs::path& folder, std::string_view relative, bool dedicated) {
+  const TFolderHandle dir = OpenFolder(folder);
   std::vector<std::string> lines;
-  for (const std::string& name : NamesWithExtension(folder, ".bsp", true)) {
+  for (const std::string& name : NamesWithExtension(dir.get(), ".bsp", true)) {
     if (!IsListedMapName(name)) continue;
-    lines.push_back(MapListLine(name, ReadMapTitleFromFile(folder / name)));
+    // Opened within the open folder: one name to resolve per map, not the whole path.
+    lines.push_back(MapListLine(name, ReadMapTitleInFolder(::dirfd(dir.get()), name)));
   }
   return FramedSection(std::move(lines), "Maps in path: " + std::string(relative), dedicated);
 }
@@ -159,7 +182,7 @@ TScriptLines BuildMapListing(const fs::path& gameFolder, std::string_view patch,
   const std::string patchMaps = patchName + "\\maps";
   Append(listing, FolderMapSection(ResolveGamePath(gameFolder, patchMaps), patchMaps, dedicated));
   const fs::path patchFolder = ResolveGamePath(gameFolder, patchName);
-  for (const std::string& pack : NamesWithExtension(patchFolder, ".pak", false))
+  for (const std::string& pack : NamesWithExtension(OpenFolder(patchFolder).get(), ".pak", false))
     Append(listing, PackMapSection(patchFolder / pack, patchName + "\\" + pack, dedicated));
   return listing;
 }

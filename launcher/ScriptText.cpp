@@ -7,8 +7,10 @@ namespace fx {
 
 namespace {
 
-char LowerChar(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+char QuotedChar(char c) {
+  if (c == '"') return '\'';
+  if (c == '\r' || c == '\n') return ' ';
+  return c;
 }
 
 std::string Digits(int value, int width) {
@@ -32,12 +34,16 @@ std::string DateField(char letter, std::size_t count, const TDate& date) {
 }  // namespace
 
 std::string QuotedValue(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c == '"') c = '\'';
-    if (c == '\r' || c == '\n') c = ' ';
-  }
+  std::string out;
+  AppendQuotedValue(out, text);
   return out;
+}
+
+void AppendQuotedValue(std::string& out, std::string_view text) {
+  const std::size_t from = out.size();
+  out.append(text);
+  std::transform(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(),
+                 out.begin() + static_cast<std::ptrdiff_t>(from), QuotedChar);
 }
 
 std::string BareValue(std::string_view text) {
@@ -69,19 +75,20 @@ std::string RuleLine(TRulePlace place, bool dedicated) {
 
 std::string LowerAscii(std::string_view text) {
   std::string out(text);
-  std::transform(out.begin(), out.end(), out.begin(), LowerChar);
+  std::transform(out.begin(), out.end(), out.begin(), LowerAsciiChar);
   return out;
 }
 
 bool LessIgnoringCase(std::string_view a, std::string_view b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return static_cast<unsigned char>(LowerChar(x)) < static_cast<unsigned char>(LowerChar(y));
+    return static_cast<unsigned char>(LowerAsciiChar(x)) <
+           static_cast<unsigned char>(LowerAsciiChar(y));
   });
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return LowerChar(x) == LowerChar(y);
+           return LowerAsciiChar(x) == LowerAsciiChar(y);
          });
 }
 
@@ -89,13 +96,13 @@ std::string FormatShortDate(const TDate& date, std::string_view picture) {
   std::string out;
   std::size_t pos = 0;
   while (pos < picture.size()) {
-    const char c = LowerChar(picture[pos]);
+    const char c = LowerAsciiChar(picture[pos]);
     if (c != 'd' && c != 'm' && c != 'y') {
       out += picture[pos++];
       continue;
     }
     std::size_t count = 0;
-    while (pos < picture.size() && LowerChar(picture[pos]) == c) {
+    while (pos < picture.size() && LowerAsciiChar(picture[pos]) == c) {
       ++count;
       ++pos;
     }
@@ -109,7 +116,12 @@ TScriptLines ScriptHeader(std::string_view dateText) {
 }
 
 std::string ScriptBytes(const TScriptLines& lines) {
+  // A map listing runs to thousands of lines: one allocation rather than a dozen regrowths.
+  std::size_t size = 0;
+  for (const std::string& line : lines)
+    size += line.size() + 2;
   std::string bytes;
+  bytes.reserve(size);
   for (const std::string& line : lines) {
     bytes += line;
     bytes += "\r\n";

@@ -17,6 +17,8 @@ using TScriptLines = std::vector<std::string>;
 // single one and CR or LF a blank, so a map title or host name can neither close the quotes
 // nor start a new command.
 std::string QuotedValue(std::string_view text);
+// QuotedValue(text) appended to `out`, for lines built in one piece.
+void AppendQuotedValue(std::string& out, std::string_view text);
 // A value written without quotes (map and demo names of "map", "record"): every blank,
 // control character, semicolon and double quote becomes "_", so the value stays one
 // argument of one command.
@@ -33,6 +35,9 @@ enum class TRulePlace { Banner, MapListing, ServerSummary };
 std::string RuleLine(TRulePlace place, bool dedicated);
 
 // ASCII lower case; other bytes unchanged.
+constexpr char LowerAsciiChar(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 std::string LowerAscii(std::string_view text);
 // Case-blind ASCII comparison, as the script lists sort.
 bool LessIgnoringCase(std::string_view a, std::string_view b);
