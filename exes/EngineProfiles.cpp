@@ -1,0 +1,91 @@
+#include "exes/EngineProfiles.h"
+
+#include <array>
+#include <cctype>
+#include <string>
+
+namespace fx {
+
+namespace {
+
+using std::string_view_literals::operator""sv;
+
+constexpr std::array kQuakeSpasm = {"quakespasm"sv, "quakespasm-sdl2"sv, "quakespasm-sdl"sv};
+constexpr std::array kQuakeSpasmSpiked = {"quakespasm-spiked"sv, "quakespasm-spiked-linux64"sv,
+                                          "qss"sv};
+constexpr std::array kIronwail = {"ironwail"sv};
+constexpr std::array kVkQuake = {"vkquake"sv};
+constexpr std::array kFTE = {"fteqw"sv,    "fte"sv,     "fteqw-sdl2"sv,
+                             "fteqw-gl"sv, "fteqw64"sv, "fteqw-glx"sv};
+constexpr std::array kDarkPlaces = {"darkplaces"sv, "darkplaces-sdl"sv, "darkplaces-glx"sv};
+
+constexpr std::uint8_t kNetQuakeOnly = kSpeaksNetQuake;
+
+// The order is the order found engines are listed in.
+const std::array<TEngineProfile, 7> kEngineProfiles = {{
+    {TEngineFamily::QuakeSpasm, "QuakeSpasm", kQuakeSpasm, "~/.quakespasm", true, false, false,
+     kNetQuakeOnly},
+    {TEngineFamily::QuakeSpasmSpiked, "QuakeSpasm-Spiked", kQuakeSpasmSpiked, "~/.quakespasm", true,
+     false, true, kSpeaksNetQuake | kSpeaksFTE},
+    {TEngineFamily::Ironwail, "Ironwail", kIronwail, "~/.ironwail", true, false, false,
+     kNetQuakeOnly},
+    {TEngineFamily::VkQuake, "vkQuake", kVkQuake, "~/.vkquake", true, false, true, kNetQuakeOnly},
+    {TEngineFamily::FTE, "FTE", kFTE, "$XDG_DATA_HOME/fte", false, false, true,
+     kSpeaksNetQuake | kSpeaksQuakeWorld | kSpeaksFTE | kSpeaksDarkPlaces},
+    {TEngineFamily::DarkPlaces, "DarkPlaces", kDarkPlaces, "~/.darkplaces", false, false, true,
+     kSpeaksNetQuake | kSpeaksDarkPlaces},
+    {TEngineFamily::Other, "", {}, "", true, true, false, kNetQuakeOnly},
+}};
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+// The file name without folder, in lower case, without ".exe".
+std::string ProgramName(std::string_view file) {
+  const std::size_t slash = file.find_last_of("/\\");
+  if (slash != std::string_view::npos) file.remove_prefix(slash + 1);
+  std::string name = Lower(file);
+  if (name.ends_with(".exe")) name.resize(name.size() - 4);
+  return name;
+}
+
+// "quakespasm-0.96.3" and "vkquake.x86_64" still name their program: a program name
+// followed by the end or a separator matches.
+bool NameMatches(std::string_view name, std::string_view program) {
+  if (!name.starts_with(program)) return false;
+  if (name.size() == program.size()) return true;
+  const char next = name[program.size()];
+  return next == '-' || next == '.' || next == '_';
+}
+
+}  // namespace
+
+std::span<const TEngineProfile> EngineProfiles() {
+  return kEngineProfiles;
+}
+
+const TEngineProfile& EngineProfileFor(std::string_view programFile) {
+  const std::string name = ProgramName(programFile);
+  const TEngineProfile* best = &EngineProfileOf(TEngineFamily::Other);
+  std::size_t bestLength = 0;
+  // The longest program name wins, so "quakespasm-spiked" is not taken for "quakespasm".
+  for (const TEngineProfile& profile : kEngineProfiles)
+    for (const std::string_view program : profile.Programs)
+      if (program.size() > bestLength && NameMatches(name, program)) {
+        best = &profile;
+        bestLength = program.size();
+      }
+  return *best;
+}
+
+const TEngineProfile& EngineProfileOf(TEngineFamily family) {
+  for (const TEngineProfile& profile : kEngineProfiles)
+    if (profile.Family == family) return profile;
+  return kEngineProfiles.back();
+}
+
+}  // namespace fx

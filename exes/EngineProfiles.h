@@ -1,0 +1,56 @@
+#pragma once
+
+// What differs between the families of Quake engines, as data: the program names a family
+// is installed under, the folder in the player's home it searches before the game folder,
+// which memory switches it takes, whether it reads .pk3 archives, and which server
+// protocols it can join. Adding an engine is one row of kEngineProfiles.
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace fx {
+
+enum class TEngineFamily : std::uint8_t {
+  QuakeSpasm,
+  QuakeSpasmSpiked,
+  Ironwail,
+  VkQuake,
+  FTE,
+  DarkPlaces,
+  Other,
+};
+
+// Server protocol families an engine can join, as bits.
+enum TProtocolBits : std::uint8_t {
+  kSpeaksNetQuake = 1,    // NetQuake protocol 15 (and 666/999 of the later ports)
+  kSpeaksQuakeWorld = 2,  // QuakeWorld
+  kSpeaksDarkPlaces = 4,  // DarkPlaces' own protocols
+  kSpeaksFTE = 8,         // FTE's own NetQuake extensions
+};
+
+struct TEngineProfile {
+  TEngineFamily Family;
+  std::string_view Entry;                      // the entry name a found engine gets
+  std::span<const std::string_view> Programs;  // program names, the usual one first
+  // The per-user folder the engine searches ahead of the game folder, "~/" standing for
+  // the home folder and "$XDG_DATA_HOME/" for the XDG data folder; a mod goes below it
+  // by the same name as in the game folder. Empty: not known.
+  std::string_view UserFolder;
+  bool HeapSize;        // "-heapsize <KB>" means something to it
+  bool WinMem;          // "-winmem <MB>" and the lock switches mean something to it
+  bool LoadsPk3;        // reads .pk3 (zip) archives besides PACK files
+  std::uint8_t Speaks;  // TProtocolBits
+};
+
+// Every known family, "Other" last (no programs: it stands for anything else).
+std::span<const TEngineProfile> EngineProfiles();
+
+// The profile of a program file, by its file name (without folder; case and a trailing
+// ".exe" or version suffix as packagers add are ignored): "Other" when none matches.
+const TEngineProfile& EngineProfileFor(std::string_view programFile);
+
+// The profile of a family.
+const TEngineProfile& EngineProfileOf(TEngineFamily family);
+
+}  // namespace fx
