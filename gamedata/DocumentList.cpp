@@ -27,12 +27,20 @@ bool LessText(const std::string& a, const std::string& b) {
                                       [](char x, char y) { return Lower(x) < Lower(y); });
 }
 
+// A pipe, device or socket (or a link to one) is nothing to open: the program opening it
+// would wait for a writer.
+bool IsSpecialFile(const std::filesystem::directory_entry& entry) {
+  std::error_code error;
+  return entry.is_fifo(error) || entry.is_socket(error) || entry.is_block_file(error) ||
+         entry.is_character_file(error);
+}
+
 std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
   std::vector<std::string> names;
   std::error_code error;
   std::filesystem::directory_iterator it(folder, error), end;
   for (; !error && it != end; it.increment(error))
-    names.push_back(it->path().filename().string());
+    if (!IsSpecialFile(*it)) names.push_back(it->path().filename().string());
   // Case-blind first, then byte order, so names differing only in case keep a fixed order.
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
     if (LessText(a, b)) return true;

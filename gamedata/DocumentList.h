@@ -18,9 +18,10 @@ inline constexpr std::array<std::string_view, 5> kDocumentPatterns = {"*.txt", "
 bool MatchesFileMask(std::string_view name, std::string_view mask);
 
 // The documents of a folder: every entry matching one of kDocumentPatterns, hidden files and
-// sub-folders included, each name once (ignoring case) at the first pattern it matches.
-// Within one pattern the names are sorted, so the list does not depend on the order the
-// file system happens to return them in. A missing or unreadable folder has no documents.
+// sub-folders included, pipes, devices and sockets left out, each name once (ignoring case) at the
+// first pattern it matches. Within one pattern the names are sorted, so the list does not depend on
+// the order the file system happens to return them in. A missing or unreadable folder has no
+// documents.
 std::vector<std::string> ListDocuments(const std::filesystem::path& folder);
 
 }  // namespace fx

@@ -44,7 +44,8 @@ std::string_view EntryFileName(std::string_view storedName) {
   return slash == std::string_view::npos ? storedName : storedName.substr(slash + 1);
 }
 
-// Files of a folder (anything but folders) whose names match the mask, sorted by name. The
+// Regular files of a folder (or links to them) whose names match the mask, sorted by name:
+// a pipe or device named like a map or an archive is none. The
 // names are sorted as strings: comparing the paths would split them into components at every
 // comparison, which holds a big folder's first rows back.
 std::vector<fs::path> MatchingFiles(const fs::path& folder, std::string_view mask) {
@@ -53,7 +54,7 @@ std::vector<fs::path> MatchingFiles(const fs::path& folder, std::string_view mas
   fs::directory_iterator it(folder, error), end;
   for (; !error && it != end; it.increment(error)) {
     std::error_code typeError;
-    if (it->is_directory(typeError)) continue;
+    if (!it->is_regular_file(typeError)) continue;
     std::string name = it->path().filename().string();
     if (MatchesFileMask(name, mask)) files.emplace_back(std::move(name), it->path());
   }

@@ -21,23 +21,35 @@ void TStream::ReadBuffer(void* buffer, std::int64_t count) {
   if (count != 0 && Read(buffer, count) != count) throw EReadError("Stream read error");
 }
 
-TFileStream::TFileStream(const std::filesystem::path& fileName, TMode mode)
-    : FFileName(fileName.string()) {
-  const int flags =
-      mode == TMode::Create ? O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC : O_RDONLY | O_CLOEXEC;
-  FHandle = ::open(FFileName.c_str(), flags, 0666);
-  if (FHandle < 0) {
-    const char* verb = mode == TMode::Create ? "create" : "open";
-    throw EFOpenError("Cannot " + std::string(verb) + " file \"" + FFileName + "\". " +
+namespace {
+
+// Opens a regular file only. A pipe, device or socket named like a game file would block the
+// open or the reads for as long as nobody writes to it (a FIFO called "e1m1.bsp" hangs a map
+// listing), so the open does not wait (O_NONBLOCK, which regular files ignore) and anything
+// else is closed again at once.
+int OpenRegularFile(int folderHandle, const std::string& name, int flags, const char* verb) {
+  const int handle = ::openat(folderHandle, name.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (handle < 0)
+    throw EFOpenError("Cannot " + std::string(verb) + " file \"" + name + "\". " +
                       std::strerror(errno));
-  }
+  struct stat info {};
+  if (::fstat(handle, &info) == 0 && S_ISREG(info.st_mode)) return handle;
+  ::close(handle);
+  throw EFOpenError("Cannot " + std::string(verb) + " file \"" + name +
+                    "\". It is not a regular file.");
 }
 
-TFileStream::TFileStream(int folderHandle, const std::string& name) : FFileName(name) {
-  FHandle = ::openat(folderHandle, FFileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (FHandle < 0)
-    throw EFOpenError("Cannot open file \"" + FFileName + "\". " + std::strerror(errno));
+}  // namespace
+
+TFileStream::TFileStream(const std::filesystem::path& fileName, TMode mode)
+    : FFileName(fileName.string()) {
+  FHandle = mode == TMode::Create
+                ? OpenRegularFile(AT_FDCWD, FFileName, O_RDWR | O_CREAT | O_TRUNC, "create")
+                : OpenRegularFile(AT_FDCWD, FFileName, O_RDONLY, "open");
 }
+
+TFileStream::TFileStream(int folderHandle, const std::string& name)
+    : FHandle(OpenRegularFile(folderHandle, name, O_RDONLY, "open")), FFileName(name) {}
 
 TFileStream::~TFileStream() {
   if (FHandle >= 0) ::close(FHandle);

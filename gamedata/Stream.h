@@ -51,7 +51,8 @@ class TStream {
   void ReadBuffer(void* buffer, std::int64_t count);
 };
 
-// A file on disk, open for the life of the object. The position is kept here
+// A regular file on disk, open for the life of the object; a pipe, device or socket is
+// refused with EFOpenError without waiting for it. The position is kept here
 // and every transfer names it (pread, pwrite), so seeking and asking for the
 // position cost no system call: reading a map's title is one read of its
 // header and one of the start of its entity lump.

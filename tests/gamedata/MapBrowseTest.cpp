@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <filesystem>
 #include <string>
@@ -12,6 +16,7 @@
 #include "fixtures/PakBuilder.h"
 #include "fixtures/TempDir.h"
 #include "gamedata/BSPUtil.h"
+#include "gamedata/DocumentList.h"
 #include "gamedata/Stream.h"
 
 namespace fx {
@@ -130,6 +135,33 @@ TEST_F(MapRowsTest, PackEntrySizeIsTheEntryLength) {
 TEST_F(MapRowsTest, ArchiveThatCannotBeOpenedThrowsAndMissingFolderIsEmpty) {
   EXPECT_THROW(TMapRowReader((FDir / "missing.pak").string()), EFOpenError);
   EXPECT_TRUE(ReadMapRows((FDir / "missing").string()).empty());
+}
+
+TEST_F(MapRowsTest, PipesAndDevicesAreNeverOpenedAsMapsArchivesOrDocuments) {
+  WriteFileBytes(FDir / "e1m1.bsp", MapTitled("Slipgate"));
+  for (const char* name : {"pipe.bsp", "pipe.pak", "readme.txt"})
+    ASSERT_EQ(::mkfifo((FDir / name).c_str(), 0600), 0);
+  fs::create_symlink("/dev/null", FDir / "null.bsp");
+  const auto refused = [this](const char* name) {
+    EXPECT_THROW(TFileStream(FDir / name, TFileStream::TMode::OpenRead), EFOpenError) << name;
+    const int folder = ::open(FDir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    EXPECT_THROW(TFileStream(folder, name), EFOpenError) << name;
+    ::close(folder);
+  };
+  {
+    // A writer holds the pipe open, so that an open that does not look first returns
+    // instead of waiting.
+    const int writer = ::open((FDir / "pipe.bsp").c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    refused("pipe.bsp");
+    ::close(writer);
+    if (HasFailure()) return;
+  }
+  refused("pipe.bsp");  // nobody writes: refused all the same, at once
+  refused("null.bsp");
+  EXPECT_THROW(ReadMapRows((FDir / "pipe.pak").string(), Commas()), EFOpenError);
+  EXPECT_EQ(Captions(ReadMapRows(FDir.Path().string(), Commas())), Names{"E1M1"});
+  EXPECT_TRUE(ListDocuments(FDir.Path()).empty());
 }
 
 TEST_F(MapRowsTest, BatchesDeliverEveryRowWithProgressAndStopOnCancel) {
