@@ -35,6 +35,8 @@ class TRegistry {
   TRegistry(const TRegistry&) = delete;
   TRegistry& operator=(const TRegistry&) = delete;
 
+  // Where the keys are kept (to name the file of a root in a message).
+  TRegistryBackend& Backend() const { return FBackend; }
   HKEY RootKey() const { return FRootKey; }
   // Closes the open key (and saves, like CloseKey).
   void SetRootKey(HKEY root);

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <iterator>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
+
+#include "platform/RegFileStore.h"
 
 namespace fx {
 
@@ -147,6 +151,20 @@ std::optional<TFormPlacement> TFormPlacement::Decode(const std::string& bytes) {
   return placement;
 }
 
+std::string DamagedSettingsText(const TRegistry& registry,
+                                const std::vector<TDamagedValue>& damaged) {
+  const auto* store = dynamic_cast<const TRegFileStore*>(&registry.Backend());
+  const std::optional<std::filesystem::path> file =
+      store ? store->FileFor(registry.RootKey()) : std::nullopt;
+  std::string text =
+      "Damaged settings in " + (file ? file->string() : RootKeyName(registry.RootKey())) + ":\n";
+  for (const TDamagedValue& value : damaged)
+    text += "\n" + value.Key + ", value \"" + value.Value + "\": " + value.Reason;
+  return text +
+         "\n\nEvery other setting was read. The damaged values are not used and stay in the "
+         "file as they are until their setting is changed.";
+}
+
 TAppSettings::TAppSettings(std::string keyPath) : FKeyPath(std::move(keyPath)) {}
 
 TAppSettings::~TAppSettings() = default;
@@ -201,28 +219,58 @@ void WithAccess(TAppSettings& settings, F&& work) {
 }  // namespace
 
 void TAppSettings::Load() {
-  // A value that cannot be read (one of the wrong type) does not keep the values after it
-  // from loading: otherwise the save at the end would overwrite all of them with what the
-  // constructor set. The first such error is raised once everything else is in.
-  std::exception_ptr firstError;
+  std::string error;
+  FUnread.clear();
   WithAccess(*this, [&] {
+    std::vector<TDamagedValue> damaged;
     for (const TPropertyInfo& property : Properties()) {
       if (!property.Stored) continue;
-      try {
-        ReadProperty(property);
-      } catch (const ERegistryException&) {
-        if (!firstError) firstError = std::current_exception();
-      }
+      std::vector<TDamagedValue> unread = ReadProperty(property);
+      if (unread.empty()) continue;
+      FUnread[property.Name] = ValueImage(property);
+      std::move(unread.begin(), unread.end(), std::back_inserter(damaged));
     }
+    if (!damaged.empty()) error = DamagedSettingsText(*FRegistry, damaged);
   });
-  if (firstError) std::rethrow_exception(firstError);
+  if (!error.empty()) throw ERegistryException(error);
 }
 
 void TAppSettings::Save() {
   WithAccess(*this, [this] {
-    for (const TPropertyInfo& property : Properties())
-      if (property.Stored) WriteProperty(property);
+    for (const TPropertyInfo& property : Properties()) {
+      if (!property.Stored) continue;
+      const auto unread = FUnread.find(property.Name);
+      if (unread != FUnread.end()) {
+        if (unread->second == ValueImage(property)) continue;
+        FUnread.erase(unread);
+      }
+      WriteProperty(property);
+    }
   });
+}
+
+std::string TAppSettings::ValueImage(const TPropertyInfo& property) {
+  switch (property.Type) {
+    case TPropertyType::Float: {
+      if (!property.GetFloat) return {};
+      const double value = property.GetFloat(*this);
+      std::string bytes(sizeof value, '\0');
+      std::memcpy(bytes.data(), &value, sizeof value);
+      return bytes;
+    }
+    case TPropertyType::String:
+      return property.GetString ? property.GetString(*this) : std::string();
+    case TPropertyType::StringList: {
+      // Each line with its length, so that no two lists give the same picture.
+      std::string image;
+      if (const std::vector<std::string>* list = property.List(*this))
+        for (const std::string& line : *list)
+          image += std::to_string(line.size()) + ":" + line;
+      return image;
+    }
+    default:
+      return property.GetOrdinal ? std::to_string(property.GetOrdinal(*this)) : std::string();
+  }
 }
 
 void TAppSettings::Edit() {}
@@ -256,17 +304,29 @@ void ReopenKey(TRegistry& registry, const std::string& path) {
   if (!registry.OpenKey("\\" + path, false)) throw ERegistryException("Failed to open key " + path);
 }
 
-void ReadStringList(TRegistry& registry, const TPropertyInfo& property,
-                    std::vector<std::string>& list) {
+std::string FullKeyName(const TRegistry& registry) {
+  return RootKeyName(registry.RootKey()) + "\\" + registry.CurrentPath();
+}
+
+// The items up to the first missing index; an item that cannot be read is left out and
+// returned, and the items after it are read all the same.
+std::vector<TDamagedValue> ReadStringList(TRegistry& registry, const TPropertyInfo& property,
+                                          std::vector<std::string>& list) {
   const std::string home = registry.CurrentPath();
-  if (!registry.OpenKey(property.Name, false)) return;
+  if (!registry.OpenKey(property.Name, false)) return {};
+  std::vector<TDamagedValue> damaged;
   list.clear();
   for (std::size_t i = 0;; ++i) {
     const std::string name = ItemName(i);
     if (!registry.ValueExists(name)) break;
-    list.push_back(registry.ReadString(name));
+    try {
+      list.push_back(registry.ReadString(name));
+    } catch (const ERegistryException& e) {
+      damaged.push_back({FullKeyName(registry), name, e.what()});
+    }
   }
   ReopenKey(registry, home);
+  return damaged;
 }
 
 // The sub-key is deleted first, so a list that shrank leaves no stale items behind.
@@ -283,16 +343,26 @@ void WriteStringList(TRegistry& registry, const TPropertyInfo& property,
 
 }  // namespace
 
-void TAppSettings::ReadProperty(const TPropertyInfo& property) {
-  if (!property.HasSetter()) return;
+std::vector<TDamagedValue> TAppSettings::ReadProperty(const TPropertyInfo& property) {
+  if (!property.HasSetter()) return {};
   TRegistry& registry = *FRegistry;
   if (property.Type == TPropertyType::StringList) {
     if (std::vector<std::string>* list = property.List(*this))
-      ReadStringList(registry, property, *list);
-    return;
+      return ReadStringList(registry, property, *list);
+    return {};
   }
   const std::string& name = property.Name;
-  if (!registry.ValueExists(name)) return;
+  if (!registry.ValueExists(name)) return {};
+  try {
+    ReadValue(registry, property);
+  } catch (const ERegistryException& e) {
+    return {{FullKeyName(registry), name, e.what()}};
+  }
+  return {};
+}
+
+void TAppSettings::ReadValue(const TRegistry& registry, const TPropertyInfo& property) {
+  const std::string& name = property.Name;
   switch (property.Type) {
     case TPropertyType::Integer:
     case TPropertyType::Char:

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -59,8 +60,25 @@ struct TFormPlacement {
   friend bool operator==(const TFormPlacement&, const TFormPlacement&) = default;
 };
 
+// A stored value that could not be read (one of the wrong type), and why.
+struct TDamagedValue {
+  std::string Key;  // with its root: "HKEY_CURRENT_USER\\Software\\...\\AddParms"
+  std::string Value;
+  std::string Reason;
+};
+
+// What the user is told about damaged values of `registry`'s root: the file that holds it
+// where the registry is kept in files.
+std::string DamagedSettingsText(const TRegistry& registry,
+                                const std::vector<TDamagedValue>& damaged);
+
 // Base of every settings object: reads and writes the properties its class lists, one
 // registry value each, below KeyPath of RootKey.
+//
+// A value that cannot be read leaves its property as the constructor set it (a list without
+// that item) and does not keep the others from loading. Save leaves such a value in the
+// registry as it is, unless the program has changed the property since: otherwise every
+// start would overwrite a damaged value, and a list the items after it, with defaults.
 class TAppSettings {
  public:
   explicit TAppSettings(std::string keyPath);
@@ -78,6 +96,7 @@ class TAppSettings {
   void EndAccess();
 
   virtual bool OpenSettingsKey();
+  // Throws ERegistryException with DamagedSettingsText once everything readable is read.
   virtual void Load();
   virtual void Save();
   virtual void Edit();
@@ -91,17 +110,25 @@ class TAppSettings {
   virtual std::vector<TPropertyInfo> Properties() const;
 
  protected:
-  virtual void ReadProperty(const TPropertyInfo& property);
+  // Reads what it can (a list every item it can) and returns the values it could not read.
+  virtual std::vector<TDamagedValue> ReadProperty(const TPropertyInfo& property);
   virtual void WriteProperty(const TPropertyInfo& property);
 
   // The open registry object between BeginAccess and EndAccess; null otherwise.
   TRegistry* Registry() { return FRegistry.get(); }
 
  private:
+  // One value of any type but a list; throws ERegistryException when it cannot be read.
+  void ReadValue(const TRegistry& registry, const TPropertyInfo& property);
+  // A picture of the property's value, to tell whether it changed.
+  std::string ValueImage(const TPropertyInfo& property);
+
   std::unique_ptr<TRegistry> FRegistry;
   std::string FKeyPath;
   HKEY FRootKey = HKEY_CURRENT_USER;
   int FAccessCount = 0;
+  // The properties whose stored value could not be read, with their value as loaded.
+  std::map<std::string, std::string> FUnread;
 };
 
 }  // namespace fx

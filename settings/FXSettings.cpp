@@ -149,7 +149,7 @@ void ApplySettingsDialog(const TSettingsDialogState& state, TFXSettings& machine
 
 namespace {
 
-// A bad value stops this object's load where it stands; what was read so far stays.
+// Damaged values are reported once everything else of the object has been read.
 void LoadReporting(TAppSettings& settings, const std::function<void(const std::string&)>& onError) {
   try {
     settings.Load();

@@ -140,8 +140,8 @@ bool SaveProgramSettingsNow(TAppSettings& user, TAppSettings& machine, TUserDial
 // per-user first. One instance lives in main() for the whole run.
 class TProgramSettings {
  public:
-  // Constructs both objects and loads them. A registry error while loading (a value of
-  // the wrong type) stops that object's load where it stands and is handed to `onError`.
+  // Constructs both objects and loads them. Values that cannot be read (of the wrong type)
+  // are left out, each object's reported to `onError` once its other values are read.
   explicit TProgramSettings(const std::function<void(const std::string&)>& onError = {});
   // Saves what has not been saved yet; errors go to stderr (a destructor cannot ask).
   ~TProgramSettings();

@@ -19,6 +19,7 @@ namespace fx {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Optional;
 
@@ -329,40 +330,47 @@ TEST_F(AppSettingsTest, AValueOfTheWrongTypeIsReportedAfterTheOthersAreRead) {
     reg.WriteString("Title", "after the bad one");
   });
   TSample s;
-  EXPECT_EQ(test::ErrorOf<ERegistryException>([&] { s.Load(); }), "Invalid data type for 'Letter'");
+  EXPECT_THAT(test::ErrorOf<ERegistryException>([&] { s.Load(); }),
+              HasSubstr("HKEY_CURRENT_USER\\Software\\Test\\Sample, value \"Letter\": "
+                        "Invalid data type for 'Letter'"));
   EXPECT_EQ(s.Plain(), 4) << "values before the bad one are applied";
   EXPECT_EQ(s.Title(), "after the bad one") << "and so are the values after it";
   EXPECT_FALSE(s.RegistryOpen()) << "the access bracket is closed on the way out";
 
-  // The next access opens the key afresh, saving the default letter removes the bad
-  // value, and nothing that was stored after it is lost.
+  // The next access opens the key afresh; the bad value is kept while the program leaves
+  // its setting alone, replaced once it changes it, and nothing stored after it is lost.
   s.SetTitle("saved");
   s.Save();
   FRegistry.Reopen();
   TSample back;
-  back.Load();
+  EXPECT_THROW(back.Load(), ERegistryException);
   EXPECT_EQ(back.Title(), "saved");
-  EXPECT_EQ(back.Letter(), 'x');
   EXPECT_EQ(back.Plain(), 4);
+  back.SetLetter('y');
+  back.Save();
+  FRegistry.Reopen();
+  TSample mended;
+  mended.Load();
+  EXPECT_EQ(mended.Letter(), 'y');
 }
 
 TEST_F(AppSettingsTest, WrongTypesOfTextsFloatsAndListItemsAreErrorsToo) {
   Prepare([](TRegistry& reg) { reg.WriteInteger("Color", 2); });
-  EXPECT_EQ(test::ErrorOf<ERegistryException>([] { TSample().Load(); }),
-            "Invalid data type for 'Color'");
+  EXPECT_THAT(test::ErrorOf<ERegistryException>([] { TSample().Load(); }),
+              HasSubstr("value \"Color\": Invalid data type for 'Color'"));
   Prepare([](TRegistry& reg) {
     reg.DeleteValue("Color");
     reg.WriteString("Scale", "1.5");
   });
-  EXPECT_EQ(test::ErrorOf<ERegistryException>([] { TSample().Load(); }),
-            "Invalid data type for 'Scale'");
+  EXPECT_THAT(test::ErrorOf<ERegistryException>([] { TSample().Load(); }),
+              HasSubstr("value \"Scale\": Invalid data type for 'Scale'"));
   Prepare([](TRegistry& reg) {
     reg.DeleteValue("Scale");
     ASSERT_TRUE(reg.OpenKey("Lines", true));
     reg.WriteInteger("Item0", 1);
   });
-  EXPECT_EQ(test::ErrorOf<ERegistryException>([] { TSample().Load(); }),
-            "Invalid data type for 'Item0'");
+  EXPECT_THAT(test::ErrorOf<ERegistryException>([] { TSample().Load(); }),
+              HasSubstr("Sample\\Lines, value \"Item0\": Invalid data type for 'Item0'"));
 }
 
 TEST_F(AppSettingsTest, ReadOnlyAndNotStoredPropertiesAreNeitherReadNorWritten) {

@@ -100,17 +100,46 @@ TEST_F(ProgramSettingsTest, AValueOfTheWrongTypeIsReportedAndTheOtherValuesLoad)
     reg.WriteString("InGameCmds", "False");
   });
   TProgramSettings settings(Collect());
-  EXPECT_THAT(FErrors, ElementsAre("Invalid data type for 'LastConfig'"));
+  EXPECT_THAT(FErrors, ElementsAre(HasSubstr("value \"LastConfig\": Invalid data type")));
   EXPECT_EQ(settings.Machine.QPath(), "/games/q") << "the machine-wide load is not affected";
   EXPECT_TRUE(settings.User.ShowCmdLine()) << "read before the bad value";
   EXPECT_FALSE(settings.User.InGameCmds()) << "read after the bad value too";
+}
+
+TEST_F(ProgramSettingsTest, ADamagedGeneralCommandCostsNothingElseAndIsKept) {
+  WriteValues(HKEY_CURRENT_USER, [](TRegistry& reg) {
+    ASSERT_TRUE(reg.OpenKey("AddParms", true));
+    reg.WriteString("Item0", "bind a");
+    reg.WriteInteger("Item1", 1);
+    reg.WriteString("Item2", "bind c");
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Bolsk\\Fraxinel", false));
+    reg.WriteString("DelOnLaunch", "True");
+    reg.WriteString("InGameCmds", "False");
+  });
+  {
+    TProgramSettings settings(Collect());
+    ASSERT_EQ(FErrors.size(), 1u);
+    EXPECT_THAT(FErrors[0], HasSubstr(FRegistry.UserReg().string()));
+    EXPECT_THAT(FErrors[0], HasSubstr("HKEY_CURRENT_USER\\Software\\Bolsk\\Fraxinel\\AddParms, "
+                                      "value \"Item1\": Invalid data type for 'Item1'"));
+    EXPECT_THAT(settings.User.AddParms(), ElementsAre("bind a", "bind c"));
+    EXPECT_TRUE(settings.User.DelOnLaunch());
+    EXPECT_FALSE(settings.User.InGameCmds());
+  }  // saved at the end
+  FRegistry.Reopen();
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey("Software\\Bolsk\\Fraxinel\\AddParms", false));
+  EXPECT_EQ(reg.ReadInteger("Item1"), 1) << "the damaged value is left as it was";
+  EXPECT_EQ(reg.ReadString("Item2"), "bind c");
+  EXPECT_EQ(ReadUserString("InGameCmds"), "False");
+  EXPECT_EQ(ReadUserString("DelOnLaunch"), "True");
 }
 
 TEST_F(ProgramSettingsTest, AMachineWideErrorStillLetsThePerUserSettingsLoad) {
   WriteValues(HKEY_LOCAL_MACHINE, [](TRegistry& reg) { reg.WriteString("Version", "1"); });
   WriteValues(HKEY_CURRENT_USER, [](TRegistry& reg) { reg.WriteString("LastConfig", "CTF"); });
   TProgramSettings settings(Collect());
-  EXPECT_THAT(FErrors, ElementsAre("Invalid data type for 'Version'"));
+  EXPECT_THAT(FErrors, ElementsAre(HasSubstr("value \"Version\": Invalid data type")));
   EXPECT_EQ(settings.Machine.Version(), 0);
   EXPECT_EQ(settings.User.LastConfig(), "CTF");
 }
