@@ -80,6 +80,7 @@ bool TConfigurations::Save(const std::string& name, bool ask) {
   registry->CloseKey();
 
   if (!IsTempName(chosen)) FHost.SelectConfig(IndexOfName(chosen));
+  FInControls = chosen;
   FModified = false;
   // "(Default)" is never deleted, so saving into it must not offer that.
   FHost.SetDeleteEnabled(!IsDefaultName(chosen));
@@ -95,10 +96,13 @@ void TConfigurations::Load(const std::string& name) {
   if (!ConfigNameProblem(name).empty()) return;
   if (!IsTempName(name) && IndexOfName(name) < 0) FHost.AddConfigName(name);
   FLoading = true;
+  // Until the key has been applied whole, the controls are no copy of any configuration.
+  FInControls.clear();
+  bool applied = true;  // a name without a key changes nothing, so the controls stand for it
   try {
     const auto registry = OpenConfigs();
     if (registry->KeyExists(name) && registry->OpenKey(name, false)) {
-      ApplyKey(*registry);
+      applied = ApplyKey(*registry);
       registry->CloseKey();
     }
   } catch (...) {
@@ -106,6 +110,7 @@ void TConfigurations::Load(const std::string& name) {
     throw;
   }
   FLoading = false;
+  if (applied) FInControls = name;
 }
 
 void TConfigurations::ChooseEntry(int index) {
@@ -136,8 +141,10 @@ void TConfigurations::DeleteSelected() {
   if (registry->KeyExists(name)) registry->DeleteKey(name);
   registry->CloseKey();
   FHost.RemoveConfigName(name);
+  // Selected, not loaded: the controls still hold the deleted configuration.
   FHost.SelectConfig(0);
   FHost.SetDeleteEnabled(false);
+  FInControls.clear();
   if (SameText(FLastChosen, name)) FLastChosen.clear();
 }
 
@@ -200,7 +207,9 @@ void TConfigurations::StoreOnExit(TFXUserSettings& user, const std::string& game
       if (registry->KeyExists(kTempConfigName)) registry->DeleteKey(kTempConfigName);
       registry->CloseKey();
     }
-    Save(selected, false);
+    // Only into the configuration the controls came from: after a delete, or a load that
+    // stopped half-way, they are not its copy and would overwrite what it holds.
+    if (!selected.empty() && SameText(selected, FInControls)) Save(selected, false);
   } catch (const std::exception&) {
   }
 }
@@ -272,11 +281,11 @@ void TConfigurations::WriteKey(TRegistry& registry, const std::string& name) {
   WriteLaunchConfig(registry, FHost.GatherConfig());
 }
 
-void TConfigurations::ApplyKey(const TRegistry& registry) {
+bool TConfigurations::ApplyKey(const TRegistry& registry) {
   const std::string keyPath = registry.CurrentPath();
   // Once for the game type that is current, once for the one the key switches to.
   LoadPluginOptions(keyPath);
-  if (!FHost.SelectGameType(registry.ReadString("Gametype"))) return;
+  if (!FHost.SelectGameType(registry.ReadString("Gametype"))) return false;
   LoadPluginOptions(keyPath);
 
   FHost.SetItemIndex(TConfigList::Skill, registry.ReadInteger("Skill"));
@@ -295,6 +304,7 @@ void TConfigurations::ApplyKey(const TRegistry& registry) {
       FHost.SetTimeLimitEnabled(registry.ReadBool("EnableTimeLimit"));
   }
   FModified = false;
+  return true;
 }
 
 void TConfigurations::LoadPluginOptions(const std::string& keyPath) {

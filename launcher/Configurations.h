@@ -71,8 +71,9 @@ class TConfigurations {
   // entry selected), else the entry named `lastConfig`, else the first entry.
   void InitialLoad(bool tempFound, const std::string& lastConfig);
   // When the window closes: remembers the selected name, runs the config-file clean-up
-  // and keeps the controls (as "!TEMP1" when modified). Errors are swallowed so closing
-  // always completes.
+  // and keeps the controls: as "!TEMP1" when modified, else under the selected name when
+  // they were loaded from it or saved into it. Errors are swallowed so closing always
+  // completes.
   void StoreOnExit(TFXUserSettings& user, const std::string& gameFolder,
                    const std::string& patchDir);
 
@@ -83,7 +84,8 @@ class TConfigurations {
   bool AcceptName(const std::string& name, bool ask);
   bool ReplaceKey(TRegistry& registry, const std::string& name, bool ask);
   void WriteKey(TRegistry& registry, const std::string& name);
-  void ApplyKey(const TRegistry& registry);
+  // False when the key names a game type the program does not have: nothing was applied.
+  bool ApplyKey(const TRegistry& registry);
   void LoadPluginOptions(const std::string& keyPath);
   void ApplyPlayMode(const TRegistry& registry);
   void ApplyLimitsAndTexts(const TRegistry& registry);
@@ -94,6 +96,9 @@ class TConfigurations {
   bool FModified = false;
   bool FLoading = false;
   std::string FLastChosen;
+  // The configuration the controls were loaded from whole or last saved into; "" when they
+  // are no copy of one. Closing stores the controls only into that one.
+  std::string FInControls;
 };
 
 }  // namespace fx

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -182,6 +183,45 @@ TEST_F(ConfigurationsExitTest, WithoutChangesTheSelectedConfigurationIsKept) {
   EXPECT_FALSE(KeyExists("!TEMP1"));
   WithKey("Duel",
           [](TRegistry& registry) { EXPECT_EQ(registry.ReadString("Hostname"), "Kept At Exit"); });
+}
+
+TEST_F(ConfigurationsExitTest, ClosingNeverOverwritesAConfigurationTheControlsDoNotHold) {
+  // Each case picks its own configuration in the box and leaves an entry selected whose key
+  // the controls are no copy of.
+  const struct {
+    const char* Name;
+    std::function<void(TRegistry&)> Damage;
+    bool Delete;
+  } cases[] = {
+      {"Deleted", [](TRegistry&) {}, true},
+      {"Unknown Game", [](TRegistry& r) { r.WriteString("Gametype", "Gone Game"); }, false},
+      {"No Time Limit", [](TRegistry& r) { r.DeleteValue("TimeLimit"); }, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Store("(Default)", OtherConfig());
+    Store(c.Name, SampleConfig());
+    WithKey(c.Name, c.Damage);
+    TConfigurations window(host, dialogs);
+    host.Selected = static_cast<int>(std::find(host.Names.begin(), host.Names.end(), c.Name) -
+                                     host.Names.begin());
+    try {
+      window.ChooseEntry(host.Selected);
+    } catch (const ERegistryException&) {
+    }
+    if (c.Delete) {
+      dialogs.MessageAnswers = {TMsgResult::Yes};
+      window.DeleteSelected();
+    }
+    host.Gathered = SampleConfig();
+    host.Gathered.Map = "in the controls";
+
+    window.StoreOnExit(user, game.Path().string(), "");
+
+    WithKey("(Default)", [](TRegistry& r) { EXPECT_EQ(r.ReadString("Map"), "dm4"); });
+    if (!c.Delete)
+      WithKey(c.Name, [](TRegistry& r) { EXPECT_NE(r.ReadString("Map"), "in the controls"); });
+  }
 }
 
 TEST_F(ConfigurationsExitTest, ExitRunsTheConfigFileCleanUp) {
