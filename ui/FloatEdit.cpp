@@ -40,9 +40,12 @@ TFloatEdit::TFloatEdit(QWidget* parent) : QLineEdit(parent) {
   setInputMethodHints(Qt::ImhFormattedNumbersOnly);
   resize(kInitialWidth, kInitialHeight);
   ShowText(FormatFloat(FDisplayFormat, FValue));
+  // textEdited: the user's changes only, not the text the edit shows for a value.
+  connect(this, &QLineEdit::textEdited, this, &TFloatEdit::TextEdited);
 }
 
 void TFloatEdit::SetValue(long double value) {
+  FConfirmed = value;
   if (IsSameValue(value, FValue)) return;
   FValue = value;
   ShowText(FormatFloat(FDisplayFormat, FValue));
@@ -73,18 +76,25 @@ void TFloatEdit::SetAlignment(TAlignment alignment) {
 void TFloatEdit::ApplyText() {
   const std::optional<long double> number =
       ParseFloatEditText(text().toStdString(), FormatSettings().DecimalSeparator);
-  if (number) {
-    SetValue(*number);
-  } else {
-    Beep();
-  }
+  if (!number) Beep();
+  SetValue(number.value_or(FConfirmed));
   ShowText(FormatFloat(FDisplayFormat, FValue));
+}
+
+void TFloatEdit::TextEdited() {
+  const std::optional<long double> number =
+      ParseFloatEditText(text().toStdString(), FormatSettings().DecimalSeparator);
+  const long double value = number.value_or(FConfirmed);
+  if (IsSameValue(value, FValue)) return;
+  // The text stays as typed; it is formatted when the user leaves.
+  FValue = value;
+  emit valueChanged(static_cast<double>(FValue));
 }
 
 void TFloatEdit::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    // A dialog's default button acts on Return without the focus leaving the edit; the value
-    // it reads must be the one typed. QLineEdit leaves the key to the dialog.
+    // Return confirms the number as leaving does, before a dialog's default button acts on
+    // it. QLineEdit leaves the key to the dialog.
     ApplyText();
     QLineEdit::keyPressEvent(event);
     return;

@@ -14,19 +14,23 @@ namespace fx {
 
 class TUserDialogs;
 
-// A numeric edit whose text is always `Value` formatted by `DisplayFormat` (see FormatFloat).
+// A numeric edit whose text is `Value` formatted by `DisplayFormat` (see FormatFloat).
 // Only digits, '-', the locale's decimal separator, Backspace and the copy, cut and paste
 // keys reach it (keys that type no character, such as the arrows and Delete, work as in any
-// edit). Entering it selects the whole text; leaving it, or pressing Return, reads the number
-// back (ParseFloatEditText) and shows it formatted again, with a beep and the old value when
-// the text holds no number.
+// edit). Entering it selects the whole text.
+//
+// `Value` follows the text as it is typed (ParseFloatEditText), so whatever reads it sees the
+// number the edit shows, also when the focus never leaves: a toolbar button that takes no
+// focus, a shortcut, closing the window. While the text holds no number (emptied, a lone
+// "-"), `Value` is the last value set or confirmed, the one leaving will show again. Leaving
+// it, or pressing Return, confirms the number and shows it formatted, with a beep when the
+// text holds none.
 //
 // A single-line QLineEdit: right alignment is a plain property of it, so nothing is gained
 // from a multi-line edit. Width 120 and height 25 at creation, right-aligned.
 //
-// The window losing activation or a context menu opening is not leaving: the text is read
-// when the focus moves to another control of the window. Code that acts on `Value` without
-// such a focus change (a menu shortcut while the edit has the focus) calls ApplyText first.
+// The window losing activation or a context menu opening is not leaving: the text is
+// formatted when the focus moves to another control of the window.
 class TFloatEdit : public QLineEdit {
   Q_OBJECT
   Q_PROPERTY(double Value READ ValueProperty WRITE SetValueProperty NOTIFY valueChanged)
@@ -56,7 +60,7 @@ class TFloatEdit : public QLineEdit {
   // beep. Not owned: it must outlive the edit or be reset.
   void SetUserDialogs(TUserDialogs* dialogs) { FDialogs = dialogs; }
 
-  // Reads the number from the text, as leaving the edit does, and shows it formatted.
+  // Confirms the number of the text, as leaving the edit does, and shows it formatted.
   void ApplyText();
 
  signals:
@@ -75,10 +79,14 @@ class TFloatEdit : public QLineEdit {
   void SetDisplayFormatProperty(const QString& format);
 
   bool AcceptsKey(const QKeyEvent& event) const;
+  void TextEdited();
   void ShowText(const std::string& text);
   void Beep();
 
   long double FValue = 0;
+  // The value set by the program or confirmed by leaving; `FValue` falls back to it while the
+  // text holds no number.
+  long double FConfirmed = 0;
   std::string FDisplayFormat{kDefaultDisplayFormat};
   TUserDialogs* FDialogs = nullptr;
   // Whether the user is in the edit: set on entering, cleared on leaving to another control.

@@ -38,6 +38,7 @@
 #include "plugins/VarimixOptionsDlg.h"
 #include "settings/FXSettings.h"
 #include "tests/settings/RegistrySandbox.h"
+#include "ui/FloatEdit.h"
 
 namespace fx {
 namespace {
@@ -459,6 +460,22 @@ TEST_F(LaunchForm, LeavingAnEmptiedBoxRestoresItsDefault) {
   host->clear();
   QTest::keyClick(host, Qt::Key_Tab);
   EXPECT_EQ(host->text(), "Unnamed");
+}
+
+TEST_F(LaunchForm, ATypedLimitCountsAndMarksTheConfigurationModifiedWhileTheEditHasTheFocus) {
+  auto form = Open();
+  form->show();
+  QApplication::setActiveWindow(form.get());
+  emit Control<QComboBox>(*form, "cbQuakeMode").activated(kPlayListen);
+  Control<QCheckBox>(*form, "cbFraglimit").click();
+  ASSERT_TRUE(form->Configurations().Save("Duel", false));
+  TFloatEdit* frags = &Control<TFloatEdit>(*form, "edFraglimit");
+  frags->setFocus();
+  frags->selectAll();
+  QTest::keyClicks(frags, "25");
+  // What a launch, a save and closing the window read, before the focus has left the edit.
+  EXPECT_EQ(form->GatherLaunchInput().FragLimit, 25.0);
+  EXPECT_TRUE(form->Configurations().Modified());
 }
 
 TEST_F(LaunchForm, TheWindowKeepsItsWidth) {
