@@ -35,6 +35,8 @@ std::vector<std::string> MemoLines(const QString& text) {
     if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
     lines.push_back(FromQt(line));
   }
+  // A final line break ends the last line; it does not start an empty command.
+  if (text.endsWith(QLatin1Char('\n'))) lines.pop_back();
   return lines;
 }
 

@@ -238,7 +238,10 @@ TEST_F(FXSettingsFormTest, MemoLinesAreOnePerLine) {
   EXPECT_TRUE(FForm.State().AddParms.empty());
   memo.setPlainText("one\r\ntwo");
   EXPECT_THAT(FForm.State().AddParms, ElementsAre("one", "two"));
+  // A final line break ends the last line; only a line left empty on purpose is kept.
   memo.setPlainText("one\n");
+  EXPECT_THAT(FForm.State().AddParms, ElementsAre("one"));
+  memo.setPlainText("one\n\n");
   EXPECT_THAT(FForm.State().AddParms, ElementsAre("one", ""));
 }
 
