@@ -37,6 +37,11 @@ std::vector<std::string> MemoLines(const QString& text) {
   return lines;
 }
 
+// A typed map or demo name: blanks around it are no part of the name.
+std::string TypedName(const QComboBox& box) {
+  return box.currentText().trimmed().toStdString();
+}
+
 TDate Today() {
   const QDate today = QDate::currentDate();
   return TDate{today.year(), today.month(), today.day()};
@@ -59,8 +64,8 @@ TLaunchInput TFXLaunchForm::GatherLaunchInput() const {
   input.Hostname = ui.HostnameEdit->text().toStdString();
   input.Skill = ui.cbSkill->currentIndex();
   input.RecordDemo = ui.cbRecDemo->isChecked();
-  input.DemoRecord = ui.cbDemoRec->currentText().toStdString();
-  input.DemoPlay = ui.cbDemoPlay->currentText().toStdString();
+  input.DemoRecord = TypedName(*ui.cbDemoRec);
+  input.DemoPlay = TypedName(*ui.cbDemoPlay);
   input.AutoAim = ui.cbAutoAim->isChecked();
   input.PlayModeRule = ui.MultiPlayModeComboBox->currentIndex();
   input.PlayModeRuleText = ui.MultiPlayModeComboBox->currentText().toStdString();
@@ -77,8 +82,7 @@ TLaunchInput TFXLaunchForm::GatherLaunchInput() const {
   input.IgnoreGeneralCmds = ui.cbIgnoreGeneralCmds->isChecked();
   input.AddCmds = MemoLines(ui.AddCmdMemo->toPlainText());
   const QComboBox* map = ui.cbMap;
-  input.MapText = map->isEditable() || map->currentIndex() >= 0 ? map->currentText().toStdString()
-                                                                : std::string();
+  input.MapText = map->isEditable() || map->currentIndex() >= 0 ? TypedName(*map) : std::string();
   input.Patch = ui.PatchComboBox->currentText().toStdString();
   input.MaxPlayers = ui.tbMaxPlayers->value();
   input.SaveLog = ui.cbSaveLog->isChecked();

@@ -478,6 +478,17 @@ TEST_F(LaunchForm, ATypedLimitCountsAndMarksTheConfigurationModifiedWhileTheEdit
   EXPECT_TRUE(form->Configurations().Modified());
 }
 
+TEST_F(LaunchForm, BlanksAroundATypedMapOrDemoNameAreNoPartOfIt) {
+  auto form = Open();
+  Control<QComboBox>(*form, "cbMap").setEditText("  e1m1 ");
+  Control<QComboBox>(*form, "cbDemoRec").setEditText(" my demo ");
+  Control<QComboBox>(*form, "cbDemoPlay").setEditText("demo1\t");
+  const TLaunchInput input = form->GatherLaunchInput();
+  EXPECT_EQ(input.MapText, "e1m1");
+  EXPECT_EQ(input.DemoRecord, "my demo");
+  EXPECT_EQ(input.DemoPlay, "demo1");
+}
+
 TEST_F(LaunchForm, TheWindowKeepsItsWidth) {
   auto form = Open();
   form->show();
