@@ -8,6 +8,11 @@ set(FX_DATA_DIR ${CMAKE_INSTALL_DATADIR}/fraxinel)
 # The program finds its data relative to its own folder, so the install can be moved.
 file(RELATIVE_PATH FX_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
   ${CMAKE_INSTALL_FULL_DATADIR}/fraxinel)
+# The about box links to the installed README and manual page, found the same way.
+set(FX_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/fraxinel)
+file(RELATIVE_PATH FX_DOC_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
+  ${CMAKE_INSTALL_PREFIX}/${FX_DOC_DIR})
+file(RELATIVE_PATH FX_MAN_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_MANDIR}/man6)
 configure_file(${CMAKE_SOURCE_DIR}/platform/InstallInfo.h.in
   ${CMAKE_BINARY_DIR}/generated/platform/InstallInfo.h @ONLY)
 
@@ -37,4 +42,4 @@ foreach(size 32 48 64 128 256)
 endforeach()
 
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE
-  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/fraxinel)
+  DESTINATION ${FX_DOC_DIR})

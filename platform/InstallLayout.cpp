@@ -6,6 +6,17 @@
 
 namespace fx {
 
+namespace {
+
+std::optional<std::filesystem::path> ExistingFile(const std::filesystem::path& file) {
+  const std::filesystem::path normal = file.lexically_normal();
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(normal, ec)) return normal;
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::string ApplicationId() {
   return FX_APPLICATION_ID;
 }
@@ -29,6 +40,15 @@ std::filesystem::path FindDataFile(const std::filesystem::path& programFolder,
     if (std::filesystem::is_regular_file(candidate, ec)) return candidate;
   }
   return candidates.front();
+}
+
+std::optional<std::filesystem::path> InstalledReadme(const std::filesystem::path& programFolder) {
+  return ExistingFile(programFolder / FX_DOC_FOLDER_FROM_PROGRAM / "README.md");
+}
+
+std::optional<std::filesystem::path> InstalledManualPage(
+    const std::filesystem::path& programFolder) {
+  return ExistingFile(programFolder / FX_MAN_FOLDER_FROM_PROGRAM / "fraxinel.6");
 }
 
 }  // namespace fx

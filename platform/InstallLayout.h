@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,5 +24,13 @@ std::vector<std::filesystem::path> DataFileCandidates(const std::filesystem::pat
 // The first of DataFileCandidates that is a file, else the first candidate.
 std::filesystem::path FindDataFile(const std::filesystem::path& programFolder,
                                    std::string_view fileName);
+
+// The installed README (<prefix>/share/doc/fraxinel/README.md) and manual page
+// (<prefix>/share/man/man6/fraxinel.6), found from the program's folder as the data files
+// are; nullopt where the program runs without them (a build tree), or where they were
+// compressed, which no desktop opens as a document.
+std::optional<std::filesystem::path> InstalledReadme(const std::filesystem::path& programFolder);
+std::optional<std::filesystem::path> InstalledManualPage(
+    const std::filesystem::path& programFolder);
 
 }  // namespace fx

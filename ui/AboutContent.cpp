@@ -1,5 +1,6 @@
 #include "ui/AboutContent.h"
 
+#include "platform/InstallLayout.h"
 #include "ui/FormatFloat.h"
 
 namespace fx {
@@ -11,6 +12,15 @@ std::string AboutVersionText(const TVersion& version) {
 
 std::string AboutMemoryText(std::uint64_t bytes, const TFormatSettings& settings) {
   return FormatFloat("#,##0", static_cast<long double>(bytes) / 1024, settings) + " KB";
+}
+
+std::vector<TAboutLink> AboutLinks(const std::filesystem::path& programFolder) {
+  std::vector<TAboutLink> links;
+  if (const auto readme = InstalledReadme(programFolder))
+    links.push_back({"Fraxinel's README", *readme});
+  if (const auto manual = InstalledManualPage(programFolder))
+    links.push_back({"Fraxinel's manual page", *manual});
+  return links;
 }
 
 std::vector<std::string> CreditLines() {

@@ -4,6 +4,7 @@
 // credit lines, and the rule for a word typed with Alt held down.
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,8 +21,16 @@ std::string AboutVersionText(const TVersion& version);
 std::string AboutMemoryText(std::uint64_t bytes,
                             const TFormatSettings& settings = FormatSettings());
 
-inline constexpr const char* kAboutProjectAddress = "https://fraxinel.example.org/";
-inline constexpr const char* kAboutMailAddress = "mailto:fraxinel@example.org";
+// A link of the about box: what it says and the file it opens.
+struct TAboutLink {
+  std::string Caption;
+  std::filesystem::path File;
+  friend bool operator==(const TAboutLink&, const TAboutLink&) = default;
+};
+// What the links lead to, as long as the project has no page of its own: the README and the
+// manual page installed with the program in `programFolder`, each only where it is found.
+std::vector<TAboutLink> AboutLinks(const std::filesystem::path& programFolder);
+
 inline constexpr const char* kAboutTrademarkNote =
     "Quake is a registered trademark of its owners. Fraxinel is an independent front end and "
     "is neither made nor endorsed by them.";

@@ -7,9 +7,11 @@
 #include <QKeyEvent>
 #include <QPalette>
 #include <QScreen>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <iterator>
 #include <utility>
 
 #include "platform/Memory.h"
@@ -37,8 +39,11 @@ QString ToQt(const std::string& text) {
   return QString::fromStdString(text);
 }
 
-QString LinkText(const char* address, const QString& shown) {
-  return QStringLiteral("<a href=\"%1\">%2</a>").arg(QString::fromLatin1(address), shown);
+QString LinkText(const TAboutLink& link) {
+  const QUrl url =
+      QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(link.File.string())));
+  return QStringLiteral("<a href=\"%1\">%2</a>")
+      .arg(url.toString(QUrl::FullyEncoded).toHtmlEscaped(), ToQt(link.Caption).toHtmlEscaped());
 }
 
 }  // namespace
@@ -68,8 +73,9 @@ TFXAboutDlg::TFXAboutDlg(QWidget* parent, TAboutOptions options)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       FUi(std::make_unique<Ui::FXAboutDlg>()),
-      FPictureData(options.PictureData ? std::move(options.PictureData)
-                                       : ProgramCreditPictureData) {
+      FPictureData(options.PictureData ? std::move(options.PictureData) : ProgramCreditPictureData),
+      FProgramFolder(options.ProgramFolder.value_or(
+          QFile::encodeName(QApplication::applicationDirPath()).toStdString())) {
   FUi->setupUi(this);
   if (options.Dialogs != nullptr) {
     FDialogs = options.Dialogs;
@@ -115,9 +121,12 @@ void TFXAboutDlg::FillLabels() {
   if (const std::uint64_t memory = TotalPhysicalMemory(); memory > 0)
     FUi->MemLabel->setText(ToQt(AboutMemoryText(memory)));
   FUi->TrademarkLabel->setText(QString::fromLatin1(kAboutTrademarkNote));
-  FUi->HomeLinkLabel->setText(LinkText(kAboutProjectAddress, QStringLiteral("Fraxinel's page")));
-  FUi->MailLinkLabel->setText(
-      LinkText(kAboutMailAddress, QStringLiteral("Write to the Fraxinel team")));
+  const std::vector<TAboutLink> links = AboutLinks(FProgramFolder);
+  QLabel* const labels[] = {FUi->HomeLinkLabel, FUi->MailLinkLabel};
+  for (std::size_t i = 0; i < std::size(labels); ++i) {
+    labels[i]->setVisible(i < links.size());
+    if (i < links.size()) labels[i]->setText(LinkText(links[i]));
+  }
 }
 
 void TFXAboutDlg::FormCreate() {
@@ -241,9 +250,10 @@ void TFXAboutDlg::done(int result) {
 }
 
 void TFXAboutDlg::LinkClick(const QString& address) {
-  if (ShellSucceeded(ShellExecute("open", address.toStdString(), "", ""))) return;
+  const std::string file = QFile::encodeName(QUrl(address).toLocalFile()).toStdString();
+  if (ShellSucceeded(ShellExecute("open", file, "", ""))) return;
   TMessage message;
-  message.Text = "The address could not be opened:\n" + address.toStdString();
+  message.Text = "The file could not be opened:\n" + file;
   message.Icon = TMsgIcon::Error;
   FDialogs->ShowMessage(message);
 }

@@ -3,8 +3,10 @@
 #include <QDialog>
 #include <QImage>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Timer.h"
@@ -23,9 +25,12 @@ struct TAboutOptions {
   TTimerFactory MakeTimer;          // unset: timers of the GUI thread
   // The bytes of a credit picture by number; unset: the program's own pictures.
   std::function<std::string(int)> PictureData;
+  // Where the links' documents are looked for from; unset: the program's own folder.
+  std::optional<std::filesystem::path> ProgramFolder;
 };
 
-// "About Fraxinel": icon, title, version, memory, the trademark note and two links. Typing
+// "About Fraxinel": icon, title, version, memory, the trademark note and links to the
+// installed README and manual page. Typing
 // a code word with Alt held down turns it into a full-screen black window with a credit
 // picture; "CREDITS" then rolls the credits over the backdrop after ten seconds and closes
 // the window when they have passed. Escape closes it at any time.
@@ -61,6 +66,7 @@ class TFXAboutDlg : public QDialog {
   std::unique_ptr<TUserDialogs> FOwnDialogs;
   TUserDialogs* FDialogs = nullptr;
   std::function<std::string(int)> FPictureData;
+  std::filesystem::path FProgramFolder;
   std::unique_ptr<TTimer> FTimer1;
   TCodeWordTyper FTyper;
   QImage FCreditPicture;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "fixtures/FileBuilder.h"
+#include "fixtures/TempDir.h"
 #include "ui/AboutContent.h"
 #include "ui/JpegPicture.h"
 
@@ -17,6 +18,18 @@ TEST(AboutContent, VersionAndMemoryTexts) {
   settings.ThousandSeparator = ".";
   EXPECT_EQ(AboutMemoryText(16ull * 1024 * 1024 * 1024, settings), "16.777.216 KB");
   EXPECT_EQ(AboutMemoryText(1536, settings), "2 KB");  // 1.5 rounds up
+}
+
+TEST(AboutContent, LinksLeadToTheInstalledReadmeAndManualPage) {
+  test::TTempDir prefix;
+  const std::filesystem::path bin = prefix.Path() / "bin";
+  EXPECT_TRUE(AboutLinks(bin).empty()) << "a program that runs where nothing is installed";
+  const auto readme = prefix.Path() / "share" / "doc" / "fraxinel" / "README.md";
+  const auto manual = prefix.Path() / "share" / "man" / "man6" / "fraxinel.6";
+  test::WriteFileBytes(readme, "# Fraxinel\n");
+  test::WriteFileBytes(manual, ".TH FRAXINEL 6\n");
+  EXPECT_EQ(AboutLinks(bin), (std::vector<TAboutLink>{{"Fraxinel's README", readme},
+                                                      {"Fraxinel's manual page", manual}}));
 }
 
 TEST(CodeWordTyper, TakesLettersWhileTheyBeginACodeWord) {
