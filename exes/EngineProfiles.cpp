@@ -30,9 +30,9 @@ const std::array<TEngineProfile, 7> kEngineProfiles = {{
     {TEngineFamily::Ironwail, "Ironwail", kIronwail, "~/.ironwail", true, false, false,
      kNetQuakeOnly},
     {TEngineFamily::VkQuake, "vkQuake", kVkQuake, "~/.vkquake", true, false, true, kNetQuakeOnly},
-    {TEngineFamily::FTE, "FTE", kFTE, "$XDG_DATA_HOME/fte", false, false, true,
+    {TEngineFamily::FTE, "FTE", kFTE, "$XDG_DATA_HOME/quake", false, false, true,
      kSpeaksNetQuake | kSpeaksQuakeWorld | kSpeaksFTE | kSpeaksDarkPlaces},
-    {TEngineFamily::DarkPlaces, "DarkPlaces", kDarkPlaces, "~/.darkplaces", false, false, true,
+    {TEngineFamily::DarkPlaces, "DarkPlaces", kDarkPlaces, "$HOME/.darkplaces", false, false, true,
      kSpeaksNetQuake | kSpeaksDarkPlaces},
     {TEngineFamily::Other, "", {}, "", true, true, false, kNetQuakeOnly},
 }};

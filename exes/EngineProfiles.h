@@ -34,8 +34,10 @@ struct TEngineProfile {
   std::string_view Entry;                      // the entry name a found engine gets
   std::span<const std::string_view> Programs;  // program names, the usual one first
   // The per-user folder the engine searches ahead of the game folder, "~/" standing for
-  // the home folder and "$XDG_DATA_HOME/" for the XDG data folder; a mod goes below it
-  // by the same name as in the game folder. Empty: not known.
+  // the account's home (the password database's, as the quakespasm family reads it),
+  // "$HOME/" for the environment's and "$XDG_DATA_HOME/" for the XDG data folder
+  // (ExpandUserFolder); a mod goes below it by the same name as in the game folder.
+  // Empty: not known.
   std::string_view UserFolder;
   bool HeapSize;        // "-heapsize <KB>" means something to it
   bool WinMem;          // "-winmem <MB>" and the lock switches mean something to it

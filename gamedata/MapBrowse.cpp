@@ -10,6 +10,7 @@
 #include "gamedata/DocumentList.h"
 #include "gamedata/PackUtil.h"
 #include "platform/GamePaths.h"
+#include "platform/PackDirectory.h"
 #include "settings/PathUtils.h"
 
 namespace fx {
@@ -97,21 +98,87 @@ std::optional<fs::path> FindMapDocument(std::string_view source, std::string_vie
   return std::nullopt;
 }
 
-TMapSources MapBrowserSources(const std::string& gameFolder, const std::string& patchText) {
-  TMapSources sources;
-  sources.Initial = ResolveGamePath(gameFolder, "id1\\maps").string();
-  sources.Items.push_back(sources.Initial);
-  if (patchText.empty() || SameText(patchText, kNoPatch)) return sources;
+namespace {
 
-  const fs::path patchFolder = ResolveGamePath(gameFolder, patchText);
-  for (const fs::path& pack : MatchingFiles(patchFolder, kPackMask))
-    sources.Items.push_back(pack.string());
-  const fs::path maps = ResolveGamePath(patchFolder, "maps");
+// The re-release's mission packs, each in a folder of its own beside id1.
+constexpr std::string_view kMissionPackFolders[] = {"hipnotic", "rogue"};
+
+bool IsFolder(const fs::path& path) {
   std::error_code error;
-  if (fs::is_directory(maps, error)) {
-    sources.Items.push_back(maps.string());
-    sources.Initial = maps.string();
+  return fs::is_directory(path, error);
+}
+
+// The sources the main window offers, in groups, each source once.
+class TSourceGroups {
+ public:
+  // Adds a folder's archives, then its "maps" folder when there is one; returns the group.
+  std::vector<std::string> AddFolder(const fs::path& folder) {
+    std::vector<std::string> group;
+    for (const fs::path& pack : MatchingFiles(folder, kPackMask))
+      Add(group, pack.string());
+    if (const fs::path maps = ResolveGamePath(folder, "maps"); IsFolder(maps))
+      Add(group, maps.string());
+    return group;
   }
+  void Add(std::vector<std::string>& group, std::string source) {
+    if (std::find(FAll.begin(), FAll.end(), source) != FAll.end()) return;
+    FAll.push_back(source);
+    group.push_back(std::move(source));
+  }
+  std::vector<std::string> All() const { return FAll; }
+
+ private:
+  std::vector<std::string> FAll;
+};
+
+void Append(std::vector<std::string>& to, const std::vector<std::string>& more) {
+  to.insert(to.end(), more.begin(), more.end());
+}
+
+}  // namespace
+
+bool SourceHoldsMaps(std::string_view source) {
+  if (!IsPackSource(source))
+    return std::ranges::any_of(
+        MatchingFiles(fs::path(std::string(source)), kFolderMapMask),
+        [](const fs::path& file) { return !IsBrushModelName(file.filename().string()); });
+  // The directory only: this is asked of the sources before the browser opens.
+  for (const std::string& name : PackEntryNames(fs::path(std::string(source))))
+    if (MatchesPackPattern(name, kPackMapPattern) && !IsBrushModelName(EntryFileName(name)))
+      return true;
+  return false;
+}
+
+TMapSources MapBrowserSources(const std::string& gameFolder, const std::string& patchText) {
+  TSourceGroups groups;
+  const std::string id1Maps = ResolveGamePath(gameFolder, "id1\\maps").string();
+  std::vector<std::string> id1;
+  groups.Add(id1, id1Maps);
+  for (const fs::path& pack : MatchingFiles(ResolveGamePath(gameFolder, "id1"), kPackMask))
+    groups.Add(id1, pack.string());
+  std::vector<std::string> patch;
+  if (!patchText.empty() && !SameText(patchText, kNoPatch))
+    patch = groups.AddFolder(ResolveModFolder(gameFolder, patchText));
+  std::vector<std::string> missionPacks;
+  for (const std::string_view pack : kMissionPackFolders)
+    if (const fs::path folder = ResolveGamePath(gameFolder, pack); IsFolder(folder))
+      Append(missionPacks, groups.AddFolder(folder));
+
+  TMapSources sources;
+  sources.Items = groups.All();
+  // The patch's maps folder comes last in its group and is looked at first.
+  std::vector<std::string> preferred(patch.rbegin(), patch.rend());
+  Append(preferred, id1);
+  Append(preferred, missionPacks);
+  const auto holding =
+      std::find_if(preferred.begin(), preferred.end(),
+                   [](const std::string& source) { return SourceHoldsMaps(source); });
+  if (holding != preferred.end())
+    sources.Initial = *holding;
+  else if (!patch.empty() && !IsPackSource(patch.back()))
+    sources.Initial = patch.back();
+  else
+    sources.Initial = id1Maps;
   return sources;
 }
 

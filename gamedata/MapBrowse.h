@@ -54,14 +54,19 @@ std::optional<std::filesystem::path> FindMapDocument(std::string_view source,
                                                      std::span<const std::string_view> extensions);
 
 // Sources the main window offers for a game folder and the patch box's text: "id1\maps"
-// below the game folder, then with a patch (neither empty nor "(None)") every "*.pak" file
-// directly in the patch folder and the patch's "maps" folder when it exists. The browser
-// starts on the patch's "maps" folder when there is one, else on "id1\maps".
+// below the game folder and id1's "*.pak" files (a stock install keeps its maps there), then
+// with a patch (neither empty nor "(None)") every "*.pak" file directly in the patch folder
+// and the patch's "maps" folder when it exists, then the same of the re-release's mission
+// pack folders ("hipnotic", "rogue") where they exist. The browser starts on the first that
+// holds maps, looking at the patch's maps folder, its archives, id1's sources and the
+// mission packs' in turn; where none does, on the patch's "maps" folder or "id1\maps".
 struct TMapSources {
   std::vector<std::string> Items;
   std::string Initial;
 };
 TMapSources MapBrowserSources(const std::string& gameFolder, const std::string& patchText);
+// Whether a folder or archive holds a map the browser would list (archives: directory only).
+bool SourceHoldsMaps(std::string_view source);
 
 // Reads the rows of a source a few maps at a time, so a caller can show progress, stay
 // responsive and stop early; it needs no window and may run on any one thread at a time.

@@ -95,6 +95,7 @@ void TMapBrowseDlg::FormCreate() {
   connect(FUi->DirBrowseBtn, &QToolButton::clicked, this, &TMapBrowseDlg::DirBrowseBtnClick);
   connect(FUi->PakBrowseBtn, &QToolButton::clicked, this, &TMapBrowseDlg::PakBrowseBtnClick);
   connect(FUi->lvMap, &QTreeWidget::itemSelectionChanged, this, &TMapBrowseDlg::lvMapChange);
+  connect(FUi->lvMap, &QTreeWidget::itemDoubleClicked, this, &TMapBrowseDlg::lvMapDblClick);
   connect(FUi->OpenBtn, &QPushButton::clicked, this, &QDialog::accept);
   connect(FUi->CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
   connect(FUi->ViewDocBtn, &QPushButton::clicked, this, &TMapBrowseDlg::ViewDocBtnClick);
@@ -389,6 +390,11 @@ void TMapBrowseDlg::lvMapChange() {
   const TMapRow* row = SelectedRow();
   FUi->OpenBtn->setEnabled(row != nullptr);
   FUi->ViewDocBtn->setEnabled(row && FindMapDocument(FSource, row->Caption, kDocExtensionsCheck));
+}
+
+void TMapBrowseDlg::lvMapDblClick() {
+  // As Enter on the list: the open button takes the selected map.
+  if (SelectedRow() != nullptr) accept();
 }
 
 void TMapBrowseDlg::ViewDocBtnClick() {

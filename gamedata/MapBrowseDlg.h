@@ -65,6 +65,7 @@ class TMapBrowseDlg : public QDialog {
   void DirBrowseBtnClick();
   void PakBrowseBtnClick();
   void lvMapChange();
+  void lvMapDblClick();
   void ViewDocBtnClick();
 
  private:

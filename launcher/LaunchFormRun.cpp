@@ -61,15 +61,25 @@ void TFXLaunchForm::UpdateCommandPreview() {
   try {
     TLongText switches;
     ActivePlugin()->GetCmdLineSwitches(switches);
-    const TExeStart start = PlanLaunchStart(GatherLaunchInput(), switches.View(), FXSettings(),
-                                            FExes[static_cast<std::size_t>(exe)]);
+    const TLaunchInput input = GatherLaunchInput();
+    const TQuakeExe& entry = FExes[static_cast<std::size_t>(exe)];
+    const TExeStart start = PlanLaunchStart(input, switches.View(), FXSettings(), entry);
     preview->setText(QString::fromStdString(CommandPreview(start)));
     preview->setToolTip(
         QStringLiteral("Started in %1").arg(QString::fromStdString(start.Directory)));
+    ShowScriptPlace(input, entry);
     preview->setCursorPosition(0);
   } catch (const std::exception& e) {
     preview->setText(QString::fromStdString(e.what()));
   }
+}
+
+void TFXLaunchForm::ShowScriptPlace(const TLaunchInput& input, const TQuakeExe& exe) {
+  QLineEdit* preview = FUi->edCommandLine;
+  const TScriptPlace place = PlanLaunchDisk(input, FXSettings(), exe, CurrentUserHomes()).Place;
+  preview->setText(preview->text() + QString::fromStdString(ScriptPlaceNote(place)));
+  preview->setToolTip(preview->toolTip() + QStringLiteral("\nScript: ") +
+                      QString::fromStdString(place.MainScriptPath().string()));
 }
 
 void TFXLaunchForm::WatchGame(TLaunchResult& result) {

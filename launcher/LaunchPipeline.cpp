@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "exes/EngineProfiles.h"
 #include "launcher/GameOutput.h"
 #include "launcher/MapListing.h"
 #include "platform/CommandLine.h"
@@ -28,6 +29,13 @@ constexpr const char* kNoRecordNameText =
 constexpr const char* kNoPlayNameText =
     "You did not give a demo name.\n\nType one in the Playback Demo Field or use the Browse "
     "Button.";
+
+std::string ModPlaceText(std::string_view patch, const fs::path& gameFolder) {
+  return "The engine can only load mods that lie directly in the game folder.\n\n\"" +
+         std::string(patch) + "\" does not lie directly in \"" + gameFolder.string() +
+         "\". Move the mod's folder there, or set the patch folder (Options, Settings) to the "
+         "game folder.";
+}
 
 std::string WholeNumber(double value) {
   // Halves round away from zero, as the launcher's number formats always have.
@@ -108,10 +116,20 @@ TScriptLines BannerLines(bool dedicated) {
   return {rule, "echo ", HighlightLine("Fraxinel - have a good game!"), "echo ", rule};
 }
 
+TScriptNames WindowScriptNames(const TLaunchInput& input) {
+  return {LaunchMapName(input.MapText), LaunchDemoName(input.DemoRecord),
+          LaunchDemoName(input.DemoPlay)};
+}
+
 std::optional<std::string> StartLine(const TLaunchInput& input, const TPluginFeatures& features) {
-  const std::string map = LaunchMapName(input.MapText);
+  return StartLine(input, features, WindowScriptNames(input));
+}
+
+std::optional<std::string> StartLine(const TLaunchInput& input, const TPluginFeatures& features,
+                                     const TScriptNames& names) {
+  const std::string& map = names.Map;
   if (features.NoMap || map.empty()) return std::nullopt;
-  const std::string demo = LaunchDemoName(input.DemoRecord);
+  const std::string& demo = names.DemoRecord;
   if (input.RecordDemo && (input.PlayMode == kPlaySingle || input.PlayMode == kPlayListen) &&
       !demo.empty())
     return "record " + BareValue(demo) + " " + BareValue(map);
@@ -169,15 +187,52 @@ std::string BuildCommandLine(const TLaunchInput& input, std::string_view switche
   return line;
 }
 
+fs::path EngineUserFolder(const TQuakeExe& exe, const TUserHomes& homes) {
+  return ExpandUserFolder(EngineProfileFor(exe.ExeName).UserFolder, homes);
+}
+
+TLaunchDisk PlanLaunchDisk(const TLaunchInput& input, const TFXSettings& machine,
+                           const TQuakeExe& exe, const TUserHomes& homes) {
+  TLaunchDisk disk;
+  const fs::path game = machine.QPath();
+  if (const std::string patch = LaunchPatchName(input.Patch); !patch.empty())
+    disk.GameDir = GameDirName(game, patch);
+  // The game type's switches are asked for last in a launch, so only the player's own
+  // parameters name mission packs here.
+  const std::vector<std::string> dirs = EngineGameDirs(disk.GameDir, input.ExtraParams);
+  disk.Place = PlanScriptPlace(game, machine.CfgFileName(), EngineUserFolder(exe, homes), dirs);
+  return disk;
+}
+
+namespace {
+
+// The command line with the names the disk gives: "-game" the mod folder's, "+exec" the
+// main script's.
+std::string DiskCommandLine(const TLaunchInput& input, std::string_view switches,
+                            const TLaunchDisk& disk) {
+  TLaunchInput named = input;
+  named.Patch = disk.GameDir;
+  return BuildCommandLine(named, switches, disk.Place.MainScript);
+}
+
+}  // namespace
+
 TExeStart PlanLaunchStart(const TLaunchInput& input, std::string_view switches,
-                          const TFXSettings& machine, const TQuakeExe& exe) {
+                          const TFXSettings& machine, const TQuakeExe& exe,
+                          const TUserHomes& homes) {
   const char* path = std::getenv("PATH");
-  return exe.PlanStart(BuildCommandLine(input, switches, machine.CfgFileName()), machine.QPath(),
+  const TLaunchDisk disk = PlanLaunchDisk(input, machine, exe, homes);
+  return exe.PlanStart(DiskCommandLine(input, switches, disk), machine.QPath(),
                        path != nullptr ? path : "");
 }
 
 std::string CommandPreview(const TExeStart& start) {
   return ShellCommandText(start.File, SplitCommandLine(start.Parameters));
+}
+
+std::string ScriptPlaceNote(const TScriptPlace& place) {
+  if (!place.InUserFolder) return "";
+  return "  # script: " + place.MainScriptPath().string();
 }
 
 TLaunchPipeline::TLaunchPipeline(const TLaunchInput& input, TLaunchContext context)
@@ -186,18 +241,6 @@ TLaunchPipeline::TLaunchPipeline(const TLaunchInput& input, TLaunchContext conte
       FGameFolder(FContext.Machine.QPath()),
       FMap(LaunchMapName(input.MapText)),
       FPatch(LaunchPatchName(input.Patch)) {}
-
-fs::path TLaunchPipeline::MainScriptPath() const {
-  return ResolveGamePath(FGameFolder, "ID1\\" + FContext.Machine.CfgFileName());
-}
-
-fs::path TLaunchPipeline::MapListingPath() const {
-  return ResolveGamePath(FGameFolder, "id1\\fx_maps.cfg");
-}
-
-fs::path TLaunchPipeline::ServerSummaryPath() const {
-  return ResolveGamePath(FGameFolder, "id1\\fx_svinf.cfg");
-}
 
 bool TLaunchPipeline::Ask(const char* text, TMsgResult defaultButton) {
   return FContext.Dialogs.ShowMessage({text, "Warning", TMsgIcon::Warning, TMsgButtons::YesNo,
@@ -210,8 +253,16 @@ bool TLaunchPipeline::ConfirmMap() {
 }
 
 bool TLaunchPipeline::ConfirmPatch() {
-  if (FPatch.empty() || IsDirectory(ResolveGamePath(FGameFolder, FPatch))) return true;
+  if (FPatch.empty() || IsDirectory(ResolveModFolder(FGameFolder, FPatch))) return true;
   return Ask(kNoPatchText, TMsgResult::No);
+}
+
+bool TLaunchPipeline::CheckModPlace() {
+  // "-game" takes a folder name; engines refuse a path, and a folder elsewhere is not found.
+  if (FPatch.empty() || ModLiesInGameFolder(FGameFolder, FPatch)) return true;
+  FContext.Dialogs.ShowMessage({ModPlaceText(FPatch, FGameFolder), "Error", TMsgIcon::Error,
+                                TMsgButtons::Ok, TMsgResult::Ok});
+  return false;
 }
 
 std::string TLaunchPipeline::DateText() const {
@@ -220,16 +271,18 @@ std::string TLaunchPipeline::DateText() const {
 
 void TLaunchPipeline::WriteAuxiliaryScripts(TScriptLines& script) {
   if (!FContext.User.InGameCmds()) return;
-  WriteScript(MapListingPath(), BuildMapListing(FGameFolder, FPatch, Dedicated(), DateText()));
-  script.push_back("alias listmaps \"exec fx_maps.cfg\"");
-  WriteScript(ServerSummaryPath(), BuildServerSummary(FInput, FContext.Features));
-  script.push_back("alias sv_info \"exec fx_svinf.cfg\"");
+  const TScriptPlace& place = FDisk.Place;
+  WritePlacedScript(place, "fx_maps.cfg",
+                    BuildMapListing(FGameFolder, FDisk.GameDir, Dedicated(), DateText()));
+  script.push_back("alias listmaps \"exec " + PlacedName(place, "fx_maps.cfg") + "\"");
+  WritePlacedScript(place, "fx_svinf.cfg", BuildServerSummary(FInput, FContext.Features));
+  script.push_back("alias sv_info \"exec " + PlacedName(place, "fx_svinf.cfg") + "\"");
 }
 
 bool TLaunchPipeline::AddDemoLines(TScriptLines& script) {
   const int mode = FInput.PlayMode;
   if ((mode == kPlaySingle || mode == kPlayListen || mode == kPlayClient) && FInput.RecordDemo) {
-    const std::string demo = LaunchDemoName(FInput.DemoRecord);
+    const std::string& demo = FNames.DemoRecord;
     if (!demo.empty()) {
       script.push_back(QuotedCommand("record", demo));
       return true;
@@ -237,14 +290,16 @@ bool TLaunchPipeline::AddDemoLines(TScriptLines& script) {
     return Ask(kNoRecordNameText, TMsgResult::Yes);
   }
   if (mode != kPlayDemo) return true;
-  const std::string demo = LaunchDemoName(FInput.DemoPlay);
+  const std::string& demo = FNames.DemoPlay;
   if (demo.empty()) {
     FContext.Dialogs.ShowMessage(
         {kNoPlayNameText, "Error", TMsgIcon::Error, TMsgButtons::Ok, TMsgResult::Ok});
     return false;
   }
   script.push_back(QuotedCommand("playdemo", demo));
-  if (IsFile(ResolveGamePath(FGameFolder, "ID1\\DEMO.CFG"))) script.push_back("exec demo.cfg");
+  // Named as the file is spelled: the engine would not find "demo.cfg" as DEMO.CFG.
+  if (const fs::path demoCfg = ResolveGamePath(FGameFolder, "ID1\\DEMO.CFG"); IsFile(demoCfg))
+    script.push_back("exec " + demoCfg.filename().string());
   return true;
 }
 
@@ -269,7 +324,8 @@ TLaunchResult TLaunchPipeline::Launch() {
   // Without a game folder every script would land relative to our working directory.
   if (FGameFolder.empty())
     throw EScriptWriteError("No game folder is set, so the launch scripts cannot be written.");
-  if (!ConfirmMap() || !ConfirmPatch()) return result;
+  if (!ConfirmMap() || !ConfirmPatch() || !CheckModPlace()) return result;
+  PlanDisk();
 
   TScriptLines script = ScriptHeader(DateText());
   if (!Dedicated()) script.push_back("disconnect");
@@ -279,11 +335,12 @@ TLaunchResult TLaunchPipeline::Launch() {
   Append(script, GameRuleLines(FInput, FContext.Features));
   AddPluginLines(script);
   AddCommandLines(script);
-  FContext.User.CleanUpConfigFiles(false, FPatch, FGameFolder.string());
+  CleanUpConfigFiles();
   Append(script, BannerLines(Dedicated()));
-  if (const auto start = StartLine(FInput, FContext.Features)) script.push_back(*start);
-  WriteScript(MainScriptPath(), script);
+  if (const auto start = StartLine(FInput, FContext.Features, FNames)) script.push_back(*start);
+  WritePlacedScript(FDisk.Place, FContext.Machine.CfgFileName(), script);
   result.ScriptWritten = true;
+  result.MainScript = FDisk.Place.MainScriptPath();
 
   TLongText switches;
   FContext.Plugin.GetCmdLineSwitches(switches);
@@ -291,9 +348,21 @@ TLaunchResult TLaunchPipeline::Launch() {
   return result;
 }
 
+void TLaunchPipeline::PlanDisk() {
+  FDisk = PlanLaunchDisk(FInput, FContext.Machine, FContext.Exe, FContext.Homes);
+  FNames = DiskScriptNames(WindowScriptNames(FInput), FDisk.Place.SearchFolders);
+}
+
+void TLaunchPipeline::CleanUpConfigFiles() const {
+  FContext.User.CleanUpConfigFiles(false, FPatch, FGameFolder.string());
+  // The engine keeps its CONFIG.CFG in its per-user folder when it has one.
+  const fs::path user = EngineUserFolder(FContext.Exe, FContext.Homes);
+  if (!user.empty()) FContext.User.CleanUpConfigFiles(false, FDisk.GameDir, user.string());
+}
+
 void TLaunchPipeline::Start(TLaunchResult& result, std::string_view switches) const {
-  result.CommandLine = BuildCommandLine(FInput, switches, FContext.Machine.CfgFileName());
-  result.Start = PlanLaunchStart(FInput, switches, FContext.Machine, FContext.Exe);
+  result.CommandLine = DiskCommandLine(FInput, switches, FDisk);
+  result.Start = PlanLaunchStart(FInput, switches, FContext.Machine, FContext.Exe, FContext.Homes);
   TProgramStartOptions options;
   if (!FContext.OutputFolder.empty()) {
     try {

@@ -10,9 +10,12 @@
 #include <string_view>
 
 #include "exes/FXExes.h"
+#include "launcher/DiskNames.h"
 #include "launcher/LaunchInput.h"
+#include "launcher/ScriptPlace.h"
 #include "launcher/ScriptText.h"
 #include "platform/FormatSettings.h"
+#include "platform/GamePaths.h"
 #include "platform/ProgramWatch.h"
 #include "plugins/FXIntf.h"
 #include "settings/FXSettings.h"
@@ -33,6 +36,8 @@ struct TLaunchContext {
   std::function<void()> CloseMainWindow;  // called when the entry says to close on start
   // Where the game's output goes, one file a launch; empty: it is not kept or watched.
   std::filesystem::path OutputFolder;
+  // The player's homes, which place the engine's per-user folder.
+  TUserHomes Homes = CurrentUserHomes();
 };
 
 // What a launch did.
@@ -43,6 +48,7 @@ struct TLaunchResult {
   TExeStart Start;                   // what was started: program, parameters, working folder
   std::filesystem::path OutputFile;  // the game's output, when it was kept
   TProgramWatch Watch;               // reports an early end, when the output was kept
+  std::filesystem::path MainScript;  // where the main script was written
 };
 
 // The map name the launch uses: "(None)" is empty, everything from the first ":" is cut,
@@ -59,6 +65,11 @@ TScriptLines GameRuleLines(const TLaunchInput& input, const TPluginFeatures& fea
 // The banner and the start line ("map", "record <demo> <map>") that end the main script.
 TScriptLines BannerLines(bool dedicated);
 std::optional<std::string> StartLine(const TLaunchInput& input, const TPluginFeatures& features);
+// The same with the map and demo names given, as the launch finds them on disk.
+std::optional<std::string> StartLine(const TLaunchInput& input, const TPluginFeatures& features,
+                                     const TScriptNames& names);
+// The map and demo names as the window has them (LaunchMapName, LaunchDemoName).
+TScriptNames WindowScriptNames(const TLaunchInput& input);
 
 // The server summary ("fx_svinf.cfg") shown by the console command "sv_info".
 TScriptLines BuildServerSummary(const TLaunchInput& input, const TPluginFeatures& features);
@@ -70,13 +81,29 @@ std::string BuildCommandLine(const TLaunchInput& input, std::string_view switche
 // quoted when it holds a blank, a tab or a double quote, or is empty.
 std::string CommandLineArgument(std::string_view text);
 
+// The engine's per-user folder for an entry (its profile's, expanded); empty when not known.
+std::filesystem::path EngineUserFolder(const TQuakeExe& exe, const TUserHomes& homes);
+
+// What the disk decides for a launch: the mod folder "-game" names, where the scripts go and
+// the main script's name there. Throws EScriptWriteError as PlanScriptPlace.
+struct TLaunchDisk {
+  std::string GameDir;  // "" without a patch
+  TScriptPlace Place;
+};
+TLaunchDisk PlanLaunchDisk(const TLaunchInput& input, const TFXSettings& machine,
+                           const TQuakeExe& exe, const TUserHomes& homes);
+
 // What a launch starts for the window's choices: the entry's program and its complete
 // parameter string with the launch's own command line (`switches` are the plug-in's).
 // The launch and the command-line preview both use it, so the two cannot differ.
 TExeStart PlanLaunchStart(const TLaunchInput& input, std::string_view switches,
-                          const TFXSettings& machine, const TQuakeExe& exe);
+                          const TFXSettings& machine, const TQuakeExe& exe,
+                          const TUserHomes& homes = CurrentUserHomes());
 // The start as a shell user would type it: the program and its arguments, quoted.
 std::string CommandPreview(const TExeStart& start);
+// What the preview adds when the scripts go to the engine's per-user folder: a shell comment
+// naming the main script's file there; nothing when they go to the game folder.
+std::string ScriptPlaceNote(const TScriptPlace& place);
 
 class TLaunchPipeline {
  public:
@@ -87,13 +114,12 @@ class TLaunchPipeline {
   // nothing is started.
   TLaunchResult Launch();
 
-  std::filesystem::path MainScriptPath() const;
-  std::filesystem::path MapListingPath() const;
-  std::filesystem::path ServerSummaryPath() const;
-
  private:
   bool ConfirmMap();
   bool ConfirmPatch();
+  bool CheckModPlace();
+  void PlanDisk();
+  void CleanUpConfigFiles() const;
   bool Ask(const char* text, TMsgResult defaultButton);
   void WriteAuxiliaryScripts(TScriptLines& script);
   bool AddDemoLines(TScriptLines& script);
@@ -108,6 +134,8 @@ class TLaunchPipeline {
   std::filesystem::path FGameFolder;
   std::string FMap;
   std::string FPatch;
+  TLaunchDisk FDisk;
+  TScriptNames FNames;  // as found on the engine's search path
 };
 
 }  // namespace fx

@@ -133,10 +133,8 @@ std::string MapListLine(std::string_view fileName, std::string_view title) {
   std::string line;
   line.reserve(6 + std::max(name.size(), kNameColumns) + 1 + shown.size() + 4);
   line += "echo \"";
-  const std::size_t nameAt = line.size();
+  // Spelled as on disk: "map" with this name must find the file on a case-sensitive system.
   AppendQuotedValue(line, name);
-  std::transform(line.begin() + static_cast<std::ptrdiff_t>(nameAt), line.end(),
-                 line.begin() + static_cast<std::ptrdiff_t>(nameAt), LowerAsciiChar);
   if (name.size() < kNameColumns) line.append(kNameColumns - name.size(), ' ');
   line += ' ';
   AppendQuotedValue(line, shown);

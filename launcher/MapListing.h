@@ -13,8 +13,8 @@ namespace fx {
 
 // A title longer than 25 characters: its first 22 and "...".
 std::string ShortenTitle(std::string_view title);
-// `echo "%-10s %s"` with the map's name (extension dropped, lower case) and its shortened
-// title, both made safe for the quotes.
+// `echo "%-10s %s"` with the map's name (extension dropped, spelled as on disk) and its
+// shortened title, both made safe for the quotes.
 std::string MapListLine(std::string_view fileName, std::string_view title);
 // Whether a map file is a level: names beginning with "b_" are the game's brush models.
 bool IsListedMapName(std::string_view fileName);
@@ -27,7 +27,8 @@ TScriptLines FolderMapSection(const std::filesystem::path& folder, std::string_v
 TScriptLines PackMapSection(const std::filesystem::path& packFile, std::string_view relative,
                             bool dedicated);
 
-// The whole listing. `patch` is the patch folder's name below the game folder, "" for none.
+// The whole listing. `patch` is the patch folder's name below the game folder, "" for none
+// (the launch passes the mod folder's real name).
 TScriptLines BuildMapListing(const std::filesystem::path& gameFolder, std::string_view patch,
                              bool dedicated, std::string_view dateText);
 

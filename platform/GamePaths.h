@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace fx {
@@ -15,5 +16,25 @@ namespace fx {
 // Never throws: an unreadable or missing folder simply matches nothing.
 std::filesystem::path ResolveGamePath(const std::filesystem::path& gameFolder,
                                       std::string_view relativePath);
+
+// The folder a patch (mod) name below the game folder stands for: ResolveGamePath, and
+// where that finds no folder, the name the mod is commonly installed under ("TEAMF" is
+// often found as "fortress/"). The result need not exist.
+std::filesystem::path ResolveModFolder(const std::filesystem::path& gameFolder,
+                                       std::string_view patch);
+
+// The player's home folders as the engines find them: some take the account's home from
+// the password database, some the environment.
+struct TUserHomes {
+  std::string Account;      // the password database's home; "" when the account has none
+  std::string Environment;  // $HOME; "" when unset
+  std::string XdgDataHome;  // $XDG_DATA_HOME; "" when unset
+};
+TUserHomes CurrentUserHomes();
+
+// A per-user folder written as an engine profile has it: "~/" is the account's home (else
+// $HOME), "$HOME/" the environment's (else the account's), "$XDG_DATA_HOME/" that folder
+// (else $HOME/.local/share). Empty when the pattern is empty or names a home not known.
+std::filesystem::path ExpandUserFolder(std::string_view pattern, const TUserHomes& homes);
 
 }  // namespace fx

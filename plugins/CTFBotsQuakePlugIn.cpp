@@ -4,9 +4,18 @@
 
 namespace fx {
 
+TCTFBotsQuakePlugIn::TCTFBotsQuakePlugIn(TQuakeStarter& starter, TPluginDialogs& dialogs)
+    : TCTFQuakePlugIn(starter, dialogs) {
+  SetRuleFlags(BotRules(kCTFDefaultRules));
+}
+
+std::int32_t TCTFBotsQuakePlugIn::BotRules(std::int32_t flags) {
+  return flags == kCTFDefaultRules ? kCTFDefaultRules | kCTFTotalFreedom : flags;
+}
+
 void TCTFBotsQuakePlugIn::LoadOptions(const TLongText& keyPath) {
   TCTFQuakePlugIn::LoadOptions(keyPath);
-  if (RuleFlags() == kCTFDefaultRules) SetRuleFlags(kCTFDefaultRules | kCTFTotalFreedom);
+  SetRuleFlags(BotRules(RuleFlags()));
 }
 
 void TCTFBotsQuakePlugIn::GetPicture(TModuleHandle& module, std::int32_t& number) {

@@ -10,7 +10,8 @@ namespace fx {
 // further rules share the same flags and whose bit 11 means total freedom.
 class TCTFBotsQuakePlugIn final : public TCTFQuakePlugIn {
  public:
-  using TCTFQuakePlugIn::TCTFQuakePlugIn;
+  // Starts with the bot game's default rules, as a configuration without stored ones.
+  TCTFBotsQuakePlugIn(TQuakeStarter& starter, TPluginDialogs& dialogs);
 
   // As the plain game; the bare default rules also get total freedom, which the bot
   // modification is meant to be played with.
@@ -19,6 +20,10 @@ class TCTFBotsQuakePlugIn final : public TCTFQuakePlugIn {
 
  protected:
   bool EditRules(std::int32_t& flags) override;
+
+ private:
+  // The bare default rules with total freedom, which the bot game is meant to be played with.
+  static std::int32_t BotRules(std::int32_t flags);
 };
 
 }  // namespace fx

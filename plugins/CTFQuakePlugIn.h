@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "plugins/CTFRuleFlags.h"
 #include "plugins/FXIntf.h"
 #include "plugins/PluginDialogs.h"
 
@@ -42,7 +43,8 @@ class TCTFQuakePlugIn : public TQuakePlugin {
 
  private:
   TPluginDialogs& FDialogs;
-  std::int32_t FRuleFlags = 0;
+  // A fresh choice plays by the rules a configuration without stored ones gets.
+  std::int32_t FRuleFlags = kCTFDefaultRules;
 };
 
 }  // namespace fx

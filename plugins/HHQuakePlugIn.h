@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "plugins/FXIntf.h"
+#include "plugins/HHGameFlags.h"
 #include "plugins/PluginDialogs.h"
 
 namespace fx {
@@ -34,7 +35,8 @@ class THHQuakePlugIn : public TQuakePlugin {
 
  private:
   TPluginDialogs& FDialogs;
-  std::int32_t FOptions = 0;
+  // A fresh choice plays by the options a configuration without stored ones gets.
+  std::int32_t FOptions = kHHDefaultOptions;
 };
 
 }  // namespace fx

@@ -41,7 +41,8 @@ class TTFQuakePlugin : public TQuakePlugin {
 
  private:
   TPluginDialogs& FDialogs;
-  TTFFlags FFlags;
+  // A fresh choice plays by the rules a configuration without stored ones gets.
+  TTFFlags FFlags{kDefaultTemp1, kDefaultTeam};
 };
 
 }  // namespace fx

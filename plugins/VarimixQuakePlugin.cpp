@@ -14,8 +14,6 @@ constexpr std::array<std::string_view, 3> kPlayModes = {"Deathmatch (respawning 
                                                         "Deathmatch (staying weapons)",
                                                         "Deathmatch (staying weap., resp. items)"};
 constexpr const char* kOptionsValue = "VarimixCfg";
-// All features on, debug mode off.
-constexpr std::int32_t kDefaultOptions = 0;
 
 }  // namespace
 

@@ -14,6 +14,9 @@ class TVarimixQuakePlugin : public TQuakePlugin {
   // `dialogs` shows the options dialog; it must outlive the plug-in.
   TVarimixQuakePlugin(TQuakeStarter& starter, TPluginDialogs& dialogs);
 
+  // The options of a configuration that holds none: all features on, debug mode off.
+  static constexpr std::int32_t kDefaultOptions = 0;
+
   // One line for a server, "temp1 <options>;deathmatch <play mode + 1>"; none otherwise.
   std::int32_t GetScriptLineCount() override;
   void GetScriptLine(std::int32_t index, TLongText& line) override;
@@ -32,7 +35,8 @@ class TVarimixQuakePlugin : public TQuakePlugin {
 
  private:
   TPluginDialogs& FDialogs;
-  std::int32_t FOptions = 0;
+  // A fresh choice plays by the options a configuration without stored ones gets.
+  std::int32_t FOptions = kDefaultOptions;
 };
 
 }  // namespace fx

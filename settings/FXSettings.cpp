@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "platform/GamePaths.h"
+#include "platform/PackDirectory.h"
 #include "settings/PathUtils.h"
 #include "settings/PropertyBuilders.h"
 
@@ -33,7 +34,22 @@ void DeleteGameFile(const std::string& gameFolder, const std::string& relative) 
   fs::remove(file, ec);
 }
 
+// The registered edition's status bar picture, which the shareware edition lacks. The 2021
+// release and the store folders keep it inside a single id1/pak0.pak.
+constexpr std::string_view kRegisteredPicture = "gfx/pop.lmp";
+
+bool PacksHoldRegisteredPicture(const std::string& gameFolder) {
+  for (const fs::path& pack : PackFilesIn(ResolveGamePath(gameFolder, "ID1")))
+    if (PackHoldsName(pack, kRegisteredPicture)) return true;
+  return false;
+}
+
 }  // namespace
+
+bool IsRegisteredGameFolder(const std::string& gameFolder) {
+  return GameFileExists(gameFolder, "ID1\\PAK1.PAK") ||
+         GameFileExists(gameFolder, "ID1\\GFX\\POP.LMP") || PacksHoldRegisteredPicture(gameFolder);
+}
 
 // --- TFXSettings ---
 
@@ -45,8 +61,7 @@ void TFXSettings::SetQPath(const std::string& value) {
   FQPath = value;
   // An empty folder would test the current directory instead of the game's.
   if (value.empty()) return;
-  if (GameFileExists(value, "ID1\\PAK1.PAK") || GameFileExists(value, "ID1\\GFX\\POP.LMP"))
-    FShareware = false;
+  if (IsRegisteredGameFolder(value)) FShareware = false;
 }
 
 void TFXSettings::Edit() {

@@ -28,8 +28,7 @@ class TFXSettings : public TAppSettings {
   const std::string& CfgFileName() const { return FCfgFileName; }
   void SetCfgFileName(const std::string& value) { FCfgFileName = value; }
   const std::string& QPath() const { return FQPath; }
-  // Stores the folder, then clears Shareware when "ID1\PAK1.PAK" or else
-  // "ID1\GFX\POP.LMP" exists below it (found whatever the case of its names).
+  // Stores the folder, then clears Shareware when IsRegisteredGameFolder says so.
   void SetQPath(const std::string& value);
   const std::string& PatchPath() const { return FPatchPath; }
   void SetPatchPath(const std::string& value) { FPatchPath = value; }
@@ -96,6 +95,11 @@ class TFXUserSettings : public TAppSettings {
   bool FDelOnExit = false;
   bool FInGameCmds = true;
 };
+
+// Whether a game folder holds the registered edition: "ID1\PAK1.PAK", or "ID1\GFX\POP.LMP"
+// as a file or inside one of id1's PACK archives (their directories only are read). Names
+// are found whatever their case.
+bool IsRegisteredGameFolder(const std::string& gameFolder);
 
 // The part of `path` after `folder` and one separator ("C:\Quake", "C:\Quake\ctf" ->
 // "ctf"). A path that does not begin with the folder is returned unchanged.

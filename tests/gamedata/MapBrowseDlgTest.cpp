@@ -398,6 +398,26 @@ TEST_F(BrowseMapTest, OffersTheGameAndPatchSourcesAndHandsBackTheChosenMap) {
   EXPECT_EQ(chosen, std::optional<std::string>("CTFSTART"));
 }
 
+// A stock install keeps its maps in id1's archive; the browser opens there.
+TEST_F(BrowseMapTest, AStockInstallOpensOnTheArchiveAndADoubleClickPicksTheMap) {
+  test::TTempDir stock;
+  WriteFileBytes(stock / "id1" / "PAK0.PAK",
+                 test::TPakBuilder().Add("maps/start.bsp", MapTitled("Intro")).Build());
+  fs::create_directories(stock / "id1" / "maps");
+  std::string text;
+  WhenModal<TMapBrowseDlg>([&](TMapBrowseDlg& dlg) {
+    dlg.WaitForFill();
+    text = Control<QComboBox>(dlg, "cbFolder").currentText().toStdString();
+    auto& list = Control<QTreeWidget>(dlg, "lvMap");
+    const QRect row = list.visualItemRect(list.topLevelItem(0));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, row.center());
+  });
+  const std::optional<std::string> chosen = BrowseMap(stock.Path().string(), "(None)", FDialogs);
+  EXPECT_EQ(text, (stock / "id1" / "PAK0.PAK").string());
+  EXPECT_EQ(chosen, std::optional<std::string>("START: Intro"));
+}
+
 TEST_F(BrowseMapTest, CancelHandsBackNothing) {
   WhenModal<TMapBrowseDlg>([](TMapBrowseDlg& dlg) {
     dlg.WaitForFill();

@@ -285,6 +285,24 @@ TEST_F(MapSourcesTest, PatchAddsItsArchivesAndMapsFolderWhichBecomesInitial) {
   EXPECT_EQ(sources.Initial, (FGame / "CTF" / "Maps").string());
 }
 
+TEST_F(MapSourcesTest, Id1ArchivesAndTheMissionPacksAreOfferedTheFirstHoldingMapsOpens) {
+  fs::create_directories(FGame / "id1" / "maps");
+  WriteFileBytes(FGame / "id1" / "pak0.pak", test::TPakBuilder().Add("gfx/pop.lmp", "p").Build());
+  WriteFileBytes(FGame / "id1" / "PAK1.PAK",
+                 test::TPakBuilder().Add("maps/b_bh10.bsp", "b").Add("maps/e1m1.bsp", "m").Build());
+  WriteFileBytes(FGame / "rogue" / "pak0.pak", "");
+  fs::create_directories(FGame / "hipnotic" / "maps");
+  const TMapSources sources = MapBrowserSources(Game(), "(None)");
+  EXPECT_EQ(sources.Items,
+            (Names{(FGame / "id1" / "maps").string(), (FGame / "id1" / "PAK1.PAK").string(),
+                   (FGame / "id1" / "pak0.pak").string(), (FGame / "hipnotic" / "maps").string(),
+                   (FGame / "rogue" / "pak0.pak").string()}));
+  EXPECT_EQ(sources.Initial, (FGame / "id1" / "PAK1.PAK").string());
+  WriteFileBytes(FGame / "hipnotic" / "maps" / "hip1m1.bsp", "m");
+  WriteFileBytes(FGame / "ctf" / "pak0.pak", test::TPakBuilder().Add("maps/ctf1.bsp", "m").Build());
+  EXPECT_EQ(MapBrowserSources(Game(), "ctf").Initial, (FGame / "ctf" / "pak0.pak").string());
+}
+
 TEST_F(MapSourcesTest, PatchWithoutMapsFolderStartsOnId1Maps) {
   WriteFileBytes(FGame / "hipnotic" / "pak0.pak", "");
   const TMapSources sources = MapBrowserSources(Game(), "hipnotic");

@@ -3,6 +3,8 @@
 // One row per launch; the engine ends itself once the map has started.
 
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <QToolButton>
 
@@ -10,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -53,6 +56,11 @@ struct TEngineCase {
   std::string StartedMap = {};
   std::string Deathmatch = {};
   std::vector<std::pair<std::string, std::string>> Variables = {};
+  // The mod's folder on disk when it is spelled otherwise than the patch; the map then lies
+  // there only, so it starts only when the engine loads that folder.
+  std::string ModFolder = {};
+  // The game folder cannot be written by the player.
+  bool ReadOnlyGame = false;
 };
 
 // Failures name the row, not its bytes.
@@ -113,6 +121,34 @@ const std::vector<TEngineCase>& EngineCases() {
        .StartedMap = "hh1b",
        .Deathmatch = "2",
        .Variables = {{"temp1", "7169"}, {"deathmatch", "2"}, {"teamplay", "0"}}},
+      // The map box as the map browser fills it; the file on disk has capitals.
+      {.Name = "MapFileWithCapitals",
+       .GameType = TGameType::Standard,
+       .PlayMode = kPlayDedicated,
+       .Map = "DM_ARENA",
+       .StartedMap = "DM_Arena",
+       .Deathmatch = "1",
+       .Variables = {{"deathmatch", "1"}}},
+      {.Name = "ModInALowerCaseFolderChosenAsCTF",
+       .GameType = TGameType::ThreewaveCTF,
+       .Options = {{"CtfTeamplay", 2024}},
+       .PlayMode = kPlayDedicated,
+       .Map = "CTF1: McKinley Base",
+       .Patch = "CTF",
+       .PlayModeRule = 0,
+       .StartedMap = "ctf1",
+       .Deathmatch = "1",
+       .Variables = {{"teamplay", "2024"}},
+       .ModFolder = "ctf"},
+      // A system-wide data package: the scripts go to the engine's per-user folder.
+      {.Name = "ReadOnlyGameFolder",
+       .GameType = TGameType::Standard,
+       .PlayMode = kPlayDedicated,
+       .Map = "E1M1: The Slipgate Complex",
+       .StartedMap = "e1m1",
+       .Deathmatch = "1",
+       .Variables = {{"deathmatch", "1"}},
+       .ReadOnlyGame = true},
       // One script line carries both commands.
       {.Name = "VarimixDedicated",
        .GameType = TGameType::Varimix,
@@ -142,8 +178,20 @@ class EngineEndToEnd : public ::testing::TestWithParam<TEngineCase> {
     test::MakeEngineGameFolder(
         Game, {{row.StartedMap, test::SharedFixture("bsp/ericw-tools/q1_cube.bsp")}},
         row.PlayMode != kPlayDedicated);
-    if (row.Patch != "(None)") fs::create_directories(Game / row.Patch);
-    test::WriteEngineProgram(Program, Report, kEngineLimit);
+    if (row.Patch != "(None)") fs::create_directories(Game / GameDir(row));
+    if (!row.ModFolder.empty()) {
+      const std::string map = row.StartedMap + ".bsp";
+      fs::create_directories(Game / row.ModFolder / "maps");
+      fs::rename(Game / "id1" / "maps" / map, Game / row.ModFolder / "maps" / map);
+    }
+    if (row.ReadOnlyGame) {
+      // The engine is known by its program's name, and must look where the launch wrote.
+      Program = Sandbox.Temp() / "bin" / "quakespasm";
+      fs::create_directories(Program.parent_path());
+      test::WriteDirectEngineProgram(Program, Report, kEngineLimit);
+    } else {
+      test::WriteEngineProgram(Program, Report, kEngineLimit);
+    }
     TRegistry registry;
     TQuakeExe exe(kExeCaption);
     exe.ExeName = Program.string();
@@ -189,6 +237,38 @@ class EngineEndToEnd : public ::testing::TestWithParam<TEngineCase> {
     return std::make_unique<TFXLaunchForm>(nullptr, options);
   }
 
+  static std::string GameDir(const TEngineCase& row) {
+    return row.ModFolder.empty() ? row.Patch : row.ModFolder;
+  }
+
+  // The player's own home, which the engine takes from $HOME when the account has no entry
+  // in the password database; the game folder without write permission.
+  void MakeReadOnly() {
+    if (::geteuid() == 0)
+      GTEST_SKIP() << "root writes read-only folders; .ci/run runs this as a user";
+    if (::getpwuid(::getuid()) != nullptr)
+      GTEST_SKIP() << "the engine would use this account's real home; .ci/run runs this as a "
+                      "user without a password entry";
+    const char* home = std::getenv("HOME");
+    OldHome = home != nullptr ? std::optional<std::string>(home) : std::nullopt;
+    ::setenv("HOME", (Sandbox.Temp() / "home").c_str(), 1);
+    // As a system-wide package installs it: readable for all, writable for nobody but root.
+    // The folders below first, while their parents can still be entered.
+    constexpr auto kReadOnly = fs::perms::owner_read | fs::perms::owner_exec |
+                               fs::perms::group_read | fs::perms::group_exec |
+                               fs::perms::others_read | fs::perms::others_exec;
+    for (const fs::path& folder : {Game / "id1" / "maps", Game / "id1", Game})
+      fs::permissions(folder, kReadOnly, fs::perm_options::replace);
+  }
+
+  void TearDown() override {
+    std::error_code ignored;
+    for (const fs::path& folder : {Game, Game / "id1", Game / "id1" / "maps"})
+      fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ignored);
+    if (OldHome) ::setenv("HOME", OldHome->c_str(), 1);
+  }
+
+  std::optional<std::string> OldHome;
   test::TRegistrySandbox Sandbox;
   TProgramSettings Settings;
   fs::path Game = Sandbox.Temp() / "quake";
@@ -200,6 +280,8 @@ class EngineEndToEnd : public ::testing::TestWithParam<TEngineCase> {
 TEST_P(EngineEndToEnd, TheEngineRunsTheStoredRules) {
   const TEngineCase& row = GetParam();
   PrepareGame(row);
+  if (row.ReadOnlyGame) MakeReadOnly();
+  if (IsSkipped()) return;
   StoreConfiguration(row);
   auto form = OpenWindow(row);
   ASSERT_EQ(form->Configurations().LastChosen(), row.Name);
@@ -218,7 +300,7 @@ TEST_P(EngineEndToEnd, TheEngineRunsTheStoredRules) {
   // The engine received the launch's command line, split as the shell port splits it.
   const std::string switches =
       std::string(row.PlayMode == kPlayDedicated ? "-dedicated " : "-listen ") +
-      std::to_string(kMaxPlayers) + (row.Patch == "(None)" ? "" : " -game " + row.Patch) +
+      std::to_string(kMaxPlayers) + (row.Patch == "(None)" ? "" : " -game " + GameDir(row)) +
       " +exec Frax.cfg ";
   EXPECT_EQ(run->LinesWith("Command line: /usr/games/quakespasm " + switches).size(), 1u)
       << switches << "\n"
@@ -229,6 +311,10 @@ TEST_P(EngineEndToEnd, TheEngineRunsTheStoredRules) {
     EXPECT_EQ(run->Variable(name).value_or("(not printed)"), value) << name;
   // Every line of the script is a command this engine knows.
   EXPECT_EQ(run->LinesWith("Unknown command"), std::vector<std::string>{}) << run->Output;
+  if (row.ReadOnlyGame) {
+    EXPECT_TRUE(fs::exists(Sandbox.Temp() / "home" / ".quakespasm" / "id1" / "Frax.cfg"));
+    EXPECT_FALSE(fs::exists(Game / "id1" / "Frax.cfg"));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, EngineEndToEnd, ::testing::ValuesIn(EngineCases()),

@@ -532,7 +532,8 @@ TEST_F(LaunchForm, ServerOptionsAreSavedWithAConfigurationAndReachTheEngine) {
            QTest::mouseClick(&Control<QPushButton>(dialog, "OKBtn"), Qt::LeftButton);
          });
        },
-       "\"HHDeathmatch\"=dword:00000201\r\n", "\r\ndeathmatch 1\r\ntemp1 513\r\n", "HH"},
+       // From the fresh choice's default 7169, with custom games off.
+       "\"HHDeathmatch\"=dword:00001c00\r\n", "\r\ndeathmatch 1\r\ntemp1 7168\r\n", "HH"},
       {"Varimix by Bolsk",
        [] {
          test::WhenModal<TVarimixOptionsDlg>([](TVarimixOptionsDlg& dialog) {

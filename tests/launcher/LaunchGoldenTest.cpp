@@ -149,13 +149,13 @@ TEST_F(LaunchGolden, DemoPlaybackExecsDemoCfgOnlyWhenItExists) {
 
   FRig.Launch(FInput);
   const std::string without = FRig.MainScript();
-  WriteFileBytes(FRig.Id1("Demo.Cfg"), "");  // found whatever its case
+  WriteFileBytes(FRig.Id1("Demo.Cfg"), "");  // found whatever its case, named as spelled
   FRig.Launch(FInput);
 
   EXPECT_EQ(without, Crlf({kHeader1, "", kHeader3, "disconnect", "playdemo \"demo1\"", Drawn(34),
                            "echo ", kBannerText, "echo ", Drawn(34)}));
   EXPECT_EQ(FRig.MainScript(),
-            Crlf({kHeader1, "", kHeader3, "disconnect", "playdemo \"demo1\"", "exec demo.cfg",
+            Crlf({kHeader1, "", kHeader3, "disconnect", "playdemo \"demo1\"", "exec Demo.Cfg",
                   Drawn(34), "echo ", kBannerText, "echo ", Drawn(34)}));
 }
 
@@ -324,7 +324,7 @@ TEST_F(LaunchGolden, ThePatchFolderAndItsPacksAreListedAfterId1) {
 
   EXPECT_EQ(FRig.MapListing(),
             Crlf({kHeader1, "", kHeader3, Equals(36), "echo \"\x02Maps in path: ctf\\maps\"",
-                  "echo ", "echo \"ctf1       Capture\"", "echo ", Equals(36),
+                  "echo ", "echo \"CTF1       Capture\"", "echo ", Equals(36),
                   "echo \"\x02Maps in pack file: ctf\\PAK0.PAK\"", "echo ",
                   "echo \"ctf2       Two flags\"", "echo "}));
 }
@@ -341,7 +341,7 @@ TEST_F(LaunchGolden, TitlesOverTwentyFiveCharactersAreCut) {
   EXPECT_EQ(
       FRig.MapListing(),
       Crlf({kHeader1, "", kHeader3, Drawn(35), "echo \"\x02Maps in path: id1\\maps\"", "echo ",
-            "echo \"averyverylongname x\"", "echo \"exact      1234567890123456789012345\"",
+            "echo \"averyverylongname x\"", "echo \"Exact      1234567890123456789012345\"",
             "echo \"long       1234567890123456789012...\"", "echo "}));
 }
 

@@ -66,6 +66,8 @@ class TLaunchRig {
   TFormatSettings Format;
   int Closed = 0;
   std::filesystem::path OutputFolder;  // empty: the output is not kept
+  // The player's home for engines with a per-user folder: inside the temporary folder.
+  TUserHomes Homes{(Temp / "home").string(), (Temp / "home").string(), ""};
 
   TLaunchRig() {
     std::filesystem::create_directories(Game / "id1");
@@ -76,7 +78,7 @@ class TLaunchRig {
 
   TLaunchResult Launch(const TLaunchInput& input) {
     TLaunchPipeline pipeline(input, {Machine, User, *Plugin, Features, Exe, Dialogs, Today, Format,
-                                     [this] { ++Closed; }, OutputFolder});
+                                     [this] { ++Closed; }, OutputFolder, Homes});
     return pipeline.Launch();
   }
 

@@ -51,7 +51,8 @@ TEST(ScriptText, NamesFromTheWindowFollowTheNoneAndColonRules) {
 }
 
 TEST(ScriptText, MapLinesPadTheNameAndCutLongTitles) {
-  EXPECT_EQ(MapListLine("E1M1.BSP", "Slipgate"), "echo \"e1m1       Slipgate\"");
+  // Spelled as on disk, so that "map" with the listed name finds the file.
+  EXPECT_EQ(MapListLine("E1M1.BSP", "Slipgate"), "echo \"E1M1       Slipgate\"");
   EXPECT_EQ(MapListLine("longername1.bsp", "T"), "echo \"longername1 T\"");
   EXPECT_EQ(ShortenTitle(std::string(25, 'a')), std::string(25, 'a'));
   EXPECT_EQ(ShortenTitle(std::string(26, 'a')), std::string(22, 'a') + "...");

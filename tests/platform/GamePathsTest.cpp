@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "fixtures/FileBuilder.h"
+#include "fixtures/PakBuilder.h"
 #include "fixtures/TempDir.h"
+#include "platform/PackDirectory.h"
 
 namespace fx {
 namespace {
@@ -54,6 +56,56 @@ TEST_F(GamePathsTest, SeparatorsDotsAndEmptyComponents) {
 TEST_F(GamePathsTest, AGameFolderThatDoesNotExistMatchesNothing) {
   const auto missing = Game() / "no-such-quake";
   EXPECT_EQ(ResolveGamePath(missing, "ID1\\PAK0.PAK"), missing / "ID1" / "PAK0.PAK");
+}
+
+TEST_F(GamePathsTest, AModFolderIsFoundWhateverItsCaseOrUnderItsCommonName) {
+  std::filesystem::create_directories(Game() / "ctf");
+  std::filesystem::create_directories(Game() / "fortress");
+  std::filesystem::create_directories(Game() / "patches" / "Fortress");
+  EXPECT_EQ(ResolveModFolder(Game(), "CTF"), Game() / "ctf");
+  EXPECT_EQ(ResolveModFolder(Game(), "TEAMF"), Game() / "fortress");
+  EXPECT_EQ(ResolveModFolder(Game(), "patches\\teamf"), Game() / "patches" / "Fortress");
+  EXPECT_EQ(ResolveModFolder(Game(), "HH"), Game() / "HH");  // none: as written
+  std::filesystem::create_directories(Game() / "TeamF");
+  EXPECT_EQ(ResolveModFolder(Game(), "TEAMF"), Game() / "TeamF");  // its own name first
+}
+
+TEST(UserFolders, EachPrefixTakesItsHomeAndFallsBackToTheOther) {
+  const TUserHomes both{"/home/acct", "/env/home", "/xdg/data"};
+  const TUserHomes accountOnly{"/home/acct", "", ""};
+  const TUserHomes envOnly{"", "/env/home", ""};
+  struct TCase {
+    const char* Pattern;
+    TUserHomes Homes;
+    const char* Expected;
+  };
+  for (const TCase& c : {
+           TCase{"~/.quakespasm", both, "/home/acct/.quakespasm"},
+           TCase{"~/.quakespasm", envOnly, "/env/home/.quakespasm"},
+           TCase{"$HOME/.darkplaces", both, "/env/home/.darkplaces"},
+           TCase{"$HOME/.darkplaces", accountOnly, "/home/acct/.darkplaces"},
+           TCase{"$XDG_DATA_HOME/quake", both, "/xdg/data/quake"},
+           TCase{"$XDG_DATA_HOME/quake", envOnly, "/env/home/.local/share/quake"},
+           TCase{"~/.ironwail", TUserHomes{}, ""},
+           TCase{"", both, ""},
+       })
+    EXPECT_EQ(ExpandUserFolder(c.Pattern, c.Homes), std::filesystem::path(c.Expected)) << c.Pattern;
+}
+
+TEST_F(GamePathsTest, AnArchiveDirectoryIsReadWithoutItsData) {
+  const std::string pak =
+      test::TPakBuilder().Add("maps/DM_Arena.bsp", "x").Add("gfx/pop.lmp", "p").Build();
+  test::WriteFileBytes(Game() / "id1" / "PAK0.PAK", pak);
+  test::WriteFileBytes(Game() / "id1" / "pak1.pak", test::PakHeader(1 << 30, 64));
+  test::WriteFileBytes(Game() / "id1" / "readme.txt", pak);
+  const auto packs = PackFilesIn(Game() / "id1");
+  ASSERT_EQ(packs, (std::vector{Game() / "id1" / "PAK0.PAK", Game() / "id1" / "pak1.pak"}));
+  EXPECT_EQ(PackEntryNames(packs[0]),
+            (std::vector<std::string>{"maps/DM_Arena.bsp", "gfx/pop.lmp"}));
+  EXPECT_TRUE(PackHoldsName(packs[0], "GFX\\POP.LMP"));
+  EXPECT_FALSE(PackHoldsName(packs[0], "gfx/pop"));
+  EXPECT_TRUE(PackEntryNames(packs[1]).empty()) << "a directory beyond the end";
+  EXPECT_TRUE(PackEntryNames(Game() / "none.pak").empty());
 }
 
 TEST(GamePathsRealData, FindsTheUpperCaseExtensionOfASharedFixture) {

@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "plugins/CTFBotsQuakePlugIn.h"
+#include "plugins/CTFQuakePlugIn.h"
 #include "plugins/HHQuakePlugIn.h"
 #include "plugins/TFQuakePlugin.h"
 #include "plugins/VarimixQuakePlugin.h"
 #include "tests/plugins/PluginProbe.h"
 #include "tests/plugins/RecordingStarter.h"
+#include "tests/settings/RegistrySandbox.h"
 
 namespace fx {
 namespace {
@@ -142,6 +145,36 @@ TEST_F(ModGameTypes, ServerOptionsChangeOnlyOnOk) {
   EXPECT_EQ(FTF->Flags(), (TTFFlags{kTFAutoteam, kTFAreaAffectNone}));
   EXPECT_EQ(FHH->Options(), 32265);
   EXPECT_EQ(FVarimix->Options(), 2048);
+}
+
+// A game type chosen afresh runs its players' rules from the first launch: the same lines
+// as after loading a configuration that stores none of its values.
+TEST(ModGameTypeDefaults, AFreshChoiceLaunchesWithTheRulesOfAConfigurationWithoutValues) {
+  test::TRegistrySandbox sandbox;
+  test::TScriptedPluginDialogs dialogs;
+  using TMake = std::function<TIntfPtr<TQuakePlugin>(TQuakeStarter&)>;
+  const std::vector<std::pair<TMake, TLines>> cases{
+      {[&](TQuakeStarter& s) { return MakeIntf<TCTFQuakePlugIn>(s, dialogs); },
+       {"teamplay 2024", "deathmatch 1"}},
+      {[&](TQuakeStarter& s) { return MakeIntf<TCTFBotsQuakePlugIn>(s, dialogs); },
+       {"teamplay 4072", "deathmatch 1"}},
+      {[&](TQuakeStarter& s) { return MakeIntf<TTFQuakePlugin>(s, dialogs); },
+       {"temp1 0", "teamplay 1"}},
+      {[&](TQuakeStarter& s) { return MakeIntf<THHQuakePlugIn>(s, dialogs); },
+       {"deathmatch 1", "temp1 7169"}},
+      {[&](TQuakeStarter& s) { return MakeIntf<TVarimixQuakePlugin>(s, dialogs); },
+       {"temp1 0;deathmatch 1"}},
+  };
+  for (const auto& [make, lines] : cases) {
+    auto starter = MakeIntf<test::TRecordingStarter>();
+    starter->Server = true;
+    auto fresh = make(*starter);
+    fresh->Activate();
+    auto loaded = make(*starter);
+    loaded->LoadOptions(TLongText("Software\\Bolsk\\Fraxinel\\Configs\\Empty"));
+    EXPECT_EQ(Script(*fresh), lines);
+    EXPECT_EQ(Script(*loaded), lines);
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fixtures/FileBuilder.h"
+#include "fixtures/PakBuilder.h"
 #include "fixtures/TempDir.h"
 #include "settings/FXSettings.h"
 #include "tests/settings/RegistrySandbox.h"
@@ -173,6 +174,32 @@ TEST_F(SharewareTest, PopLmpAloneMakesTheFullEdition) {
   TFXSettings s;
   s.SetQPath(Game());
   EXPECT_FALSE(s.Shareware());
+}
+
+// The 2021 release and the store folders keep the registered picture inside id1's archive.
+TEST(SharewareArchives, TheRegisteredPictureInsideAnId1ArchiveMakesTheFullEdition) {
+  struct TCase {
+    const char* Archive;  // below the game folder
+    std::string Bytes;
+    bool Shareware;
+  };
+  const std::string rerelease =
+      test::TPakBuilder().Add("gfx/colormap.lmp", "c").Add("gfx/pop.lmp", "p").Build();
+  const std::vector<TCase> cases{
+      {"id1/pak0.pak", rerelease, false},
+      {"ID1/PAK0.PAK", test::TPakBuilder().Add("GFX\\POP.LMP", "p").Build(), false},
+      {"id1/pak0.pak", test::TPakBuilder().Add("gfx/colormap.lmp", "c").Build(), true},
+      {"id1/pak0.pak", rerelease.substr(0, rerelease.size() - 10), true},  // directory cut short
+      {"id1/pak0.pak", "PACK", true},
+      {"ctf/pak0.pak", rerelease, true},  // only id1 holds the game's own data
+  };
+  for (const TCase& c : cases) {
+    test::TTempDir temp;
+    test::WriteFileBytes(temp / "quake" / c.Archive, c.Bytes);
+    TFXSettings s;
+    s.SetQPath((temp / "quake").string());
+    EXPECT_EQ(s.Shareware(), c.Shareware) << c.Archive << " of " << c.Bytes.size() << " bytes";
+  }
 }
 
 TEST_F(SharewareTest, AFolderNamedLikeTheFileDoesNotCount) {
