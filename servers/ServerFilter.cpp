@@ -1,5 +1,7 @@
 #include "servers/ServerFilter.h"
 
+#include <cstdio>
+
 #include "servers/ServerTableText.h"
 
 namespace fx {
@@ -14,13 +16,22 @@ bool GameMatches(const TServerInfo& server, std::string_view wanted) {
   if (wanted.empty()) return true;
   // The base game goes by several names: none at all, "id1", and "qw" on QuakeWorld.
   if (SameFolder(wanted, "id1") && ServerModFolder(server).empty()) return true;
-  return SameFolder(QuakeServerText(server.Game), wanted);
+  return server.Game.size() == wanted.size() && QuakeTextContains(server.Game, wanted);
+}
+
+// The address as shown, without a heap copy for the usual IPv4 address.
+bool AddressContains(const TServerAddress& address, std::string_view text) {
+  if (address.IsV6) return ContainsIgnoringCase(address.ToString(), text);
+  char shown[24];
+  const int length =
+      std::snprintf(shown, sizeof shown, "%u.%u.%u.%u:%u", address.Bytes[0], address.Bytes[1],
+                    address.Bytes[2], address.Bytes[3], address.Port);
+  return ContainsIgnoringCase(std::string_view(shown, static_cast<std::size_t>(length)), text);
 }
 
 bool TextMatches(const TServerInfo& server, std::string_view text) {
-  return text.empty() || ContainsIgnoringCase(QuakeServerText(server.Name), text) ||
-         ContainsIgnoringCase(server.Address.ToString(), text) ||
-         ContainsIgnoringCase(QuakeServerText(server.Map), text);
+  return text.empty() || QuakeTextContains(server.Name, text) ||
+         QuakeTextContains(server.Map, text) || AddressContains(server.Address, text);
 }
 
 }  // namespace
@@ -36,8 +47,7 @@ bool MatchesFilter(const TServerInfo& server, const TServerFilter& filter) {
   if (filter.NotEmpty && server.Players <= 0) return false;
   if (filter.NotFull && server.MaxPlayers > 0 && server.Players >= server.MaxPlayers) return false;
   if (filter.NoPassword && server.Password) return false;
-  if (!filter.Map.empty() && !ContainsIgnoringCase(QuakeServerText(server.Map), filter.Map))
-    return false;
+  if (!filter.Map.empty() && !QuakeTextContains(server.Map, filter.Map)) return false;
   return GameMatches(server, filter.Game) && TextMatches(server, filter.Text);
 }
 
@@ -57,7 +67,7 @@ std::vector<TPlayerHit> FindPlayers(std::span<const TServerInfo> servers, std::s
   for (std::size_t s = 0; s < servers.size(); ++s) {
     const std::vector<TServerPlayer>& players = servers[s].PlayerList;
     for (std::size_t p = 0; p < players.size(); ++p)
-      if (ContainsIgnoringCase(QuakeServerText(players[p].Name), text)) hits.push_back({s, p});
+      if (QuakeTextContains(players[p].Name, text)) hits.push_back({s, p});
   }
   return hits;
 }

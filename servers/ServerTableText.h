@@ -48,6 +48,10 @@ struct TServerCounts {
 // there are some; the other counts always, so the user sees what was lost.
 std::string ServerStatusText(const TServerCounts& counts);
 
+// Whether QuakeServerText(quakeText) holds `needle`, ASCII case-blind (an empty needle is
+// found), without making the shown text.
+bool QuakeTextContains(std::string_view quakeText, std::string_view needle);
+
 // ASCII case-blind search of `needle` in `haystack` (an empty needle is found).
 bool ContainsIgnoringCase(std::string_view haystack, std::string_view needle);
 
