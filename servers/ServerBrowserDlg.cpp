@@ -20,7 +20,7 @@ namespace {
 
 // Arrived servers go into the table for at most this long per pass of the event loop,
 // in chunks small enough that one chunk never takes a frame.
-constexpr auto kShowSlice = std::chrono::milliseconds(8);
+constexpr auto kShowSlice = std::chrono::milliseconds(5);
 constexpr std::size_t kShowChunk = 64;
 
 bool IsEnter(const QKeyEvent& key) {
@@ -92,14 +92,20 @@ void TServerBrowserDlg::SetUpTable() {
   header->setSectionResizeMode(QHeaderView::Interactive);
   const int width = view->fontMetrics().averageCharWidth();
   for (const auto& [column, chars] : {std::pair{TServerColumn::Name, 32},
-                                      {TServerColumn::Address, 20},
-                                      {TServerColumn::Map, 10},
-                                      {TServerColumn::Players, 8},
+                                      {TServerColumn::Address, 21},
+                                      {TServerColumn::Map, 13},
+                                      {TServerColumn::Players, 11},
                                       {TServerColumn::Ping, 9},
-                                      {TServerColumn::Game, 10}})
+                                      {TServerColumn::Game, 11}})
     view->setColumnWidth(static_cast<int>(column), chars * width);
+  for (const auto& [list, widths] : {std::pair{FUi->lvPlayers, std::vector{24, 9, 8, 8}},
+                                     {FUi->lvRules, std::vector{24}},
+                                     {FUi->lvFoundPlayers, std::vector{24, 36}},
+                                     {FUi->lvMasters, std::vector{40, 22, 10}}})
+    for (std::size_t i = 0; i < widths.size(); ++i)
+      list->setColumnWidth(static_cast<int>(i), widths[i] * width);
   view->installEventFilter(this);
-  FUi->Splitter->setStretchFactor(0, 3);
+  FUi->Splitter->setStretchFactor(0, 2);
   FUi->Splitter->setStretchFactor(1, 1);
   FDetailsTimer.setSingleShot(true);
   FDetailsTimer.setInterval(FOptions.DetailsDelayMs);
@@ -252,12 +258,15 @@ void TServerBrowserDlg::DrainRows() {
   bool currentChanged = false;
   while (FPendingShown < FPending.size() && std::chrono::steady_clock::now() < end) {
     const std::size_t count = std::min(kShowChunk, FPending.size() - FPendingShown);
-    const std::span<const TServerInfo> chunk(FPending.data() + FPendingShown, count);
+    const auto first = FPending.begin() + static_cast<std::ptrdiff_t>(FPendingShown);
+    std::vector<TServerInfo> chunk(
+        std::make_move_iterator(first),
+        std::make_move_iterator(first + static_cast<std::ptrdiff_t>(count)));
     if (shown)
       currentChanged |= std::any_of(chunk.begin(), chunk.end(), [&](const TServerInfo& server) {
         return server.Address == *shown;
       });
-    FTable->Apply(chunk);
+    FTable->Apply(std::move(chunk));
     FPendingShown += count;
   }
   if (FPendingShown < FPending.size()) {

@@ -78,11 +78,11 @@ void TServerTableModel::Count(const TServerInfo& server, int delta) {
   FCounts[static_cast<std::size_t>(server.State)] += delta;
 }
 
-void TServerTableModel::Apply(std::span<const TServerInfo> servers) {
-  std::vector<const TServerInfo*> added;
+void TServerTableModel::Apply(std::vector<TServerInfo> servers) {
+  std::vector<TServerInfo*> added;
   std::map<TServerAddress, std::size_t> addedAt;
   std::vector<int> changed;
-  for (const TServerInfo& server : servers) {
+  for (TServerInfo& server : servers) {
     const auto known = FRowOf.find(server.Address);
     if (known == FRowOf.end()) {
       // Twice in one batch: the later report wins, on the row the first one gets.
@@ -96,18 +96,18 @@ void TServerTableModel::Apply(std::span<const TServerInfo> servers) {
     TServerInfo& row = FRows[static_cast<std::size_t>(known->second)];
     if (server.State == TServerState::Waiting && row.State != TServerState::Waiting) continue;
     Count(row, -1);
-    row = server;
+    row = std::move(server);
     Count(row, +1);
     changed.push_back(known->second);
   }
   if (!added.empty()) {
     const int first = rowCount();
     beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
-    for (const TServerInfo* server : added) {
+    for (TServerInfo* server : added) {
       FRowOf.emplace(server->Address, rowCount());
-      FRows.push_back(*server);
-      FFavourite.push_back(false);
       Count(*server, +1);
+      FRows.push_back(std::move(*server));
+      FFavourite.push_back(false);
     }
     endInsertRows();
   }
@@ -132,7 +132,7 @@ void TServerTableModel::AddWaiting(std::span<const TServerInfo> servers) {
       unknown.push_back(server);
       unknown.back().State = TServerState::Waiting;
     }
-  Apply(unknown);
+  Apply(std::move(unknown));
 }
 
 int TServerTableModel::RowOf(const TServerAddress& address) const {

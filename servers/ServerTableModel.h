@@ -31,7 +31,7 @@ class TServerTableModel : public QAbstractTableModel {
 
   // Adds the new servers as one block at the end and updates the known ones. An update
   // that only says a known server is being asked again keeps what it answered before.
-  void Apply(std::span<const TServerInfo> servers);
+  void Apply(std::vector<TServerInfo> servers);
   // Rows for servers not heard of yet, as waiting (favourites are listed before they answer).
   void AddWaiting(std::span<const TServerInfo> servers);
 
