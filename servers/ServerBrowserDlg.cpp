@@ -306,12 +306,13 @@ void TServerBrowserDlg::UpdateButtons() {
 }
 
 void TServerBrowserDlg::Join() {
-  const TServerInfo* server = CurrentServer();
-  if (server == nullptr) {
+  if (CurrentServer() == nullptr) {
     FOptions.Dialogs->Beep();
     return;
   }
-  const TJoinCheck check = CheckJoin(*server, FOptions.ProgramFile, FOptions.GameFolder);
+  // A copy: while a question is open, arriving servers may move the table's rows.
+  const TServerInfo server = *CurrentServer();
+  const TJoinCheck check = CheckJoin(server, FOptions.ProgramFile, FOptions.GameFolder);
   if (check.Verdict == TJoinVerdict::Refuse) {
     ShowError(check.Message);
     return;
@@ -325,8 +326,8 @@ void TServerBrowserDlg::Join() {
     question.DefaultButton = TMsgResult::No;
     if (FOptions.Dialogs->ShowMessage(question) != TMsgResult::Yes) return;
   }
-  FChosen = TServerJoinChoice{*server, check.ModFolder};
-  FLists.AddToHistory({server->Address, server->Family}, server->Name);
+  FChosen = TServerJoinChoice{server, check.ModFolder};
+  FLists.AddToHistory({server.Address, server.Family}, server.Name);
   accept();
 }
 
