@@ -57,6 +57,7 @@ TFXLaunchForm::TFXLaunchForm(QWidget* parent, TLaunchFormOptions options)
   FConfigs->SetLoading(false);
   StartConfigurations();
   SetUpTools(options);
+  SetUpServerBrowser(options);
   UpdateIconTimer();
   LoadPlacement();
   UpdateCommandPreview();

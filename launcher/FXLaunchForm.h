@@ -22,6 +22,7 @@
 #include "plugins/GameTypeSelection.h"
 #include "plugins/GameTypes.h"
 #include "plugins/QtPluginDialogs.h"
+#include "servers/ServerSource.h"
 
 class QComboBox;
 class QKeyEvent;
@@ -38,6 +39,7 @@ class TConfigurations;
 class TPictureLibrary;
 class TToolList;
 class TUserDialogs;
+struct TServerJoinChoice;
 
 // What the window is built with besides the program-wide settings. Tests hand in scripted
 // dialogs and their own picture library.
@@ -55,6 +57,9 @@ struct TLaunchFormOptions {
   std::function<std::vector<TFoundEngine>()> FindEngines;
   // Where "Create Desktop Shortcut" writes; unset: the user's desktop folder.
   std::optional<std::filesystem::path> DesktopFolder;
+  // Makes the server browser's source the first time "Find Servers..." is used, so that
+  // nothing is sent before; unset: the program's own.
+  std::function<std::unique_ptr<TServerSource>()> ServerSource;
 };
 
 // The program's main window: every choice of a launch, the executable list, the game
@@ -183,6 +188,7 @@ class TFXLaunchForm : public QMainWindow,
   void FileShowOutputItemClick();
   void CfgPopupMenuPopup(const QPoint& position);
   void miCfgCreateShortcutClick();
+  void FindServersClick();
 
  private:
   // Creation.
@@ -219,6 +225,10 @@ class TFXLaunchForm : public QMainWindow,
   void ShowExePopup(const QPoint& globalPosition);
   bool ExeListKey(QKeyEvent* event);
 
+  // The server browser (LaunchFormServers.cpp).
+  void SetUpServerBrowser(const TLaunchFormOptions& options);
+  void JoinServer(const TServerJoinChoice& choice);
+
   // Actions.
   bool LaunchNow();
   void WatchGame(TLaunchResult& result);
@@ -251,6 +261,8 @@ class TFXLaunchForm : public QMainWindow,
   std::filesystem::path FOutputFolder;  // empty: a game's output is not kept
   std::function<std::vector<TFoundEngine>()> FFindEngines;
   std::filesystem::path FDesktopFolder;
+  std::function<std::unique_ptr<TServerSource>()> FMakeServerSource;
+  std::unique_ptr<TServerSource> FServerSource;  // made when the browser is first opened
   int FGameChecks = 0;  // started games whose early-exit check has not reported yet
   bool FGameFailed = false;
   bool FStoreOnClose = true;

@@ -57,9 +57,10 @@ TEST_F(FXLaunchFormTest, HasItsCaptionIconMenusAndPages) {
   EXPECT_EQ(Texts(window.menuBar()->actions()),
             QStringList({"&File", "&Options", "&Tools", "&Help"}));
   EXPECT_EQ(Texts(Child<QMenu>(window, "FileMenu")->actions()),
-            QStringList({"&Launch Quake", "&Save Configuration...", "Show Last Game &Output", "",
-                         "&Game", "", "E&xit"}));
+            QStringList({"&Launch Quake", "&Find Servers...", "&Save Configuration...",
+                         "Show Last Game &Output", "", "&Game", "", "E&xit"}));
   EXPECT_EQ(Child<QAction>(window, "FileLaunchItem")->shortcut(), QKeySequence(Qt::Key_F9));
+  EXPECT_EQ(Child<QAction>(window, "miFindServers")->shortcut(), QKeySequence("Ctrl+F"));
   EXPECT_EQ(Child<QAction>(window, "FileSaveCfgItem")->shortcut(), QKeySequence("Ctrl+S"));
   EXPECT_EQ(Texts(Child<QMenu>(window, "FileGameMenu")->actions()),
             QStringList({"Quake", "Quake 2", "Hexen 2"}));
