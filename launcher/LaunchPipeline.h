@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "exes/FXExes.h"
+#include "exes/StartCheck.h"
 #include "launcher/LaunchInput.h"
 #include "launcher/ScriptText.h"
 #include "platform/FormatSettings.h"
@@ -30,19 +31,21 @@ struct TLaunchContext {
   TUserDialogs& Dialogs;
   TDate Today;
   TFormatSettings Format;
-  std::function<void()> CloseMainWindow;  // called when the entry says to close on start
+  // Called after a successful start when the settings say to close on start (CloseOnExec).
+  std::function<void()> CloseMainWindow;
   // Where the game's output goes, one file a launch; empty: it is not kept or watched.
   std::filesystem::path OutputFolder;
 };
 
 // What a launch did.
 struct TLaunchResult {
-  bool ScriptWritten = false;        // false: a check or question ended the launch
-  std::string CommandLine;           // the launch's own parameters handed to the entry
-  bool Started = false;              // the shell started the program
-  TExeStart Start;                   // what was started: program, parameters, working folder
-  std::filesystem::path OutputFile;  // the game's output, when it was kept
-  TProgramWatch Watch;               // reports an early end, when the output was kept
+  bool ScriptWritten = false;            // false: a check or question ended the launch
+  std::string CommandLine;               // the launch's own parameters handed to the entry
+  bool Started = false;                  // the shell started the program
+  std::optional<TStartProblem> Problem;  // why the program could not be started, when so
+  TExeStart Start;                       // what was started: program, parameters, working folder
+  std::filesystem::path OutputFile;      // the game's output, when it was kept
+  TProgramWatch Watch;                   // reports an early end, when the output was kept
 };
 
 // The map name the launch uses: "(None)" is empty, everything from the first ":" is cut,
@@ -75,7 +78,8 @@ std::string CommandLineArgument(std::string_view text);
 // The launch and the command-line preview both use it, so the two cannot differ.
 TExeStart PlanLaunchStart(const TLaunchInput& input, std::string_view switches,
                           const TFXSettings& machine, const TQuakeExe& exe);
-// The start as a shell user would type it: the program and its arguments, quoted.
+// The start as a shell user would type it: the environment's variables, the wrapper, the
+// program and its arguments, quoted.
 std::string CommandPreview(const TExeStart& start);
 
 class TLaunchPipeline {
@@ -84,7 +88,8 @@ class TLaunchPipeline {
 
   // Runs the whole launch: checks, scripts, clean-up, command line, start. File-system
   // errors while writing a script, and an empty game folder, throw EScriptWriteError and
-  // nothing is started.
+  // nothing is started. A program that cannot be started (CheckStart), or a failed start,
+  // leaves the scripts written and the Problem in the result.
   TLaunchResult Launch();
 
   std::filesystem::path MainScriptPath() const;
