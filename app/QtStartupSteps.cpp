@@ -10,6 +10,7 @@
 #include "app/CommandLineOptions.h"
 #include "app/LocaleFormat.h"
 #include "app/TestDriver.h"
+#include "exes/EngineDiscovery.h"
 #include "launcher/Configurations.h"
 #include "launcher/FXLaunchForm.h"
 #include "launcher/GameOutput.h"
@@ -123,6 +124,7 @@ bool TQtStartupSteps::RunSetup() {
   // A signal before the setup showed is its Cancel as well.
   if (FQuit.Requested()) return false;
   TSetupDlg dialog(FSettings->Machine, FSplash.get());
+  dialog.SetEngineFinder([] { return FindInstalledEngines(); });
   FSetupDlg = &dialog;
   const bool confirmed = dialog.exec() == QDialog::Accepted;
   FSetupDlg = nullptr;

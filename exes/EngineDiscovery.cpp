@@ -5,8 +5,9 @@
 #include <optional>
 #include <system_error>
 
-#include "launcher/ExeNames.h"
-#include "launcher/ScriptText.h"
+#include "exes/EngineProfiles.h"
+#include "exes/ExeNames.h"
+#include "platform/RegistryTypes.h"
 
 #include <unistd.h>
 
@@ -48,7 +49,7 @@ std::optional<fs::path> FindIn(const fs::path& folder, std::string_view program)
   std::vector<fs::path> matches;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
-    if (name.find('.') != std::string::npos && EqualsIgnoringCase(LastDottedPart(name), program) &&
+    if (name.find('.') != std::string::npos && SameName(LastDottedPart(name), program) &&
         IsProgram(it->path()))
       matches.push_back(it->path());
   }
@@ -90,20 +91,24 @@ std::vector<TFoundEngine> FindInstalledEngines(const std::vector<fs::path>& fold
   std::vector<TFoundEngine> found;
   std::vector<fs::path> identities;
   std::vector<std::string> entries;
-  for (const TEngineName& name : kEngineNames) {
-    for (const fs::path& folder : folders) {
-      const auto file = FindIn(folder, name.Program);
-      if (!file) continue;
-      const fs::path identity = Identity(*file);
-      if (std::find(identities.begin(), identities.end(), identity) == identities.end()) {
-        identities.push_back(identity);
-        std::string entry(name.Entry);
-        if (ExeNameTaken(entry, entries)) entry += " (" + file->filename().string() + ")";
-        entry = UniqueExeName(entry, entries);
-        entries.push_back(entry);
-        found.push_back({entry, *file});
+  const auto add = [&](std::string_view entryName, const fs::path& file) {
+    const fs::path identity = Identity(file);
+    if (std::find(identities.begin(), identities.end(), identity) != identities.end()) return;
+    identities.push_back(identity);
+    std::string entry(entryName);
+    if (ExeNameTaken(entry, entries)) entry += " (" + file.filename().string() + ")";
+    entry = UniqueExeName(entry, entries);
+    entries.push_back(entry);
+    found.push_back({entry, file});
+  };
+  for (const TEngineProfile& profile : EngineProfiles()) {
+    for (const std::string_view program : profile.Programs) {
+      for (const fs::path& folder : folders) {
+        const auto file = FindIn(folder, program);
+        if (!file) continue;
+        add(profile.Entry, *file);
+        break;  // the first folder that has the program is the one a shell would start
       }
-      break;  // the first folder that has the program is the one a shell would start
     }
   }
   return found;

@@ -1,7 +1,8 @@
 #pragma once
 
-// Quake source ports installed on this machine, found by their usual program names in the
-// folders where Linux distributions, users and Flatpak put programs.
+// Quake source ports installed on this machine, found by the program names of the engine
+// profiles (exes/EngineProfiles) in the folders where Linux distributions, users and
+// Flatpak put programs.
 
 #include <filesystem>
 #include <string>
@@ -9,31 +10,9 @@
 #include <vector>
 
 #include "exes/FXExes.h"
+#include "settings/FoundEngine.h"
 
 namespace fx {
-
-// A program name an engine is installed under, and the entry name it gets in the list.
-struct TEngineName {
-  std::string_view Program;
-  std::string_view Entry;
-};
-
-// The engines looked for, in the order they are listed: the usual names first, then the
-// variants packagers use.
-inline constexpr TEngineName kEngineNames[] = {
-    {"quakespasm", "QuakeSpasm"},
-    {"quakespasm-sdl2", "QuakeSpasm"},
-    {"ironwail", "Ironwail"},
-    {"vkquake", "vkQuake"},
-    {"fteqw", "FTE"},
-    {"fte", "FTE"},
-    {"fteqw-sdl2", "FTE"},
-    {"fteqw-gl", "FTE"},
-    {"fteqw64", "FTE"},
-    {"darkplaces", "DarkPlaces"},
-    {"darkplaces-sdl", "DarkPlaces"},
-    {"darkplaces-glx", "DarkPlaces"},
-};
 
 // Folders searched after the PATH, "~/" standing for the home folder. Flatpak exports an
 // application under its ID ("io.github.Novum.vkQuake"), whose last part, in any case,
@@ -45,22 +24,15 @@ inline constexpr std::string_view kEngineFolders[] = {
     "~/.local/share/flatpak/exports/bin",
 };
 
-// An engine found on disk.
-struct TFoundEngine {
-  std::string Entry;           // the entry name, unique among the engines found
-  std::filesystem::path File;  // absolute path of the program
-  friend bool operator==(const TFoundEngine&, const TFoundEngine&) = default;
-};
-
 // The folders to search: those of `pathVariable` (empty and relative ones skipped), then
 // kEngineFolders with `home` put in; each once.
 std::vector<std::filesystem::path> EngineFolders(std::string_view pathVariable,
                                                  const std::filesystem::path& home);
 
-// The engines in `folders`: per program name of kEngineNames, the first executable file
-// in folder order; a file reached twice (a link, or a folder named twice) counts once.
-// A second program with the same entry name is told apart by its file name:
-// "QuakeSpasm (quakespasm-sdl2)".
+// The engines in `folders`: per program name of the profiles, in table order (the usual
+// name of each family first, then its variants), the first executable file in folder order; a file
+// reached twice (a link, or a folder named twice) counts once. A second program with the same entry
+// name is told apart by its file name: "QuakeSpasm (quakespasm-sdl2)".
 std::vector<TFoundEngine> FindInstalledEngines(const std::vector<std::filesystem::path>& folders);
 
 // The process's PATH and home folder.

@@ -10,18 +10,23 @@ namespace {
 
 using std::string_view_literals::operator""sv;
 
-constexpr std::array kQuakeSpasm = {"quakespasm"sv, "quakespasm-sdl2"sv, "quakespasm-sdl"sv};
-constexpr std::array kQuakeSpasmSpiked = {"quakespasm-spiked"sv, "quakespasm-spiked-linux64"sv,
-                                          "qss"sv};
+// The names the engines' own build files give their clients (servers only, such as
+// "fteqw-sv64" or "darkplaces-dedicated", are not looked for: they cannot start a game of
+// their own), and the names distributions install them under.
+constexpr std::array kQuakeSpasm = {"quakespasm"sv, "quakespasm-sdl2"sv};
+constexpr std::array kQuakeSpasmSpiked = {"quakespasm-spiked"sv, "quakespasm-spiked-linux64"sv};
 constexpr std::array kIronwail = {"ironwail"sv};
 constexpr std::array kVkQuake = {"vkquake"sv};
-constexpr std::array kFTE = {"fteqw"sv,    "fte"sv,     "fteqw-sdl2"sv,
-                             "fteqw-gl"sv, "fteqw64"sv, "fteqw-glx"sv};
+constexpr std::array kFTE = {"fteqw"sv,      "fteqw64"sv,  "fteqw-gl"sv,
+                             "fteqw-gl64"sv, "fteqw-vk"sv, "fteqw-vk64"sv};
 constexpr std::array kDarkPlaces = {"darkplaces"sv, "darkplaces-sdl"sv, "darkplaces-glx"sv};
 
 constexpr std::uint8_t kNetQuakeOnly = kSpeaksNetQuake;
 
-// The order is the order found engines are listed in.
+// The order is the order found engines are listed in. The memory columns follow each
+// engine's start-up code: the QuakeSpasm family reads "-heapsize" (kilobytes); vkQuake,
+// FTE and DarkPlaces size their memory themselves and read neither switch; "-winmem" and
+// the lock switches belong to the DOS and Windows builds of the original game.
 const std::array<TEngineProfile, 7> kEngineProfiles = {{
     {TEngineFamily::QuakeSpasm, "QuakeSpasm", kQuakeSpasm, "~/.quakespasm", true, false, false,
      kNetQuakeOnly},
@@ -29,7 +34,7 @@ const std::array<TEngineProfile, 7> kEngineProfiles = {{
      false, true, kSpeaksNetQuake | kSpeaksFTE},
     {TEngineFamily::Ironwail, "Ironwail", kIronwail, "~/.ironwail", true, false, false,
      kNetQuakeOnly},
-    {TEngineFamily::VkQuake, "vkQuake", kVkQuake, "~/.vkquake", true, false, true, kNetQuakeOnly},
+    {TEngineFamily::VkQuake, "vkQuake", kVkQuake, "~/.vkquake", false, false, false, kNetQuakeOnly},
     {TEngineFamily::FTE, "FTE", kFTE, "$XDG_DATA_HOME/quake", false, false, true,
      kSpeaksNetQuake | kSpeaksQuakeWorld | kSpeaksFTE | kSpeaksDarkPlaces},
     {TEngineFamily::DarkPlaces, "DarkPlaces", kDarkPlaces, "$HOME/.darkplaces", false, false, true,
@@ -80,6 +85,10 @@ const TEngineProfile& EngineProfileFor(std::string_view programFile) {
         bestLength = program.size();
       }
   return *best;
+}
+
+std::size_t EngineProfileRank(const TEngineProfile& profile) {
+  return static_cast<std::size_t>(&profile - kEngineProfiles.data());
 }
 
 const TEngineProfile& EngineProfileOf(TEngineFamily family) {

@@ -5,6 +5,7 @@
 // which memory switches it takes, whether it reads .pk3 archives, and which server
 // protocols it can join. Adding an engine is one row of kEngineProfiles.
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -54,5 +55,8 @@ const TEngineProfile& EngineProfileFor(std::string_view programFile);
 
 // The profile of a family.
 const TEngineProfile& EngineProfileOf(TEngineFamily family);
+
+// The position of a profile in EngineProfiles(): the order engines are found and preferred in.
+std::size_t EngineProfileRank(const TEngineProfile& profile);
 
 }  // namespace fx

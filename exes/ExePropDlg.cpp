@@ -17,7 +17,8 @@ namespace fx {
 
 namespace {
 
-constexpr const char* kExeFilter = "Executables|*.exe;*.bat|All Files|*.*";
+// Linux programs seldom have an extension, so all files come first.
+constexpr const char* kExeFilter = "All Files|*|Executables|*.exe;*.bat";
 
 QString ToQt(const std::string& text) {
   return QString::fromStdString(text);
@@ -88,6 +89,8 @@ void TExePropDlg::SetState(const TExePropState& state) {
   FUi->CmdLineEdit->setText(ToQt(state.CmdLine));
   FUi->cbSetMemSize->setChecked(state.SetMemSize);
   FUi->edMemSize->SetValue(state.MemSize);
+  FUi->edRunThrough->setText(ToQt(state.RunThrough));
+  FUi->EnvironmentMemo->setPlainText(ToQt(state.Environment));
   // Neither the box nor the type box signals when it already stood as wanted.
   cbSetMemSizeClick();
   ExeTypeComboBoxChange();
@@ -111,6 +114,8 @@ TExePropState TExePropDlg::State() const {
   state.SetMemSize = FUi->cbSetMemSize->isChecked();
   state.MemSize = FUi->edMemSize->Value();
   state.AllocIndex = FAllocButtons->checkedId();
+  state.RunThrough = FromQt(FUi->edRunThrough->text());
+  state.Environment = FromQt(FUi->EnvironmentMemo->toPlainText());
   return state;
 }
 
@@ -118,6 +123,15 @@ void TExePropDlg::done(int result) {
   // OK by a key while the memory edit has the focus: the value typed there counts, as it
   // would after the focus had left the edit.
   if (result == QDialog::Accepted && FUi->edMemSize->hasFocus()) FUi->edMemSize->ApplyText();
+  if (result == QDialog::Accepted) {
+    const std::string problem = EnvironmentProblem(FromQt(FUi->EnvironmentMemo->toPlainText()));
+    if (!problem.empty()) {
+      FDialogs->ShowMessage({problem, "Properties", TMsgIcon::Error, TMsgButtons::Ok});
+      FUi->PageControl1->setCurrentWidget(FUi->GeneralTabSheet);
+      FUi->EnvironmentMemo->setFocus();
+      return;
+    }
+  }
   QDialog::done(result);
 }
 

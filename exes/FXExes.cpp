@@ -1,13 +1,16 @@
 #include "exes/FXExes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <system_error>
 #include <utility>
 
+#include "exes/EngineProfiles.h"
+#include "exes/ExeNames.h"
+#include "platform/CommandLine.h"
 #include "platform/GamePaths.h"
-#include "platform/Shell.h"
 
 namespace fx {
 
@@ -21,6 +24,10 @@ constexpr const char* kExeTypeValue = "ExeType";
 constexpr const char* kAllocMethodValue = "AllocMethod";
 constexpr const char* kMemSizeValue = "MemSize";
 constexpr const char* kSetMemSizeValue = "SetMemSize";
+// Added on Linux: a program to start the engine through, and variables for its environment
+// (the lines joined by CR LF, as multi-line texts are stored elsewhere).
+constexpr const char* kRunThroughValue = "RunThrough";
+constexpr const char* kEnvironmentValue = "Environment";
 
 constexpr std::int32_t kDefaultMemSize = 8;
 
@@ -50,7 +57,7 @@ bool HasSeparator(std::string_view name) {
 
 // Empty PATH entries (the current folder by POSIX) are skipped: which program starts must
 // not depend on the folder the launcher itself was started from.
-std::optional<fs::path> FindOnPath(const std::string& name, std::string_view pathVariable) {
+std::optional<fs::path> FindOnPath(std::string_view name, std::string_view pathVariable) {
   while (!pathVariable.empty()) {
     const std::size_t colon = pathVariable.find(':');
     const std::string_view folder = pathVariable.substr(0, colon);
@@ -67,6 +74,59 @@ std::optional<fs::path> FindOnPath(const std::string& name, std::string_view pat
 std::string EntryKey(const std::string& listKey, const std::string& name) {
   return listKey + "\\" + name;
 }
+
+std::string JoinLines(const std::vector<std::string>& lines, std::string_view separator) {
+  std::string text;
+  for (const std::string& line : lines) {
+    if (!text.empty()) text += separator;
+    text += line;
+  }
+  return text;
+}
+
+// Lines broken at CR LF, LF or CR; lines holding only blanks are left out.
+std::vector<std::string> NonBlankLines(std::string_view text) {
+  std::vector<std::string> lines;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
+    const std::string_view line = text.substr(0, end);
+    if (line.find_first_not_of(" \t") != std::string_view::npos) lines.emplace_back(line);
+    text.remove_prefix(end);
+    if (text.starts_with("\r\n")) text.remove_prefix(1);
+    if (!text.empty()) text.remove_prefix(1);
+  }
+  return lines;
+}
+
+bool IsVariableName(std::string_view name) {
+  if (name.empty() || (name[0] >= '0' && name[0] <= '9')) return false;
+  return std::all_of(name.begin(), name.end(), [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+  });
+}
+
+// Reads the values in turn; a value of the wrong type is left at its default and the first
+// such error is thrown once the others are read.
+class TValueReader {
+ public:
+  explicit TValueReader(const TRegistry& registry) : FRegistry(registry) {}
+  template <typename TRead>
+  void operator()(const char* name, TRead read) {
+    if (!FRegistry.ValueExists(name)) return;
+    try {
+      read();
+    } catch (const ERegistryException& e) {
+      if (!FFirstError) FFirstError = e.what();
+    }
+  }
+  void ThrowFirstError() const {
+    if (FFirstError) throw ERegistryException(*FFirstError);
+  }
+
+ private:
+  const TRegistry& FRegistry;
+  std::optional<std::string> FFirstError;
+};
 
 }  // namespace
 
@@ -90,18 +150,26 @@ void TQuakeExe::SetName(std::string name) {
 }
 
 void TQuakeExe::LoadFromRegistry(const TRegistry& registry) {
-  if (registry.ValueExists(kExeNameValue)) ExeName = registry.ReadString(kExeNameValue);
-  if (registry.ValueExists(kCmdLineValue)) CmdLine = registry.ReadString(kCmdLineValue);
+  MemSize = kDefaultMemSize;
+  SetMemSize = false;
+  AllocMethod = TAllocMethod::Standard;
+  TValueReader read(registry);
+  read(kExeNameValue, [&] { ExeName = registry.ReadString(kExeNameValue); });
+  read(kCmdLineValue, [&] { CmdLine = registry.ReadString(kCmdLineValue); });
   // The fields are bytes: a larger stored number keeps its low byte.
-  if (registry.ValueExists(kExeTypeValue))
+  read(kExeTypeValue, [&] {
     ExeType = static_cast<TExeType>(static_cast<std::uint8_t>(registry.ReadInteger(kExeTypeValue)));
-  MemSize =
-      registry.ValueExists(kMemSizeValue) ? registry.ReadInteger(kMemSizeValue) : kDefaultMemSize;
-  SetMemSize = registry.ValueExists(kSetMemSizeValue) && registry.ReadBool(kSetMemSizeValue);
-  AllocMethod = registry.ValueExists(kAllocMethodValue)
-                    ? static_cast<TAllocMethod>(
-                          static_cast<std::uint8_t>(registry.ReadInteger(kAllocMethodValue)))
-                    : TAllocMethod::Standard;
+  });
+  read(kMemSizeValue, [&] { MemSize = registry.ReadInteger(kMemSizeValue); });
+  read(kSetMemSizeValue, [&] { SetMemSize = registry.ReadBool(kSetMemSizeValue); });
+  read(kAllocMethodValue, [&] {
+    AllocMethod = static_cast<TAllocMethod>(
+        static_cast<std::uint8_t>(registry.ReadInteger(kAllocMethodValue)));
+  });
+  read(kRunThroughValue, [&] { RunThrough = registry.ReadString(kRunThroughValue); });
+  read(kEnvironmentValue,
+       [&] { Environment = NonBlankLines(registry.ReadString(kEnvironmentValue)); });
+  read.ThrowFirstError();
 }
 
 void TQuakeExe::SaveToRegistry(TRegistry& registry) const {
@@ -111,15 +179,21 @@ void TQuakeExe::SaveToRegistry(TRegistry& registry) const {
   registry.WriteInteger(kAllocMethodValue, static_cast<int>(AllocMethod));
   registry.WriteInteger(kMemSizeValue, MemSize);
   registry.WriteBool(kSetMemSizeValue, SetMemSize);
+  if (!RunThrough.empty()) registry.WriteString(kRunThroughValue, RunThrough);
+  if (!Environment.empty()) registry.WriteString(kEnvironmentValue, JoinLines(Environment, "\r\n"));
 }
 
 std::string TQuakeExe::Parameters(std::string_view parameters) const {
   std::string result = CmdLine + " ";
   result += parameters;
   if (!SetMemSize) return result;
+  // An engine that reads a switch of its own name otherwise would take the number for
+  // something else, and one that refuses unknown switches would not start.
+  const TEngineProfile& profile = EngineProfileFor(ExeName);
   switch (ExeType) {
     case TExeType::WinQuake:
     case TExeType::OpenGLQuake: {
+      if (!profile.HeapSize) return result;
       // Kilobytes as the engines' 32-bit shift gives them: wraps instead of overflowing.
       const auto kilobytes = static_cast<std::int32_t>(static_cast<std::uint32_t>(MemSize) << 10);
       return "-heapsize " + std::to_string(kilobytes) + " " + result;
@@ -127,12 +201,19 @@ std::string TQuakeExe::Parameters(std::string_view parameters) const {
     case TExeType::DosQuake:
     case TExeType::Rendition:
     case TExeType::Q95BatchFile:
+      if (!profile.WinMem) return result;
       result += " -winmem " + std::to_string(MemSize);
       if (AllocMethod == TAllocMethod::LockMemory) result += " -winlock";
       if (AllocMethod == TAllocMethod::LockAndUnlockMemory) result += " -winlockunlock";
       return result;
   }
   return result;
+}
+
+std::optional<fs::path> FindProgramOnPath(const std::string& name, std::string_view pathVariable) {
+  if (name.empty()) return std::nullopt;
+  if (HasSeparator(name)) return fs::path(name);
+  return FindOnPath(name, pathVariable);
 }
 
 fs::path FindExeFile(const std::string& exeName, const std::string& gameFolder,
@@ -146,23 +227,32 @@ fs::path FindExeFile(const std::string& exeName, const std::string& gameFolder,
 
 TExeStart TQuakeExe::PlanStart(std::string_view parameters, const std::string& gameFolder,
                                std::string_view pathVariable) const {
-  return {FindExeFile(ExeName, gameFolder, pathVariable).string(), Parameters(parameters),
-          gameFolder};
+  TExeStart start;
+  start.File = FindExeFile(ExeName, gameFolder, pathVariable).string();
+  start.Parameters = Parameters(parameters);
+  start.Directory = gameFolder;
+  start.Wrapper = SplitCommandLine(RunThrough);
+  // A wrapper that is on no PATH folder stays as typed; the start then says it is missing.
+  if (!start.Wrapper.empty())
+    if (const auto program = FindProgramOnPath(start.Wrapper.front(), pathVariable))
+      start.Wrapper.front() = program->string();
+  start.Environment = EnvironmentPairs(Environment);
+  return start;
 }
 
-bool TQuakeExe::Execute(std::string_view parameters, const std::string& gameFolder,
-                        bool closeOnExec, const std::function<void()>& closeMainWindow) const {
-  const char* path = std::getenv("PATH");
-  const TExeStart start = PlanStart(parameters, gameFolder, path ? path : "");
-  if (!ShellSucceeded(ShellExecute("open", start.File, start.Parameters, start.Directory)))
-    return false;
-  if (closeOnExec && closeMainWindow) closeMainWindow();
-  return true;
+std::string StartedProgram(const TExeStart& start) {
+  return start.Wrapper.empty() ? start.File : start.Wrapper.front();
 }
 
-bool TQuakeExe::Execute(std::string_view parameters, const TFXSettings& settings,
-                        const std::function<void()>& closeMainWindow) const {
-  return Execute(parameters, settings.QPath(), settings.CloseOnExec(), closeMainWindow);
+std::vector<std::string> StartedArguments(const TExeStart& start) {
+  std::vector<std::string> arguments;
+  if (!start.Wrapper.empty()) {
+    arguments.assign(start.Wrapper.begin() + 1, start.Wrapper.end());
+    arguments.push_back(start.File);
+  }
+  for (std::string& argument : SplitCommandLine(start.Parameters))
+    arguments.push_back(std::move(argument));
+  return arguments;
 }
 
 std::string ExeListKey() {
@@ -179,7 +269,12 @@ TQuakeExeList LoadExeList(TRegistry& registry) {
       const std::string entryKey = EntryKey(key, name);
       if (!registry.OpenKey(entryKey, true))
         throw ERegistryException("Failed to create key " + entryKey);
-      list.emplace_back(name, registry);
+      list.emplace_back(name);
+      try {
+        list.back().LoadFromRegistry(registry);
+      } catch (const ERegistryException& e) {
+        list.back().LoadError = e.what();
+      }
     }
   });
   return list;
@@ -192,10 +287,21 @@ void SaveExeList(TRegistry& registry, const TQuakeExeList& list) {
     CheckedName(exe.Name());
   registry.SetRootKey(HKEY_LOCAL_MACHINE);
   const std::string key = ExeListKey();
+  std::vector<std::string> kept;
+  for (const TQuakeExe& exe : list)
+    if (!exe.LoadError.empty()) kept.push_back(exe.Name());
   WithKeysClosedAfter(registry, [&] {
-    if (registry.KeyExists(key)) registry.DeleteKey(key);
+    if (kept.empty()) {
+      if (registry.KeyExists(key)) registry.DeleteKey(key);
+    } else if (registry.OpenKey(key, false)) {
+      for (const std::string& name : registry.GetKeyNames())
+        if (!ExeNameTaken(name, kept)) registry.DeleteKey(EntryKey(key, name));
+      for (const std::string& value : registry.GetValueNames())
+        registry.DeleteValue(value);
+    }
     if (!registry.OpenKey(key, true)) throw ERegistryException("Failed to create key " + key);
     for (const TQuakeExe& exe : list) {
+      if (!exe.LoadError.empty()) continue;
       const std::string entryKey = EntryKey(key, exe.Name());
       if (!registry.OpenKey(entryKey, true))
         throw ERegistryException("Failed to create key " + entryKey);
@@ -213,6 +319,8 @@ TExePropState FillExeProps(const TQuakeExe& exe) {
   state.SetMemSize = exe.SetMemSize;
   state.MemSize = exe.MemSize;
   state.AllocIndex = static_cast<int>(exe.AllocMethod);
+  state.RunThrough = exe.RunThrough;
+  state.Environment = JoinLines(exe.Environment, "\n");
   return state;
 }
 
@@ -225,6 +333,30 @@ void ApplyExeProps(const TExePropState& state, TQuakeExe& exe) {
   exe.MemSize = RoundMemSize(state.MemSize);
   if (state.AllocIndex >= 0 && state.AllocIndex < kAllocMethodCount)
     exe.AllocMethod = static_cast<TAllocMethod>(state.AllocIndex);
+  exe.RunThrough = state.RunThrough;
+  exe.Environment = NonBlankLines(state.Environment);
+  exe.LoadError.clear();
+}
+
+std::string EnvironmentProblem(std::string_view text) {
+  for (const std::string& line : NonBlankLines(text)) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos || !IsVariableName(line.substr(0, equals)))
+      return "\"" + line +
+             "\" is no variable. Write one per line as NAME=value; a NAME holds letters, digits "
+             "and \"_\" and does not start with a digit.";
+  }
+  return {};
+}
+
+TEnvironment EnvironmentPairs(const std::vector<std::string>& lines) {
+  TEnvironment pairs;
+  for (const std::string& line : lines) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos || !IsVariableName(line.substr(0, equals))) continue;
+    pairs.emplace_back(line.substr(0, equals), line.substr(equals + 1));
+  }
+  return pairs;
 }
 
 bool AllocMethodVisible(int typeIndex) {

@@ -5,13 +5,13 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/CommandLine.h"
 #include "platform/Registry.h"
 #include "settings/FXSettings.h"
 
@@ -49,12 +49,22 @@ inline bool IsValidExeName(std::string_view name) {
   return ExeNameProblem(name).empty();
 }
 
-// What to hand to the shell to start an entry.
+// What to start for an entry.
 struct TExeStart {
   std::string File;        // the program, full path
   std::string Parameters;  // the complete parameter string
   std::string Directory;   // working folder: the game folder as set
+  // "Run through": the program that starts File (found on PATH) and its own arguments;
+  // empty when File is started itself.
+  std::vector<std::string> Wrapper;
+  TEnvironment Environment;
 };
+
+// The program that is started: the wrapper's program, or File.
+std::string StartedProgram(const TExeStart& start);
+// What it receives after its own path: the wrapper's arguments and File, then the
+// parameters split by the Windows command-line rules.
+std::vector<std::string> StartedArguments(const TExeStart& start);
 
 class TQuakeExe {
  public:
@@ -74,33 +84,41 @@ class TQuakeExe {
   TAllocMethod AllocMethod = TAllocMethod::Standard;
   std::int32_t MemSize = 0;  // megabytes
   bool SetMemSize = false;
+  // A program and its arguments put in front of the engine ("gamemoderun", "prime-run"),
+  // split by the Windows command-line rules; empty: the engine is started itself.
+  std::string RunThrough;
+  // "NAME=value" lines set in the engine's environment; blank lines are left out.
+  std::vector<std::string> Environment;
+  // Why the stored entry could not be read whole (the registry's error text); empty when
+  // it could. The values that could be read are set, the others keep their defaults.
+  std::string LoadError;
 
   // Read and write the key that is open in `registry`; neither opens nor closes keys.
   // Missing values: "AllocMethod" 0, "MemSize" 8, "SetMemSize" false, the others stay.
-  // A value of the wrong type throws ERegistryException.
+  // A value of the wrong type throws ERegistryException once every other value is read.
+  // "RunThrough" and "Environment" are written only when they hold something, so an entry
+  // without them keeps the six values older files have.
   void LoadFromRegistry(const TRegistry& registry);
   void SaveToRegistry(TRegistry& registry) const;
 
   // The parameter string the program receives for the launch parameters `parameters`:
-  // CmdLine, a blank, the parameters, and the memory switches of the entry's type.
+  // CmdLine, a blank, the parameters, and the memory switches of the entry's type, when
+  // the engine's profile (by the program's name) takes them.
   std::string Parameters(std::string_view parameters) const;
 
-  // Where the program lies and what it receives; `pathVariable` is the PATH to search.
+  // Where the program lies, what runs it and what it receives; `pathVariable` is the PATH
+  // to search for the program and the wrapper.
   TExeStart PlanStart(std::string_view parameters, const std::string& gameFolder,
                       std::string_view pathVariable) const;
-
-  // Starts the program through the shell port ("open") with the game folder as working
-  // folder and the process's PATH. On success, and when `closeOnExec` is set,
-  // `closeMainWindow` is called. A failed start is silent. Returns whether it started.
-  bool Execute(std::string_view parameters, const std::string& gameFolder, bool closeOnExec,
-               const std::function<void()>& closeMainWindow) const;
-  // The same with the game folder (QPath) and CloseOnExec of the machine-wide settings.
-  bool Execute(std::string_view parameters, const TFXSettings& settings,
-               const std::function<void()>& closeMainWindow) const;
 
  private:
   std::string FName;
 };
+
+// The program named by `name`: an absolute or relative path as it stands, a bare name
+// found in the folders of `pathVariable`; nothing when a bare name is on none of them.
+std::optional<std::filesystem::path> FindProgramOnPath(const std::string& name,
+                                                       std::string_view pathVariable);
 
 // The program file for `exeName`: an absolute name as it stands; else the file below the
 // game folder, found whatever the case of its names; a bare name that is no file there is
@@ -121,11 +139,13 @@ using TQuakeExeList = std::vector<TQuakeExe>;
 std::string ExeListKey();
 
 // Reads every sub-key of the executables key (created when missing) as an entry. Sets the
-// root to HKEY_LOCAL_MACHINE and leaves the registry closed.
+// root to HKEY_LOCAL_MACHINE and leaves the registry closed. An entry with a damaged value
+// is listed all the same, with LoadError set.
 TQuakeExeList LoadExeList(TRegistry& registry);
 // Replaces the executables key by exactly the entries of `list`, in list order. Names equal
-// but for case end up as one sub-key holding the later entry. The keys are switched
-// without closing, so the file is written once, at the end.
+// but for case end up as one sub-key holding the later entry. An entry with a LoadError
+// keeps its stored sub-key as it is, so a damaged value is never lost unseen. The keys are
+// switched without closing, so the file is written once, at the end.
 void SaveExeList(TRegistry& registry, const TQuakeExeList& list);
 
 // What the properties dialog shows, as plain values. The indexes are those of the type box
@@ -138,6 +158,8 @@ struct TExePropState {
   bool SetMemSize = false;
   long double MemSize = 0;
   int AllocIndex = 0;
+  std::string RunThrough;
+  std::string Environment;  // the lines, "\n" between them
 };
 
 // The number of items of the type box and of the allocation group.
@@ -147,9 +169,16 @@ inline constexpr int kAllocMethodCount = 3;
 TExePropState FillExeProps(const TQuakeExe& exe);
 // Copies an accepted dialog back: ExeType, ExeName, CmdLine, SetMemSize, MemSize (rounded
 // to the nearest integer, halves to even, held within 32 bits), AllocMethod (also while
-// the group is hidden). A type or method index outside its items (nothing selected) keeps
-// the stored value.
+// the group is hidden), RunThrough, the environment lines (blank ones left out). A type or
+// method index outside its items (nothing selected) keeps the stored value. The entry now
+// holds what the user confirmed, so a LoadError is cleared.
 void ApplyExeProps(const TExePropState& state, TQuakeExe& exe);
+
+// Why the "Environment" text cannot be used ("" when it can): each line that is not blank
+// must be NAME=value with a NAME of letters, digits and "_", not starting with a digit.
+std::string EnvironmentProblem(std::string_view text);
+// The NAME=value pairs of the lines, blank and malformed lines left out.
+TEnvironment EnvironmentPairs(const std::vector<std::string>& lines);
 
 // Whether the allocation group applies to the type with this index (DOS Quake, Rendition,
 // batch file).

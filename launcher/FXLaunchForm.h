@@ -219,7 +219,13 @@ class TFXLaunchForm : public QMainWindow,
   // Writes the list after a change; a failure is shown, the list stays for the next try.
   void SaveExeListNow();
   void AddExeItem(const TQuakeExe& exe);
-  QIcon ExeIcon(const TQuakeExe& exe) const;
+  // Shows the entry of `row` again: its picture, marked when its program cannot be
+  // started, and the tool tip that says why.
+  void RefreshExeItem(int row);
+  QIcon ExeIcon(const TQuakeExe& exe, bool unusable) const;
+  // The row a list without a configured choice selects (PreferredExe), else 0.
+  int PreferredExeRow() const;
+  void ReportDamagedExes();
   int SelectedExe() const;
   std::vector<std::string> ExeNames() const;
   void ShowExePopup(const QPoint& globalPosition);
@@ -231,7 +237,11 @@ class TFXLaunchForm : public QMainWindow,
 
   // Actions.
   bool LaunchNow();
-  void WatchGame(TLaunchResult& result);
+  // After a launch: says why the program did not start (offering its Properties), watches
+  // its early exit, and closes the window once the start is known to have worked when the
+  // settings say so.
+  void FollowLaunch(TLaunchResult& result);
+  void ReportStartProblem(const TStartProblem& problem);
   void UpdateCommandPreview();
   // Where the launch puts its main script: in the preview's tool tip, and in its text when
   // that is the engine's per-user folder rather than the game folder.
@@ -266,6 +276,7 @@ class TFXLaunchForm : public QMainWindow,
   int FGameChecks = 0;  // started games whose early-exit check has not reported yet
   bool FGameFailed = false;
   bool FStoreOnClose = true;
+  bool FCloseAfterStart = false;  // the launch started a game and the settings say to close
   QTimer FIconTimer;
   std::vector<QPixmap> FLogoFrames;
   int FIconFrame = 0;

@@ -113,14 +113,11 @@ bool TFXLaunchForm::LaunchNow() {
                          *FDialogs,
                          Today(),
                          FormatSettings(),
-                         [this] {
-                           if (FStoreOnClose)
-                             QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-                         },
+                         [this] { FCloseAfterStart = FStoreOnClose; },
                          FOutputFolder};
   try {
     TLaunchResult result = TLaunchPipeline(input, std::move(context)).Launch();
-    WatchGame(result);
+    FollowLaunch(result);
     return result.Started;
   } catch (const std::exception& e) {
     ReportException(e);

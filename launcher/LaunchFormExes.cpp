@@ -4,19 +4,35 @@
 #include <QListWidget>
 #include <QMenu>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 
-#include "exes/ExePictures.h"
+#include "exes/ExeNames.h"
 #include "exes/ExePropDlg.h"
+#include "exes/StartCheck.h"
 #include "launcher/Configurations.h"
-#include "launcher/ExeNames.h"
 #include "launcher/FXLaunchForm.h"
+#include "platform/RegFileStore.h"
 #include "platform/Registry.h"
 #include "settings/FXSettings.h"
+#include "ui/ExePictures.h"
 #include "ui/ProgramPictures.h"
 #include "ui_FXLaunchForm.h"
 
 namespace fx {
+
+namespace {
+
+// Linux programs seldom have an extension, so all files come first.
+constexpr const char* kAddExeFilter = "All Files|*|Executables|*.exe;*.bat";
+
+std::string MachineSettingsFile() {
+  const auto file = DefaultRegistryStore().FileFor(HKEY_LOCAL_MACHINE);
+  return file ? file->string() : std::string("the machine-wide settings");
+}
+
+}  // namespace
 
 void TFXLaunchForm::ReadExeList() {
   FUi->lvExe->clear();
@@ -33,21 +49,55 @@ void TFXLaunchForm::ReadExeList() {
   for (const TQuakeExe& exe : FExes)
     AddExeItem(exe);
   FUi->StartQuakeBtn->setEnabled(!FExes.empty());
-  if (!FExes.empty()) FUi->lvExe->setCurrentRow(0);
+  if (!FExes.empty()) FUi->lvExe->setCurrentRow(PreferredExeRow());
+  ReportDamagedExes();
 }
 
-QIcon TFXLaunchForm::ExeIcon(const TQuakeExe& exe) const {
+void TFXLaunchForm::ReportDamagedExes() {
+  std::string damaged;
+  for (const TQuakeExe& exe : FExes)
+    if (!exe.LoadError.empty()) damaged += "\n\"" + exe.Name() + "\": " + exe.LoadError;
+  if (damaged.empty()) return;
+  TMessage message;
+  message.Text = "These executables are damaged in " + MachineSettingsFile() +
+                 " (key HKEY_LOCAL_MACHINE" + fx::ExeListKey() + "):\n" + damaged +
+                 "\n\nThey are listed with the values that could be read and kept in the file as "
+                 "they are. OK in an entry's Properties stores it anew.";
+  message.Caption = "Error";
+  message.Icon = TMsgIcon::Error;
+  FDialogs->ShowMessage(message);
+}
+
+int TFXLaunchForm::PreferredExeRow() const {
+  return std::max(PreferredExe(FExes, FXSettings().QPath(), ProcessPathVariable()), 0);
+}
+
+QIcon TFXLaunchForm::ExeIcon(const TQuakeExe& exe, bool unusable) const {
   // Large pictures go with the picture library's icon view, small ones with the plain list.
-  const int picture = ExecutablePictureIndex(static_cast<int>(exe.ExeType));
-  return FPictures ? ExecutableLargePicture(picture) : ExecutableSmallPicture(picture);
+  const int index = ExecutablePictureIndex(static_cast<int>(exe.ExeType));
+  const QPixmap picture = FPictures ? ExecutableLargePicture(index) : ExecutableSmallPicture(index);
+  return unusable ? UnusablePicture(picture) : picture;
 }
 
 void TFXLaunchForm::AddExeItem(const TQuakeExe& exe) {
   auto* item = new QListWidgetItem(QString::fromStdString(exe.Name()));  // the list owns it
-  item->setIcon(ExeIcon(exe));
   item->setFlags(item->flags() | Qt::ItemIsEditable);
+  {
+    const QSignalBlocker blocker(FUi->lvExe);
+    FUi->lvExe->addItem(item);
+  }
+  RefreshExeItem(FUi->lvExe->row(item));
+}
+
+void TFXLaunchForm::RefreshExeItem(int row) {
+  QListWidgetItem* item = FUi->lvExe->item(row);
+  if (item == nullptr || row >= static_cast<int>(FExes.size())) return;
+  const TQuakeExe& exe = FExes[static_cast<std::size_t>(row)];
+  const TExeStart start = exe.PlanStart("", FXSettings().QPath(), ProcessPathVariable());
+  const std::optional<TStartProblem> problem = CheckStart(start);
   const QSignalBlocker blocker(FUi->lvExe);
-  FUi->lvExe->addItem(item);
+  item->setIcon(ExeIcon(exe, problem.has_value() || !exe.LoadError.empty()));
+  item->setToolTip(QString::fromStdString(ExeItemTip(exe, start, problem)));
 }
 
 void TFXLaunchForm::WriteExeList() {
@@ -81,7 +131,7 @@ std::vector<std::string> TFXLaunchForm::ExeNames() const {
 void TFXLaunchForm::SelectExe(const std::string& caption) {
   if (FExes.empty()) return;
   if (caption.empty()) {
-    FUi->lvExe->setCurrentRow(0);
+    FUi->lvExe->setCurrentRow(PreferredExeRow());
     return;
   }
   for (std::size_t i = 0; i < FExes.size(); ++i) {
@@ -117,6 +167,8 @@ void TFXLaunchForm::lvExeEdited(QListWidgetItem* item) {
   }
   try {
     exe.SetName(caption);
+    // The stored key goes with the old name, so the entry is stored anew as it stands.
+    exe.LoadError.clear();
   } catch (const std::exception& e) {
     // A name the registry cannot hold as a key stays out, like a duplicate.
     const QSignalBlocker blocker(FUi->lvExe);
@@ -164,10 +216,11 @@ void TFXLaunchForm::ShowExePopup(const QPoint& globalPosition) {
 }
 
 void TFXLaunchForm::miExeAddClick() {
-  TQuakeExe exe(NewExeName(ExeNames()));
-  exe.ExeName = "quake.exe";
-  exe.ExeType = TExeType::DosQuake;
-  FExes.push_back(exe);
+  const std::string gameFolder = FXSettings().QPath();
+  const std::optional<std::string> chosen =
+      FDialogs->ChooseOpenFile("Add Executable", kAddExeFilter, gameFolder);
+  if (!chosen) return;
+  FExes.push_back(EntryForProgram(*chosen, gameFolder, ExeNames()));
   AddExeItem(FExes.back());
   SaveExeListNow();
   QListWidget* list = FUi->lvExe;
@@ -187,8 +240,14 @@ void TFXLaunchForm::miExeDeleteClick() {
   question.Buttons = TMsgButtons::YesNo;
   question.DefaultButton = TMsgResult::Yes;
   if (FDialogs->ShowMessage(question) != TMsgResult::Yes) return;
+  // The item goes first: taking it moves the selection, and what reacts to that must find
+  // the entries as the list shows them.
+  std::unique_ptr<QListWidgetItem> taken;
+  {
+    const QSignalBlocker blocker(FUi->lvExe);
+    taken.reset(FUi->lvExe->takeItem(row));
+  }
   FExes.erase(FExes.begin() + row);
-  std::unique_ptr<QListWidgetItem> taken(FUi->lvExe->takeItem(row));
   SaveExeListNow();
   lvExeChange();
 }
@@ -208,7 +267,7 @@ void TFXLaunchForm::miExePropertiesClick() {
     ReportException(e);
     return;
   }
-  FUi->lvExe->item(row)->setIcon(ExeIcon(exe));
+  RefreshExeItem(row);
   SaveExeListNow();
   MarkModified();
 }

@@ -8,6 +8,7 @@
 #include <QMenu>
 
 #include <cstdlib>
+#include <utility>
 
 #include "launcher/ConfigShortcut.h"
 #include "launcher/Configurations.h"
@@ -24,11 +25,6 @@ namespace fx {
 namespace {
 
 constexpr const char* kProgramIconName = "fraxinel";
-
-std::string PathVariable() {
-  const char* path = std::getenv("PATH");
-  return path != nullptr ? path : "";
-}
 
 }  // namespace
 
@@ -54,7 +50,9 @@ void TFXLaunchForm::UpdateCommandPreview() {
   const bool shown = FXUserSettings().ShowCmdLine();
   preview->setVisible(shown);
   const int exe = SelectedExe();
-  if (!shown || exe < 0 || ActivePlugin() == nullptr) {
+  // The list and the entries change apart for a moment while an entry is removed.
+  const bool known = exe >= 0 && exe < static_cast<int>(FExes.size());
+  if (!shown || !known || ActivePlugin() == nullptr) {
     preview->clear();
     return;
   }
@@ -82,16 +80,33 @@ void TFXLaunchForm::ShowScriptPlace(const TLaunchInput& input, const TQuakeExe& 
                       QString::fromStdString(place.MainScriptPath().string()));
 }
 
-void TFXLaunchForm::WatchGame(TLaunchResult& result) {
-  if (!result.Watch.Active()) return;
-  auto* watch = new TGameOutputWatch(std::move(result.Watch), result.Start.File, result.OutputFile,
-                                     *FDialogs, this);  // the window owns it
+void TFXLaunchForm::FollowLaunch(TLaunchResult& result) {
+  if (result.Problem) ReportStartProblem(*result.Problem);
+  const bool close = std::exchange(FCloseAfterStart, false);
+  if (!result.Watch.Active()) {
+    if (close) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    return;
+  }
+  auto* watch = new TGameOutputWatch(std::move(result.Watch), StartedProgram(result.Start),
+                                     result.OutputFile, *FDialogs, this);  // the window owns it
   ++FGameChecks;
-  connect(watch, &TGameOutputWatch::finished, this, [this, watch](bool failed) {
+  // A game that ends at once with a failure keeps the window, so its message is seen and
+  // the choice can be mended; one that runs on (or ends well) closes it.
+  connect(watch, &TGameOutputWatch::finished, this, [this, watch, close](bool failed) {
     --FGameChecks;
     FGameFailed = FGameFailed || failed;
     watch->deleteLater();
+    if (close && !failed) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
   });
+}
+
+void TFXLaunchForm::ReportStartProblem(const TStartProblem& problem) {
+  const int row = SelectedExe();
+  if (row < 0 || row >= static_cast<int>(FExes.size())) return;
+  RefreshExeItem(row);
+  const TMessage message =
+      StartProblemMessage(problem, FExes[static_cast<std::size_t>(row)].Name());
+  if (FDialogs->ShowMessage(message) == TMsgResult::Yes) miExePropertiesClick();
 }
 
 bool TFXLaunchForm::WaitForGameChecks() {
@@ -125,7 +140,7 @@ void TFXLaunchForm::FileShowOutputItemClick() {
 
 void TFXLaunchForm::miExeAddEnginesClick() {
   const TQuakeExeList missing =
-      MissingEngines(FExes, FFindEngines(), FXSettings().QPath(), PathVariable());
+      MissingEngines(FExes, FFindEngines(), FXSettings().QPath(), ProcessPathVariable());
   if (missing.empty()) {
     TMessage message;
     message.Text = "No other installed engines were found.";

@@ -227,7 +227,7 @@ TExeStart PlanLaunchStart(const TLaunchInput& input, std::string_view switches,
 }
 
 std::string CommandPreview(const TExeStart& start) {
-  return ShellCommandText(start.File, SplitCommandLine(start.Parameters));
+  return ShellCommandText(StartedProgram(start), StartedArguments(start), start.Environment);
 }
 
 std::string ScriptPlaceNote(const TScriptPlace& place) {
@@ -363,6 +363,10 @@ void TLaunchPipeline::CleanUpConfigFiles() const {
 void TLaunchPipeline::Start(TLaunchResult& result, std::string_view switches) const {
   result.CommandLine = DiskCommandLine(FInput, switches, FDisk);
   result.Start = PlanLaunchStart(FInput, switches, FContext.Machine, FContext.Exe, FContext.Homes);
+  // A start that cannot happen is said, not tried: an output file or a watch for it would
+  // only hide the reason.
+  result.Problem = CheckStart(result.Start);
+  if (result.Problem) return;
   TProgramStartOptions options;
   if (!FContext.OutputFolder.empty()) {
     try {
@@ -375,10 +379,12 @@ void TLaunchPipeline::Start(TLaunchResult& result, std::string_view switches) co
       result.OutputFile.clear();
     }
   }
-  TProgramStart started = StartProgram(result.Start.File, SplitCommandLine(result.Start.Parameters),
+  options.Environment = result.Start.Environment;
+  TProgramStart started = StartProgram(StartedProgram(result.Start), StartedArguments(result.Start),
                                        result.Start.Directory, options);
   result.Started = ShellSucceeded(started.Result);
   if (!result.Started) {
+    result.Problem = StartFailure(result.Start, started.Result);
     if (!result.OutputFile.empty()) {
       std::error_code ignored;
       std::filesystem::remove(result.OutputFile, ignored);

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "exes/FXExes.h"
+#include "exes/StartCheck.h"
 #include "launcher/DiskNames.h"
 #include "launcher/LaunchInput.h"
 #include "launcher/ScriptPlace.h"
@@ -33,7 +34,8 @@ struct TLaunchContext {
   TUserDialogs& Dialogs;
   TDate Today;
   TFormatSettings Format;
-  std::function<void()> CloseMainWindow;  // called when the entry says to close on start
+  // Called after a successful start when the settings say to close on start (CloseOnExec).
+  std::function<void()> CloseMainWindow;
   // Where the game's output goes, one file a launch; empty: it is not kept or watched.
   std::filesystem::path OutputFolder;
   // The player's homes, which place the engine's per-user folder.
@@ -42,13 +44,14 @@ struct TLaunchContext {
 
 // What a launch did.
 struct TLaunchResult {
-  bool ScriptWritten = false;        // false: a check or question ended the launch
-  std::string CommandLine;           // the launch's own parameters handed to the entry
-  bool Started = false;              // the shell started the program
-  TExeStart Start;                   // what was started: program, parameters, working folder
-  std::filesystem::path OutputFile;  // the game's output, when it was kept
-  TProgramWatch Watch;               // reports an early end, when the output was kept
-  std::filesystem::path MainScript;  // where the main script was written
+  bool ScriptWritten = false;            // false: a check or question ended the launch
+  std::string CommandLine;               // the launch's own parameters handed to the entry
+  bool Started = false;                  // the shell started the program
+  std::optional<TStartProblem> Problem;  // why the program could not be started, when so
+  TExeStart Start;                       // what was started: program, parameters, working folder
+  std::filesystem::path OutputFile;      // the game's output, when it was kept
+  TProgramWatch Watch;                   // reports an early end, when the output was kept
+  std::filesystem::path MainScript;      // where the main script was written
 };
 
 // The map name the launch uses: "(None)" is empty, everything from the first ":" is cut,
@@ -99,7 +102,8 @@ TLaunchDisk PlanLaunchDisk(const TLaunchInput& input, const TFXSettings& machine
 TExeStart PlanLaunchStart(const TLaunchInput& input, std::string_view switches,
                           const TFXSettings& machine, const TQuakeExe& exe,
                           const TUserHomes& homes = CurrentUserHomes());
-// The start as a shell user would type it: the program and its arguments, quoted.
+// The start as a shell user would type it: the environment's variables, the wrapper, the
+// program and its arguments, quoted.
 std::string CommandPreview(const TExeStart& start);
 // What the preview adds when the scripts go to the engine's per-user folder: a shell comment
 // naming the main script's file there; nothing when they go to the game folder.
@@ -111,7 +115,8 @@ class TLaunchPipeline {
 
   // Runs the whole launch: checks, scripts, clean-up, command line, start. File-system
   // errors while writing a script, and an empty game folder, throw EScriptWriteError and
-  // nothing is started.
+  // nothing is started. A program that cannot be started (CheckStart), or a failed start,
+  // leaves the scripts written and the Problem in the result.
   TLaunchResult Launch();
 
  private:

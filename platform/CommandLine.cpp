@@ -71,9 +71,12 @@ std::string ShellQuoted(std::string_view argument) {
   return quoted + "'";
 }
 
-std::string ShellCommandText(const std::string& program,
-                             const std::vector<std::string>& arguments) {
-  std::string text = ShellQuoted(program);
+std::string ShellCommandText(const std::string& program, const std::vector<std::string>& arguments,
+                             const TEnvironment& environment) {
+  std::string text;
+  for (const auto& [name, value] : environment)
+    text += name + "=" + ShellQuoted(value) + " ";
+  text += ShellQuoted(program);
   for (const std::string& argument : arguments)
     text += " " + ShellQuoted(argument);
   return text;

@@ -2,9 +2,13 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace fx {
+
+// Variables set for a started program, NAME and value, on top of our own environment.
+using TEnvironment = std::vector<std::pair<std::string, std::string>>;
 
 // Splits a parameter string into arguments the way a Windows program's C runtime does for
 // everything after the program name, so that command lines written for the Windows build reach
@@ -23,7 +27,9 @@ std::vector<std::string> SplitCommandLine(std::string_view parameters);
 // One argument as a POSIX shell user would type it: as it stands when it holds only
 // letters, digits and "%+,-./:=@_", else in single quotes, a quote inside written '\''.
 std::string ShellQuoted(std::string_view argument);
-// The program and its arguments, each ShellQuoted, separated by blanks.
-std::string ShellCommandText(const std::string& program, const std::vector<std::string>& arguments);
+// The program and its arguments, each ShellQuoted, separated by blanks; variables of
+// `environment` go in front as NAME=value assignments, the value ShellQuoted.
+std::string ShellCommandText(const std::string& program, const std::vector<std::string>& arguments,
+                             const TEnvironment& environment = {});
 
 }  // namespace fx

@@ -54,6 +54,7 @@ struct TStartExtras {
   int OutputFd = -1;  // becomes the program's standard output and error
   int StatusFd = -1;  // write end of the watcher's pipe
   int WatchMs = 0;
+  char* const* Environment = nullptr;  // the program's environment; null: ours
 };
 
 struct TChildFailure {
@@ -99,7 +100,8 @@ void CloseInheritedDescriptorsOnExec() {
 }
 
 [[noreturn]] void RunProgram(int pipeFd, const char* program, char* const* argv,
-                             const char* directory, int outputFd) {
+                             const char* directory, const TStartExtras& extras) {
+  const int outputFd = extras.OutputFd;
   ResetSignals();
   const int devNull = ::open("/dev/null", O_RDONLY);
   if (devNull < 0) ReportAndExit(pipeFd, kStageStdin, errno);
@@ -114,7 +116,10 @@ void CloseInheritedDescriptorsOnExec() {
   }
   if (directory != nullptr && ::chdir(directory) != 0) ReportAndExit(pipeFd, kStageChdir, errno);
   CloseInheritedDescriptorsOnExec();
-  ::execv(program, argv);
+  if (extras.Environment != nullptr)
+    ::execve(program, argv, extras.Environment);
+  else
+    ::execv(program, argv);
   ReportAndExit(pipeFd, kStageExec, errno);
 }
 
@@ -162,7 +167,7 @@ TProgramEnd WaitWithin(pid_t program, int ms) {
   if (game < 0) ReportAndExit(pipeFd, kStageFork, errno);
   if (game == 0) {
     ::close(extras.StatusFd);
-    RunProgram(pipeFd, program, argv, directory, extras.OutputFd);
+    RunProgram(pipeFd, program, argv, directory, extras);
   }
   // The caller learns of a failed exec from the program itself; our copies go.
   ::close(pipeFd);
@@ -180,7 +185,7 @@ TProgramEnd WaitWithin(pid_t program, int ms) {
   if (grandchild < 0) ReportAndExit(pipeFd, kStageFork, errno);
   if (grandchild > 0) ::_exit(0);
   if (extras.StatusFd >= 0) RunWatcher(pipeFd, program, argv, directory, extras);
-  RunProgram(pipeFd, program, argv, directory, extras.OutputFd);
+  RunProgram(pipeFd, program, argv, directory, extras);
 }
 
 int CodeForChildFailure(const TChildFailure& failure) {
@@ -494,11 +499,40 @@ int ShellExecute(const std::string& verb, const std::string& file, const std::st
 
 namespace {
 
-// The start of a program with output file and watch; the descriptors live until it returns.
+// Our environment with `changes` set on top, as "NAME=value" texts. Made before the fork,
+// since the child may not allocate.
+std::vector<std::string> EnvironmentWith(const TEnvironment& changes) {
+  std::vector<std::string> entries;
+  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+    const std::string_view text(*entry);
+    const std::string_view name = text.substr(0, text.find('='));
+    if (std::none_of(changes.begin(), changes.end(),
+                     [name](const auto& change) { return change.first == name; }))
+      entries.emplace_back(text);
+  }
+  for (auto change = changes.begin(); change != changes.end(); ++change) {
+    const auto later = std::find_if(
+        change + 1, changes.end(), [&](const auto& other) { return other.first == change->first; });
+    if (later == changes.end()) entries.push_back(change->first + "=" + change->second);
+  }
+  return entries;
+}
+
+// The start of a program with output file, watch and environment; the descriptors live
+// until it returns.
 int StartWithExtras(const fs::path& program, std::vector<std::string> args,
                     const std::string& workDir, const TProgramStartOptions& options,
                     TProgramWatch& watch) {
   TStartExtras extras;
+  std::vector<std::string> environment;
+  std::vector<char*> envp;
+  if (!options.Environment.empty()) {
+    environment = EnvironmentWith(options.Environment);
+    for (std::string& entry : environment)
+      envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    extras.Environment = envp.data();
+  }
   int outputFd = -1;
   if (!options.OutputFile.empty())
     outputFd = ::open(options.OutputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

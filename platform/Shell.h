@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/CommandLine.h"
 #include "platform/ProgramWatch.h"
 
 namespace fx {
@@ -60,6 +61,8 @@ struct TProgramStartOptions {
   // Above zero: a watcher reports how the program ended when it ends within this time,
   // else that it still runs.
   std::chrono::milliseconds Watch{0};
+  // Variables set for the program on top of ours (a name given twice: the later value).
+  TEnvironment Environment;
 };
 
 struct TProgramStart {
@@ -68,7 +71,8 @@ struct TProgramStart {
 };
 
 // ShellExecute "open" with the arguments already split (the program receives exactly
-// `arguments` after its own path) and the options above for a program. A file that is no
+// `arguments` after its own path) and the options above for a program, never through a
+// shell. A file that is no
 // program goes to the document opener, without arguments, output file or watch.
 TProgramStart StartProgram(const std::string& file, const std::vector<std::string>& arguments,
                            const std::string& directory, const TProgramStartOptions& options);

@@ -20,6 +20,9 @@ struct TStandardExe {
   int ExeType;
 };
 
+// "ExeType" values as the executable entries store them.
+constexpr int kOpenGLQuakeType = 2;
+
 constexpr std::array<TStandardExe, 5> kStandardExes{{
     {"DOS Quake", "quake.exe", 0},
     {"WinQuake", "winquake.exe", 1},
@@ -118,8 +121,7 @@ void CreateStandardExecutables(TRegistry& registry) {
 void CreateFoundExecutables(TRegistry& registry, const std::vector<TFoundEngine>& engines) {
   std::vector<TNewEntry> entries;
   for (const TFoundEngine& engine : engines)
-    entries.push_back(
-        {engine.Entry, engine.File.string(), static_cast<int>(TExeType::OpenGLQuake)});
+    entries.push_back({engine.Entry, engine.File.string(), kOpenGLQuakeType});
   CreateEntries(registry, entries);
 }
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "exes/EngineDiscovery.h"
 #include "platform/Registry.h"
 #include "platform/SpecialFolders.h"
 #include "settings/FXSettings.h"
+#include "settings/FoundEngine.h"
 #include "ui/UserDialogs.h"
 
 namespace fx {

@@ -41,8 +41,7 @@ TSetupDlg::TSetupDlg(TFXSettings& settings, QWidget* splash, QWidget* parent)
       FUi(std::make_unique<Ui::SetupDlg>()),
       FSettings(settings),
       FOwnDialogs(std::make_unique<TQtUserDialogs>(this)),
-      FDialogs(FOwnDialogs.get()),
-      FFindEngines([] { return FindInstalledEngines(); }) {
+      FDialogs(FOwnDialogs.get()) {
   FormCreate(splash);
 }
 

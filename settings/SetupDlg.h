@@ -20,7 +20,8 @@ class SetupDlg;
 namespace fx {
 
 // The first-run setup: asks for the game folder and which shortcuts to place; OK enters
-// the standard executables and marks the machine as set up (CompleteSetup).
+// the standard executables and the found engines and marks the machine as set up
+// (CompleteSetup).
 class TSetupDlg : public QDialog {
   Q_OBJECT
 
@@ -34,8 +35,8 @@ class TSetupDlg : public QDialog {
             QWidget* splash = nullptr, QWidget* parent = nullptr);
   ~TSetupDlg() override;
 
-  // How the engines entered on OK are found: FindInstalledEngines for the program's dialog,
-  // none for one built with its own folders unless a test sets them.
+  // How the engines entered on OK are found (the program hands in the executables' engine
+  // search); unset, none are entered.
   void SetEngineFinder(std::function<std::vector<TFoundEngine>()> finder) {
     FFindEngines = std::move(finder);
   }

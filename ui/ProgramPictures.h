@@ -34,9 +34,13 @@ QIcon ProgramIcon();
 // The six 16 x 16 frames of the animated window icon, in the order they are shown.
 std::vector<QPixmap> RotatingLogoFrames();
 
-// An executable picture by its index (ExecutablePictureIndex in exes/ExePictures.h): 16 x 16
+// An executable picture by its index (ExecutablePictureIndex in ui/ExePictures.h): 16 x 16
 // from the strip, or 64 x 48. A null pixmap for an index outside 0 to 4.
 QPixmap ExecutableSmallPicture(int index);
 QPixmap ExecutableLargePicture(int index);
+
+// `picture` marked as a program that cannot be started: faded, with a red cross in its
+// lower right corner (a null pixmap stays null).
+QPixmap UnusablePicture(const QPixmap& picture);
 
 }  // namespace fx

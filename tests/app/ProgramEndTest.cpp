@@ -132,6 +132,9 @@ TEST_F(ProgramEndTest, WhatTheUserConfirmedOutlivesAKill) {
   ASSERT_NO_FATAL_FAILURE(ChangeAnOptionInTheSettingsDialog(program));
   program.Send("accept");
   ASSERT_TRUE(program.Run("trigger miExeAdd"));
+  ASSERT_TRUE(program.WaitFor("modal QFileDialog", kAnswerMs)) << program.Transcript();
+  ASSERT_TRUE(program.Run("set fileNameEdit /bin/sh"));
+  program.Send("accept");
   program.Send("sync");
   ASSERT_TRUE(program.WaitFor("synced", kAnswerMs)) << program.Transcript();
   program.Signal(SIGKILL);
@@ -139,7 +142,7 @@ TEST_F(ProgramEndTest, WhatTheUserConfirmedOutlivesAKill) {
 
   const std::string machine = MachineReg();
   EXPECT_NE(machine.find("\"CloseOnExec\"=\"True\""), std::string::npos) << machine;
-  EXPECT_NE(machine.find("\\Executables\\New Executable]"), std::string::npos) << machine;
+  EXPECT_NE(machine.find("\\Executables\\sh]"), std::string::npos) << machine;
 }
 
 }  // namespace

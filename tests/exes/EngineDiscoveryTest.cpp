@@ -57,7 +57,7 @@ TEST_F(EngineDiscoveryTest, VariantsGetTheirFileNameAndALinkCountsOnce) {
   const fs::path games = Folder("games");
   const fs::path spasm = Script(path / "quakespasm");
   const fs::path sdl2 = Script(games / "quakespasm-sdl2");
-  fs::create_symlink(spasm, games / "fte");  // the same program under another name
+  fs::create_symlink(spasm, games / "fteqw64");  // the same program under another name
 
   EXPECT_THAT(FindInstalledEngines({path, games}),
               ElementsAre(TFoundEngine{"QuakeSpasm", spasm},

@@ -185,18 +185,34 @@ TEST_F(ExeList, LoadingCreatesAMissingKeyAndGivesAnEmptyList) {
   EXPECT_TRUE(registry.KeyExists(ExeListKey()));
 }
 
-TEST_F(ExeList, AValueOfTheWrongTypeStopsTheLoadWithTheRegistryError) {
+TEST_F(ExeList, ADamagedValueKeepsItsEntryListedAndStoredAsItIsUntilTheUserStoresIt) {
+  Save({Entry("Good", TExeType::DosQuake, "quake.exe", 8, TAllocMethod::Standard, false),
+        Entry("Broken", TExeType::OpenGLQuake, "quakespasm", 8, TAllocMethod::Standard, true)});
   {
     TRegistry registry(Reopen());
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
-    ASSERT_TRUE(registry.OpenKey(ExeListKey() + "\\Broken", true));
-    registry.WriteString("ExeType", "WinQuake");
+    ASSERT_TRUE(registry.OpenKey(ExeListKey() + "\\Broken", false));
+    registry.WriteString("MemSize", "abc");
     registry.CloseKey();
   }
-  TRegistry registry(Reopen());
-  EXPECT_EQ(ErrorOf<ERegistryException>([&] { LoadExeList(registry); }),
-            "Invalid data type for 'ExeType'");
-  EXPECT_FALSE(registry.HasKeyOpen());
+  TQuakeExeList list = Load();
+  ASSERT_EQ(Names(list), (std::vector<std::string>{"Broken", "Good"}));
+  EXPECT_EQ(list[0].LoadError, "Invalid data type for 'MemSize'");
+  // The values before and after the damaged one are read; it keeps its default.
+  EXPECT_EQ(list[0].ExeName, "quakespasm");
+  EXPECT_TRUE(list[0].SetMemSize);
+  EXPECT_EQ(list[0].MemSize, 8);
+  EXPECT_EQ(list[1].LoadError, "");
+
+  list[1].CmdLine = "-nosound";
+  Save(list);
+  EXPECT_NE(MachineFile().find("\"MemSize\"=\"abc\""), std::string::npos) << MachineFile();
+  EXPECT_EQ(Load()[1].CmdLine, "-nosound");
+
+  ApplyExeProps(FillExeProps(list[0]), list[0]);  // OK in its Properties
+  Save(list);
+  EXPECT_EQ(MachineFile().find("\"abc\""), std::string::npos) << MachineFile();
+  EXPECT_EQ(Load()[0].LoadError, "");
 }
 
 TEST_F(ExeList, NamesEqualButForCaseEndAsOneKeyWithTheLaterValues) {

@@ -93,6 +93,30 @@ TEST(ExeParameters, HugeHeapWrapsAsThe32BitShiftDoesInsteadOfOverflowing) {
   EXPECT_EQ(Exe(TExeType::WinQuake, -1).Parameters("-x"), "-heapsize -1024  -x");
 }
 
+TEST(ExeParameters, MemorySwitchesGoOnlyToEnginesThatReadThem) {
+  struct TCase {
+    const char* Program;
+    TExeType Type;
+    const char* Expected;
+  };
+  const TCase cases[] = {
+      {"/usr/games/quakespasm", TExeType::OpenGLQuake, "-heapsize 16384  -x"},
+      {"ironwail", TExeType::WinQuake, "-heapsize 16384  -x"},
+      {"quakespasm-spiked-linux64", TExeType::OpenGLQuake, "-heapsize 16384  -x"},
+      {"/usr/games/vkquake", TExeType::OpenGLQuake, " -x"},
+      {"fteqw64", TExeType::OpenGLQuake, " -x"},
+      {"darkplaces-sdl", TExeType::OpenGLQuake, " -x"},
+      {"/usr/games/quakespasm", TExeType::DosQuake, " -x"},
+      {"glquake.exe", TExeType::OpenGLQuake, "-heapsize 16384  -x"},
+      {"quake.exe", TExeType::DosQuake, " -x -winmem 16 -winlock"},
+  };
+  for (const TCase& c : cases) {
+    TQuakeExe exe = Exe(c.Type, 16, TAllocMethod::LockMemory);
+    exe.ExeName = c.Program;
+    EXPECT_EQ(exe.Parameters("-x"), c.Expected) << c.Program;
+  }
+}
+
 TEST(ExeEntry, NewEntryHasOnlyItsName) {
   const TQuakeExe exe("WinQuake");
   EXPECT_EQ(exe.Name(), "WinQuake");
@@ -188,6 +212,24 @@ TEST_F(ExeRegistryForm, AnEmptyKeyLeavesTheConstructedFieldsButForTheDefaults) {
   EXPECT_EQ(exe.MemSize, 8);
   EXPECT_FALSE(exe.SetMemSize);
   EXPECT_EQ(exe.AllocMethod, TAllocMethod::Standard);
+}
+
+TEST_F(ExeRegistryForm, WrapperAndEnvironmentFollowTheSixValuesOnlyWhenSet) {
+  TQuakeExe exe("Spasm");
+  exe.RunThrough = "gamemoderun";
+  exe.Environment = {"MANGOHUD=1", "SDL_VIDEODRIVER=x11"};
+  exe.SaveToRegistry(FRegistry);
+  EXPECT_EQ(FRegistry.GetValueNames(),
+            (std::vector<std::string>{"ExeName", "CmdLine", "ExeType", "AllocMethod", "MemSize",
+                                      "SetMemSize", "RunThrough", "Environment"}));
+  const TQuakeExe read("Spasm", FRegistry);
+  EXPECT_EQ(read.RunThrough, "gamemoderun");
+  EXPECT_EQ(read.Environment, exe.Environment);
+
+  FRegistry.DeleteValue("RunThrough");
+  FRegistry.DeleteValue("Environment");
+  TQuakeExe("Spasm", FRegistry).SaveToRegistry(FRegistry);
+  EXPECT_EQ(FRegistry.GetValueNames().size(), 6u);
 }
 
 TEST_F(ExeRegistryForm, AValueOfTheWrongTypeRaisesTheRegistryError) {

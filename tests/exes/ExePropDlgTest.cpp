@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -198,7 +199,7 @@ TEST_F(ExePropDlg, BrowseKeepsTheFullPathOfAnEngineOutsideTheGameFolder) {
   EXPECT_EQ(Text(ExeName().text()), "/opt/engines/tyrquake");
   ASSERT_EQ(FDialogs.ChooserCalls.size(), 1u);
   EXPECT_EQ(FDialogs.ChooserCalls[0].Kind, "open");
-  EXPECT_EQ(FDialogs.ChooserCalls[0].Filter, "Executables|*.exe;*.bat|All Files|*.*");
+  EXPECT_EQ(FDialogs.ChooserCalls[0].Filter, "All Files|*|Executables|*.exe;*.bat");
   EXPECT_EQ(FDialogs.ChooserCalls[0].Start, "/games/quake");
 
   // Cancelling keeps what was there.
@@ -270,6 +271,29 @@ TEST(EditProperties, ReturnInTheMemoryEditTakesTheTypedNumber) {
   EXPECT_TRUE(EditProperties(exe, "/games/quake", nullptr, dialogs));
   EXPECT_EQ(exe.MemSize, 48);
   EXPECT_EQ(dialogs.Beeps, 0);
+}
+
+TEST(EditProperties, WrapperAndEnvironmentAreStoredAndABadLineKeepsTheDialogOpen) {
+  TScriptedDialogs dialogs;
+  dialogs.MessageAnswers = {TMsgResult::Ok};
+  TQuakeExe exe = Rendition();
+  exe.Environment = {"OLD=1"};
+  WhenModal<TExePropDlg>([&dialogs](TExePropDlg& dlg) {
+    auto& memo = Control<QPlainTextEdit>(dlg, "EnvironmentMemo");
+    EXPECT_EQ(Text(memo.toPlainText()), "OLD=1");
+    Control<QLineEdit>(dlg, "edRunThrough").setText("prime-run");
+    memo.setPlainText("MANGOHUD=1\nno equals sign");
+    QTest::mouseClick(&Control<QPushButton>(dlg, "OKBtn"), Qt::LeftButton);
+    EXPECT_TRUE(dlg.isVisible());
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_NE(dialogs.Messages[0].Text.find("\"no equals sign\" is no variable"),
+              std::string::npos);
+    memo.setPlainText("MANGOHUD=1\n\nDXVK_HUD=fps\n");
+    QTest::mouseClick(&Control<QPushButton>(dlg, "OKBtn"), Qt::LeftButton);
+  });
+  EXPECT_TRUE(EditProperties(exe, "/games/quake", nullptr, dialogs));
+  EXPECT_EQ(exe.RunThrough, "prime-run");
+  EXPECT_EQ(exe.Environment, (std::vector<std::string>{"MANGOHUD=1", "DXVK_HUD=fps"}));
 }
 
 TEST(EditProperties, CancelLeavesTheEntryUnchanged) {

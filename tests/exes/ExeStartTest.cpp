@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,7 +9,7 @@
 #include "fixtures/FileBuilder.h"
 #include "fixtures/StandInEngine.h"
 #include "fixtures/TempDir.h"
-#include "settings/FXSettings.h"
+#include "platform/Shell.h"
 
 namespace fx {
 namespace {
@@ -33,6 +32,12 @@ class ExeStart : public ::testing::Test {
   void SetUp() override { fs::create_directories(FGame / "id1"); }
 };
 
+// Starts a plan as the launch does.
+bool Start(const TExeStart& plan, const TProgramStartOptions& options = {}) {
+  return ShellSucceeded(
+      StartProgram(StartedProgram(plan), StartedArguments(plan), plan.Directory, options).Result);
+}
+
 TEST_F(ExeStart, StartsTheEngineInTheGameFolderWithTheCompletedCommandLine) {
   WriteStandInEngine(FGame / "winquake.sh", FReport);
   TQuakeExe exe("WinQuake");
@@ -41,17 +46,40 @@ TEST_F(ExeStart, StartsTheEngineInTheGameFolderWithTheCompletedCommandLine) {
   exe.CmdLine = "-nosound";
   exe.MemSize = 16;
   exe.SetMemSize = true;
-  int closed = 0;
 
-  ASSERT_TRUE(exe.Execute("+exec Frax.cfg -game \"my ctf\"", FGame.string(), true,
-                          [&closed] { ++closed; }));
+  ASSERT_TRUE(Start(exe.PlanStart("+exec Frax.cfg -game \"my ctf\"", FGame.string(), "")));
   const auto report = WaitForReport(FReport);
   ASSERT_TRUE(report);
   EXPECT_EQ(report->Program, (FGame / "winquake.sh").string());
   EXPECT_EQ(report->Folder, fs::canonical(FGame).string());
   EXPECT_EQ(report->Args, (std::vector<std::string>{"-heapsize", "16384", "-nosound", "+exec",
                                                     "Frax.cfg", "-game", "my ctf"}));
-  EXPECT_EQ(closed, 1);
+}
+
+TEST_F(ExeStart, AWrapperStartsTheEngineWithTheEntrysEnvironment) {
+  WriteStandInEngine(FGame / "engine.sh", FReport);
+  // The wrapper notes one variable of its environment, then runs what it was given.
+  fs::create_directories(FTemp / "bin");
+  WriteFileBytes(FTemp / "bin" / "fx-wrap",
+                 "#!/bin/sh\nprintf '%s|%s' \"$1\" \"$FX_WRAP_VALUE\" > '" +
+                     (FTemp / "wrapped").string() + "'\nshift\nexec \"$@\"\n");
+  fs::permissions(FTemp / "bin" / "fx-wrap", kExecutable);
+  TQuakeExe exe("Wrapped");
+  exe.ExeName = "engine.sh";
+  exe.RunThrough = "fx-wrap \"--first arg\"";
+  exe.Environment = {"FX_WRAP_VALUE=a b'c", "not a variable"};
+
+  const TExeStart plan = exe.PlanStart("+map e1m1", FGame.string(), (FTemp / "bin").string());
+  EXPECT_EQ(plan.Wrapper,
+            (std::vector<std::string>{(FTemp / "bin" / "fx-wrap").string(), "--first arg"}));
+  TProgramStartOptions options;
+  options.Environment = plan.Environment;
+  ASSERT_TRUE(Start(plan, options));
+  const auto report = WaitForReport(FReport);
+  ASSERT_TRUE(report);
+  EXPECT_EQ(report->Program, (FGame / "engine.sh").string());
+  EXPECT_EQ(report->Args, (std::vector<std::string>{"+map", "e1m1"}));
+  EXPECT_EQ(test::ReadFileBytes(FTemp / "wrapped"), "--first arg|a b'c");
 }
 
 TEST_F(ExeStart, GameFolderWithATrailingSeparatorStartsTheSameFile) {
@@ -69,35 +97,11 @@ TEST_F(ExeStart, GameFolderWithATrailingSeparatorStartsTheSameFile) {
   EXPECT_EQ(plan.Parameters, " +map e1m1 -winmem 12 -winlock");
   EXPECT_EQ(exe.PlanStart("+map e1m1", FGame.string(), "").File, plan.File);
 
-  ASSERT_TRUE(exe.Execute("+map e1m1", folder, false, [] { ADD_FAILURE() << "closed"; }));
+  ASSERT_TRUE(Start(plan));
   const auto report = WaitForReport(FReport);
   ASSERT_TRUE(report);
   EXPECT_EQ(report->Folder, fs::canonical(FGame).string());
   EXPECT_EQ(report->Args, (std::vector<std::string>{"+map", "e1m1", "-winmem", "12", "-winlock"}));
-}
-
-TEST_F(ExeStart, SettingsGiveTheGameFolderAndWhetherToClose) {
-  WriteStandInEngine(FGame / "glquake.sh", FReport);
-  TFXSettings settings;
-  settings.SetQPath(FGame.string());
-  settings.SetCloseOnExec(false);
-  TQuakeExe exe("GL");
-  exe.ExeName = "glquake.sh";
-  exe.ExeType = TExeType::OpenGLQuake;
-
-  ASSERT_TRUE(exe.Execute("-listen 4", settings, [] { ADD_FAILURE() << "closed"; }));
-  const auto report = WaitForReport(FReport);
-  ASSERT_TRUE(report);
-  EXPECT_EQ(report->Folder, fs::canonical(FGame).string());
-  EXPECT_EQ(report->Args, (std::vector<std::string>{"-listen", "4"}));
-}
-
-TEST_F(ExeStart, AFailedStartIsSilentAndKeepsTheProgramOpen) {
-  TQuakeExe exe("Missing");
-  exe.ExeName = "nothing-here.exe";
-  bool closed = false;
-  EXPECT_FALSE(exe.Execute("", FGame.string(), true, [&closed] { closed = true; }));
-  EXPECT_FALSE(closed);
 }
 
 TEST_F(ExeStart, AnEngineOutsideTheGameFolderNamedByAbsolutePathRunsInTheGameFolder) {
@@ -107,7 +111,7 @@ TEST_F(ExeStart, AnEngineOutsideTheGameFolderNamedByAbsolutePathRunsInTheGameFol
   TQuakeExe exe("Ironwail");
   exe.ExeName = engine.string();
 
-  ASSERT_TRUE(exe.Execute("-game ctf", FGame.string(), false, {}));
+  ASSERT_TRUE(Start(exe.PlanStart("-game ctf", FGame.string(), "")));
   const auto report = WaitForReport(FReport);
   ASSERT_TRUE(report);
   EXPECT_EQ(report->Program, engine.string());
@@ -180,12 +184,7 @@ TEST_F(ExeOnPath, AStartThroughPathGetsTheGameFolderAsWorkingFolder) {
   const TExeStart plan = exe.PlanStart("+map start", FGame.string(), Path());
   EXPECT_EQ(plan.File, (FBin / "fxstandin-engine").string());
 
-  const char* old = std::getenv("PATH");
-  const std::string saved = old ? old : "";
-  ::setenv("PATH", (Path() + ":" + saved).c_str(), 1);
-  const bool started = exe.Execute("+map start", FGame.string(), false, {});
-  ::setenv("PATH", saved.c_str(), 1);
-  ASSERT_TRUE(started);
+  ASSERT_TRUE(Start(plan));
   const auto report = WaitForReport(FReport);
   ASSERT_TRUE(report);
   EXPECT_EQ(report->Program, (FBin / "fxstandin-engine").string());

@@ -61,6 +61,16 @@ TEST(CommandPreviewTest, ShowsWhatTheStandInEngineReceivesQuotedForAShell) {
                          "name 'Ranger $HOME' +exec 'x;y' -hipnotic +exec Frax.cfg");
 }
 
+TEST(CommandPreviewTest, PutsTheEnvironmentAndTheWrapperInFront) {
+  TLaunchRig rig;
+  rig.Exe.ExeName = "/usr/games/quakespasm";
+  rig.Exe.RunThrough = "fx-no-such-wrapper --opt";
+  rig.Exe.Environment = {"MANGOHUD=1", "FX_NOTE=a b"};
+  EXPECT_EQ(CommandPreview(PlanLaunchStart(TLaunchInput{}, "", rig.Machine, rig.Exe)),
+            "MANGOHUD=1 FX_NOTE='a b' fx-no-such-wrapper --opt /usr/games/quakespasm +exec "
+            "Frax.cfg");
+}
+
 struct TFailingEngine {
   const char* Ending;  // the script's last line
   TProgramEnd End;

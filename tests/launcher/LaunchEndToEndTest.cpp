@@ -62,5 +62,22 @@ TEST(LaunchEndToEnd, TheEngineStartsInTheGameFolderWithTheCommandLineAndTheScrip
   EXPECT_EQ(listing.find("start"), std::string::npos);
 }
 
+TEST(LaunchEndToEnd, AProgramThatCannotStartIsSaidAndTheWindowStays) {
+  TLaunchRig rig;
+  rig.Machine.SetCloseOnExec(true);
+  TLaunchInput input;
+  input.MapText = "e1m1";
+
+  const TLaunchResult result = rig.Launch(input);
+
+  EXPECT_TRUE(result.ScriptWritten);
+  EXPECT_FALSE(result.Started);
+  ASSERT_TRUE(result.Problem.has_value());
+  EXPECT_EQ(result.Problem->File, (rig.Game / "fx-no-such-engine").string());
+  EXPECT_TRUE(result.Problem->Missing);
+  EXPECT_EQ(rig.Closed, 0);
+  EXPECT_TRUE(result.OutputFile.empty());
+}
+
 }  // namespace
 }  // namespace fx

@@ -149,18 +149,21 @@ TEST_F(LaunchForm, ClientModeShowsOnlyItsPanelsWithoutGaps) {
 TEST_F(LaunchForm, NewExecutablesAreNumberedAndACaseOnlyRenameIsRefused) {
   auto form = Open();
   QAction* add = &Control<QAction>(*form, "miExeAdd");
-  for (int i = 0; i < 3; ++i)
+  Dialogs.ChooserAnswers = {"/opt/q/myquake", "/opt/q/myquake", "/opt/q/myquake", std::nullopt};
+  for (int i = 0; i < 4; ++i)  // the last one cancelled: nothing added
     add->trigger();
   QListWidget* list = &Control<QListWidget>(*form, "lvExe");
   ASSERT_EQ(list->count(), 3);
-  EXPECT_EQ(list->item(0)->text(), "New Executable");
-  EXPECT_EQ(list->item(1)->text(), "New Executable (1)");
-  EXPECT_EQ(list->item(2)->text(), "New Executable (2)");
+  EXPECT_EQ(list->item(0)->text(), "myquake");
+  EXPECT_EQ(list->item(1)->text(), "myquake (1)");
+  EXPECT_EQ(list->item(2)->text(), "myquake (2)");
+  EXPECT_EQ(Dialogs.ChooserCalls[0].Filter, "All Files|*|Executables|*.exe;*.bat");
+  EXPECT_EQ(form->Exes()[0].ExeType, TExeType::OpenGLQuake);
   EXPECT_TRUE(Control<QToolButton>(*form, "StartQuakeBtn").isEnabled());
 
   Dialogs.MessageAnswers = {TMsgResult::Ok};
-  list->item(1)->setText("NEW EXECUTABLE (1)");
-  EXPECT_EQ(list->item(1)->text(), "New Executable (1)");
+  list->item(1)->setText("MYQUAKE (1)");
+  EXPECT_EQ(list->item(1)->text(), "myquake (1)");
   ASSERT_EQ(Dialogs.Messages.size(), 1u);
   EXPECT_EQ(Dialogs.Messages[0].Text, "An executable with that name allready exists.");
   EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Error);
@@ -176,7 +179,7 @@ TEST_F(LaunchForm, NewExecutablesAreNumberedAndACaseOnlyRenameIsRefused) {
   QListWidget* read = &Control<QListWidget>(*again, "lvExe");
   ASSERT_EQ(read->count(), 3);
   EXPECT_EQ(read->item(0)->text(), "GLQuake");
-  EXPECT_EQ(read->item(2)->text(), "New Executable (2)");
+  EXPECT_EQ(read->item(2)->text(), "myquake (2)");
 }
 
 TEST_F(LaunchForm, DeletingAnExecutableAsksFirst) {

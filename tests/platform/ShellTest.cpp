@@ -252,6 +252,24 @@ TEST_F(ShellStartTest, ReturnsWhileTheProgramRuns) {
   ::kill(pid, SIGKILL);
 }
 
+TEST_F(ShellStartTest, AStartedProgramGetsOurEnvironmentWithTheGivenVariablesOnTop) {
+  const TEnvOverride kept("FX_KEPT", "ours");
+  const TEnvOverride replaced("FX_REPLACED", "ours");
+  const fs::path seen = FDir / "seen";
+  WriteFileWithMode(FDir / "env.sh",
+                    "#!/bin/sh\nprintf '%s|%s|%s' \"$FX_KEPT\" \"$FX_REPLACED\" \"$FX_NEW\" > '" +
+                        seen.string() + ".tmp'\nmv '" + seen.string() + ".tmp' '" + seen.string() +
+                        "'\n",
+                    kExecutable);
+  TProgramStartOptions options;
+  options.Environment = {{"FX_REPLACED", "first"}, {"FX_NEW", "a b"}, {"FX_REPLACED", "theirs"}};
+  ASSERT_EQ(StartProgram((FDir / "env.sh").string(), {}, "", options).Result, kShellSuccess);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!fs::exists(seen) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(ReadFileBytes(seen), "ours|theirs|a b");
+}
+
 TEST_F(ShellStartTest, OpenVerbIgnoresCaseAndEmptyMeansOpen) {
   EXPECT_EQ(FShell.Execute("", FProgram.string(), "empty", ""), kShellSuccess);
   const auto first = WaitForReport(FReport);

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <set>
 
-#include "exes/ExePictures.h"
+#include "ui/ExePictures.h"
 
 namespace fx {
 namespace {

@@ -1,4 +1,4 @@
-#include "exes/ExePictures.h"
+#include "ui/ExePictures.h"
 
 #include <array>
 

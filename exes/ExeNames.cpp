@@ -1,14 +1,15 @@
-#include "launcher/ExeNames.h"
+#include "exes/ExeNames.h"
 
 #include <algorithm>
 
-#include "launcher/ScriptText.h"
+#include "platform/RegistryTypes.h"
 
 namespace fx {
 
 bool ExeNameTaken(const std::string& name, const std::vector<std::string>& names) {
+  // Entry names are registry keys, so they compare as the registry compares key names.
   return std::any_of(names.begin(), names.end(),
-                     [&](const std::string& other) { return EqualsIgnoringCase(name, other); });
+                     [&](const std::string& other) { return SameName(name, other); });
 }
 
 std::string NewExeName(const std::vector<std::string>& names) {
