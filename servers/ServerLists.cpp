@@ -113,16 +113,20 @@ class TTolerantSettings : public TAppSettings {
   std::string ProblemPrefix;
 
  protected:
-  void ReadProperty(const TPropertyInfo& property) override {
+  std::vector<TDamagedValue> ReadProperty(const TPropertyInfo& property) override {
+    std::vector<TDamagedValue> damaged;
     try {
       if (property.Type == TPropertyType::Enumeration) CheckIdentifier(property);
-      TAppSettings::ReadProperty(property);
+      damaged = TAppSettings::ReadProperty(property);
     } catch (const ERegistryException& e) {
-      Damaged.insert(property.Name);
-      Report(property.Name + ": " + e.what());
-      // A list stops inside its own sub-key; the values after it are read from ours.
-      Registry()->OpenKey("\\" + KeyPath(), false);
+      damaged.push_back({KeyPath(), property.Name, e.what()});
     }
+    for (const TDamagedValue& value : damaged) {
+      Damaged.insert(property.Name);
+      Report(value.Value + ": " + value.Reason);
+    }
+    // Reported here, so the load goes on without an error of its own.
+    return {};
   }
   void WriteProperty(const TPropertyInfo& property) override {
     if (!Skip.contains(property.Name)) TAppSettings::WriteProperty(property);
