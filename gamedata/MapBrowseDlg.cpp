@@ -20,6 +20,7 @@
 #include <iterator>
 #include <utility>
 
+#include "gamedata/QuakeText.h"
 #include "platform/Shell.h"
 #include "settings/PathUtils.h"
 #include "ui/ScreenCentre.h"
@@ -228,7 +229,8 @@ void TMapBrowseDlg::ShowRows(std::size_t count) {
     auto* item = new QTreeWidgetItem();  // handed to the list below, which owns it
     item->setText(kNameColumn, ToQt(row.Caption));
     item->setText(kSizeColumn, ToQt(row.SizeText));
-    item->setText(kTitleColumn, ToQt(row.Title));
+    // Shown as the game draws it; the row keeps the bytes for ChosenMap.
+    item->setText(kTitleColumn, ToQt(QuakeTextToUtf8(row.Title)));
     item->setTextAlignment(kSizeColumn, Qt::AlignRight | Qt::AlignVCenter);
     item->setIcon(kNameColumn, IconFor(row.FileName));
     item->setData(kNameColumn, kRowIndexRole, QVariant::fromValue(FRows.size()));

@@ -1,0 +1,93 @@
+// The main window as a user sees it: its hints, its turning icon, its access keys and a
+// width that leaves its texts whole.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <memory>
+
+#include "fixtures/BspBuilder.h"
+#include "fixtures/FileBuilder.h"
+#include "fixtures/FindControl.h"
+#include "fixtures/ModalDialog.h"
+#include "fixtures/ScriptedDialogs.h"
+#include "gamedata/MapBrowseDlg.h"
+#include "launcher/FXLaunchForm.h"
+#include "settings/FXSettings.h"
+#include "tests/settings/RegistrySandbox.h"
+#include "ui/ExtendedHint.h"
+#include "ui/NewHintWindow.h"
+
+namespace fx {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Control;
+
+class LaunchFormLook : public ::testing::Test {
+ protected:
+  LaunchFormLook() {
+    test::WriteFileBytes(Game / "id1" / "pak0.pak", "");
+    test::WriteFileBytes(Game / "id1" / "pak1.pak", "");
+    FXSettings().SetQPath(Game.string());
+    FXUserSettings().SetLastConfig("");
+    FXUserSettings().SetAnimateMainWindowIcon(false);
+  }
+
+  std::unique_ptr<TFXLaunchForm> Open() {
+    TLaunchFormOptions options;
+    options.Dialogs = &Dialogs;
+    options.PictureLibrary = Sandbox.Temp() / "no-pictures.rcc";
+    return std::make_unique<TFXLaunchForm>(nullptr, options);
+  }
+
+  static void ShowActive(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  }
+
+  static void ChoosePlayMode(TFXLaunchForm& form, int mode) {
+    auto& box = Control<QComboBox>(form, "cbQuakeMode");
+    box.setCurrentIndex(mode);
+    emit box.activated(mode);
+  }
+
+  test::TRegistrySandbox Sandbox;
+  TProgramSettings Settings;
+  fs::path Game = Sandbox.Temp() / "quake";
+  test::TScriptedDialogs Dialogs;
+};
+
+TEST_F(LaunchFormLook, AChosenMapsTitleShowsInTheMapBoxAsTheGameDrawsIt) {
+  const std::string title =
+      "Red\xA0"
+      "Base \x9D\x9E\x9F";
+  test::WriteFileBytes(
+      Game / "id1" / "maps" / "e1m1.bsp",
+      test::TBspBuilder(test::Entity({{"classname", "worldspawn"}, {"message", title}})).Build());
+  auto form = Open();
+  test::WhenModal<TMapBrowseDlg>([](TMapBrowseDlg& dlg) {
+    dlg.WaitForFill();
+    auto& list = Control<QTreeWidget>(dlg, "lvMap");
+    list.setCurrentItem(list.topLevelItem(0));
+    dlg.accept();
+  });
+  QTest::mouseClick(&Control<QPushButton>(*form, "BrowseMapBtn"), Qt::LeftButton);
+  EXPECT_EQ(Control<QComboBox>(*form, "cbMap").currentText(), "E1M1: Red Base ---");
+}
+
+}  // namespace
+}  // namespace fx
