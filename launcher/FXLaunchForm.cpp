@@ -125,9 +125,15 @@ void TFXLaunchForm::StartConfigurations() {
   }
 }
 
+void TFXLaunchForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // The window's own activation: the application may have been active before it was.
+  if (event->type() == QEvent::ActivationChange) UpdateIconTimer();
+}
+
 void TFXLaunchForm::UpdateIconTimer() {
   const bool animate = FXUserSettings().AnimateMainWindowIcon() && !FLogoFrames.empty();
-  if (animate && QApplication::activeWindow() == this) {
+  if (animate && isActiveWindow()) {
     FIconTimer.start();
   } else {
     FIconTimer.stop();
@@ -139,6 +145,9 @@ void TFXLaunchForm::tiIconTimerTimer() {
   if (FLogoFrames.empty()) return;
   FIconFrame = (FIconFrame + 1) % static_cast<int>(FLogoFrames.size());
   setWindowIcon(QIcon(FLogoFrames[static_cast<std::size_t>(FIconFrame)]));
+  // X11 gets the new icon only with Qt's next request that waits for an answer, which an
+  // idle window may not make for seconds: the icon would jump instead of turning.
+  QGuiApplication::sync();
 }
 
 void TFXLaunchForm::LoadPlacement() {

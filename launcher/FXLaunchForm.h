@@ -136,9 +136,12 @@ class TFXLaunchForm : public QMainWindow,
   // Handles events until every started game's early-exit check has reported (and its
   // message has been closed); false when a game ended at once with a failure.
   bool WaitForGameChecks();
+  // The window icon turns (the per-user setting is on and the window is active).
+  bool IconAnimating() const { return FIconTimer.isActive(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:

@@ -71,6 +71,19 @@ class LaunchFormLook : public ::testing::Test {
   test::TScriptedDialogs Dialogs;
 };
 
+TEST_F(LaunchFormLook, TheIconTurnsWhileTheWindowItselfIsActive) {
+  FXUserSettings().SetAnimateMainWindowIcon(true);
+  // The application is active before the window is, as after a splash screen.
+  QWidget other;
+  ShowActive(other);
+  auto form = Open();
+  ShowActive(*form);
+  EXPECT_TRUE(form->IconAnimating());
+
+  ShowActive(other);
+  EXPECT_FALSE(form->IconAnimating());
+}
+
 TEST_F(LaunchFormLook, AChosenMapsTitleShowsInTheMapBoxAsTheGameDrawsIt) {
   const std::string title =
       "Red\xA0"
