@@ -17,6 +17,7 @@
 #include "settings/FXSettings.h"
 #include "settings/FormPlacementView.h"
 #include "tools/FXTools.h"
+#include "ui/ExtendedHint.h"
 #include "ui/ProgramPictures.h"
 #include "ui/QtUserDialogs.h"
 #include "ui/ScreenCentre.h"
@@ -28,6 +29,7 @@ namespace {
 
 constexpr const char* kPlacementName = "FXLaunchForm";
 constexpr int kIconInterval = 100;  // ms per frame of the turning icon
+constexpr int kHintFixedWidth = 160;
 
 }  // namespace
 
@@ -58,6 +60,7 @@ TFXLaunchForm::TFXLaunchForm(QWidget* parent, TLaunchFormOptions options)
   StartConfigurations();
   SetUpTools(options);
   UpdateIconTimer();
+  SetUpHints();
   LoadPlacement();
   UpdateCommandPreview();
 }
@@ -123,6 +126,13 @@ void TFXLaunchForm::StartConfigurations() {
   } catch (const std::exception& e) {
     ReportException(e);
   }
+}
+
+void TFXLaunchForm::SetUpHints() {
+  // Owned by the window; its settings serve the window's own controls only.
+  auto* hints = new TExtendedHint(this);
+  hints->SetFixedWitdh(kHintFixedWidth);
+  hints->SetLineCmd(QLatin1Char('+'));
 }
 
 void TFXLaunchForm::changeEvent(QEvent* event) {

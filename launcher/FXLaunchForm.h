@@ -199,6 +199,7 @@ class TFXLaunchForm : public QMainWindow,
   void SetUpTools(const TLaunchFormOptions& options);
   void BuildToolsMenu();
   void UpdateIconTimer();
+  void SetUpHints();
   void LoadPlacement();
   void SavePlacement();
 

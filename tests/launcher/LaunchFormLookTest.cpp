@@ -84,6 +84,31 @@ TEST_F(LaunchFormLook, TheIconTurnsWhileTheWindowItselfIsActive) {
   EXPECT_FALSE(form->IconAnimating());
 }
 
+TEST_F(LaunchFormLook, ItsHintsTakeTheFixedWidthAndBreakLinesAtPlus) {
+  auto form = Open();
+  ShowActive(*form);
+  Control<QTabWidget>(*form, "PageControl1").setCurrentIndex(2);
+  auto* hints = form->findChild<TExtendedHint*>();
+  ASSERT_NE(hints, nullptr);
+  const TNewHintWindow& shown = hints->HintWindow();
+  const auto rest = [](QWidget& control) {
+    const QPoint at = control.mapToGlobal(QPoint(4, 4));
+    QHelpEvent help(QEvent::ToolTip, QPoint(4, 4), at);
+    QApplication::sendEvent(&control, &help);
+  };
+
+  rest(Control<QCheckBox>(*form, "cbIgnoreGeneralCmds"));
+  ASSERT_TRUE(shown.isVisible());
+  EXPECT_EQ(shown.Text(),
+            "Ignore \"General Commands\" in the \"global options\"-tab for this configuration.");
+  EXPECT_LE(shown.width(), 160);
+
+  auto& log = Control<QCheckBox>(*form, "cbSaveLog");
+  log.setToolTip("Console+log");
+  rest(log);
+  EXPECT_EQ(shown.Text(), "Console\nlog");
+}
+
 TEST_F(LaunchFormLook, AChosenMapsTitleShowsInTheMapBoxAsTheGameDrawsIt) {
   const std::string title =
       "Red\xA0"
