@@ -18,6 +18,7 @@
 #include "settings/FormPlacementView.h"
 #include "tools/FXTools.h"
 #include "ui/ExtendedHint.h"
+#include "ui/MenuBarKeys.h"
 #include "ui/ProgramPictures.h"
 #include "ui/QtUserDialogs.h"
 #include "ui/ScreenCentre.h"
@@ -106,6 +107,7 @@ void TFXLaunchForm::SetUpControls() {
   for (const QPixmap& frame : RotatingLogoFrames())
     FLogoFrames.push_back(frame);
   FIconTimer.setInterval(kIconInterval);
+  new TMenuBarKeys(*this, *menuBar());  // owned by the window
 }
 
 void TFXLaunchForm::RegisterPlugins(const TLaunchFormOptions& options) {

@@ -109,6 +109,43 @@ TEST_F(LaunchFormLook, ItsHintsTakeTheFixedWidthAndBreakLinesAtPlus) {
   EXPECT_EQ(shown.Text(), "Console\nlog");
 }
 
+// Alt and a menu title's key: the first press opens the menu, the next one goes to the
+// control that shares the key, the one after that to the menu again.
+TEST_F(LaunchFormLook, AMenuTitlesKeyOpensItsMenuFirstAndThenReachesTheControl) {
+  struct TCase {
+    Qt::Key Key;
+    const char* Menu;
+    const char* Control;
+  };
+  const TCase cases[] = {{Qt::Key_T, "ToolsMenu", "cbTimelimit"},
+                         {Qt::Key_F, "FileMenu", "cbFraglimit"}};
+  auto form = Open();
+  ChoosePlayMode(*form, kPlayListen);
+  ShowActive(*form);
+  Control<QComboBox>(*form, "cbQuakeMode").setFocus();
+  // Where the keyboard's keys go: an open menu, else the control with the focus.
+  const auto receiver = [] {
+    QWidget* popup = QApplication::activePopupWidget();
+    return popup != nullptr ? popup : QApplication::focusWidget();
+  };
+  const auto press = [&](Qt::Key key) {
+    QTest::keyPress(receiver(), Qt::Key_Alt);  // pressing Alt closes an open menu
+    QTest::keyClick(receiver(), key, Qt::AltModifier);
+    QTest::keyRelease(receiver(), Qt::Key_Alt);
+  };
+  for (const TCase& c : cases) {
+    auto& menu = Control<QMenu>(*form, c.Menu);
+    press(c.Key);
+    EXPECT_TRUE(menu.isVisible()) << c.Menu;
+    press(c.Key);
+    EXPECT_FALSE(menu.isVisible()) << c.Menu;
+    EXPECT_EQ(QApplication::focusWidget(), &Control<QWidget>(*form, c.Control));
+    press(c.Key);
+    EXPECT_TRUE(menu.isVisible()) << c.Menu;
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+  }
+}
+
 TEST_F(LaunchFormLook, AChosenMapsTitleShowsInTheMapBoxAsTheGameDrawsIt) {
   const std::string title =
       "Red\xA0"
