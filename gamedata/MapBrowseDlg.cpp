@@ -49,6 +49,8 @@ constexpr int kFillDeadlineMs = 120000;
 constexpr int kRowIndexRole = Qt::UserRole;
 
 enum TColumn { kNameColumn = 0, kSizeColumn = 1, kTitleColumn = 2 };
+constexpr int kNameWidth = 100;  // the columns' widths at least
+constexpr int kSizeWidth = 80;
 
 QString ToQt(const std::string& text) {
   return QString::fromStdString(text);
@@ -81,8 +83,8 @@ void TMapBrowseDlg::FormCreate() {
   FUi->DirBrowseBtn->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
   FUi->PakBrowseBtn->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
   FUi->lvMap->headerItem()->setTextAlignment(kSizeColumn, Qt::AlignRight | Qt::AlignVCenter);
-  FUi->lvMap->setColumnWidth(kNameColumn, 100);
-  FUi->lvMap->setColumnWidth(kSizeColumn, 80);
+  FUi->lvMap->setColumnWidth(kNameColumn, kNameWidth);
+  FUi->lvMap->setColumnWidth(kSizeColumn, kSizeWidth);
   FUi->pbFill->setVisible(false);
   FUi->ViewDocBtn->setEnabled(false);
 
@@ -278,14 +280,24 @@ void TMapBrowseDlg::FinishFill() {
     list.setPalette(palette);
     auto* item = new QTreeWidgetItem(&list);  // owned by the list
     item->setText(kNameColumn, ToQt(std::string(kNoMapsText)));
+    item->setFirstColumnSpanned(true);  // a message, not a name: the columns do not cut it
     item->setFlags(Qt::NoItemFlags);
     list.setEnabled(false);
   } else {
     PutRowsInOrder(list);
   }
+  FitColumns();
   lvMapChange();
   if (!FFillError.empty()) ShowError(FFillError);
   emit FillFinished();
+}
+
+void TMapBrowseDlg::FitColumns() {
+  // Names and sizes whole at the user's font: the title column gives way.
+  QTreeWidget& list = *FUi->lvMap;
+  const QAbstractItemView& view = list;  // where the measure is public
+  list.setColumnWidth(kNameColumn, std::max(kNameWidth, view.sizeHintForColumn(kNameColumn)));
+  list.setColumnWidth(kSizeColumn, std::max(kSizeWidth, view.sizeHintForColumn(kSizeColumn)));
 }
 
 void TMapBrowseDlg::WaitForFill() {

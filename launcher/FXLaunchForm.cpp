@@ -62,6 +62,7 @@ TFXLaunchForm::TFXLaunchForm(QWidget* parent, TLaunchFormOptions options)
   SetUpTools(options);
   UpdateIconTimer();
   SetUpHints();
+  SetUpWidthFit();
   LoadPlacement();
   UpdateCommandPreview();
 }
@@ -141,6 +142,8 @@ void TFXLaunchForm::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   // The window's own activation: the application may have been active before it was.
   if (event->type() == QEvent::ActivationChange) UpdateIconTimer();
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+    ScheduleWidthFit();
 }
 
 void TFXLaunchForm::UpdateIconTimer() {

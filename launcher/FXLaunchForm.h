@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "exes/EngineDiscovery.h"
@@ -203,6 +204,13 @@ class TFXLaunchForm : public QMainWindow,
   void LoadPlacement();
   void SavePlacement();
 
+  // Width (LaunchFormWidth.cpp).
+  void SetUpWidthFit();
+  void ScheduleWidthFit();
+  void FitWidthToTexts();
+  int FitGamePage();
+  int FitGeneralPage();
+
   // Play mode, game type and panels.
   void RefreshDependentControls();
   void ApplyPanelStates();
@@ -258,6 +266,8 @@ class TFXLaunchForm : public QMainWindow,
   QTimer FIconTimer;
   std::vector<QPixmap> FLogoFrames;
   int FIconFrame = 0;
+  std::vector<std::pair<QWidget*, int>> FDesignedWidths;  // controls that follow the width
+  bool FWidthFitScheduled = false;
   int FPlayMode = -1;
   bool FClosed = false;
 };

@@ -146,6 +146,47 @@ TEST_F(LaunchFormLook, AMenuTitlesKeyOpensItsMenuFirstAndThenReachesTheControl) 
   }
 }
 
+// What a combo box needs to show its longest entry, as a box of the same font measures it.
+int EntriesWidth(const QComboBox& box) {
+  QComboBox probe;
+  probe.setFont(box.font());
+  for (int i = 0; i < box.count(); ++i)
+    probe.addItem(box.itemText(i));
+  probe.setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  return probe.sizeHint().width();
+}
+
+TEST_F(LaunchFormLook, TheWidthLeavesEveryTextWholeAtTheUsersFont) {
+  for (const double scale : {1.0, 1.5}) {
+    auto form = Open();
+    QFont font = form->font();
+    font.setPointSizeF(font.pointSizeF() * scale);
+    form->setFont(font);
+    ChoosePlayMode(*form, kPlayListen);
+    form->show();
+    QCoreApplication::processEvents();  // the fit follows the font change
+
+    EXPECT_GE(form->width(), 419) << scale;
+    EXPECT_EQ(form->minimumWidth(), form->maximumWidth()) << scale;
+    auto& view = Control<QScrollArea>(*form, "ScrollBox1");
+    for (const QWidget* panel : view.widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (!panel->isVisible() || panel->objectName() == "Panel4") continue;
+      EXPECT_GE(panel->width(), panel->minimumSizeHint().width())
+          << scale << " " << panel->objectName().toStdString();
+    }
+    for (const char* caption :
+         {"PlayModeLabel", "ClientExitLabel", "cbTimelimit", "HostnameLabel"}) {
+      const auto& widget = Control<QWidget>(*form, caption);
+      EXPECT_GE(widget.width(), widget.sizeHint().width()) << scale << " " << caption;
+      EXPECT_EQ(widget.width(), Control<QLabel>(*form, "SkillLabel").width()) << caption;
+    }
+    for (const char* name : {"MultiPlayModeComboBox", "GameModeComboBox"}) {
+      const auto& box = Control<QComboBox>(*form, name);
+      EXPECT_GE(box.width(), EntriesWidth(box)) << scale << " " << name;
+    }
+  }
+}
+
 TEST_F(LaunchFormLook, AChosenMapsTitleShowsInTheMapBoxAsTheGameDrawsIt) {
   const std::string title =
       "Red\xA0"
