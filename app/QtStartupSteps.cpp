@@ -22,6 +22,7 @@
 #include "settings/FXSettingsForm.h"
 #include "settings/SaveSettingsNow.h"
 #include "settings/SetupDlg.h"
+#include "ui/ExtendedHint.h"
 #include "ui/ProgramPictures.h"
 #include "ui/QtUserDialogs.h"
 #include "ui/SplashForm.h"
@@ -92,6 +93,7 @@ void TQtStartupSteps::InitApplication() {
   QApplication::setDesktopFileName(QString::fromStdString(ApplicationId()));
   QApplication::setWindowIcon(ProgramIcon());
   InstallQtDocumentOpener();
+  FHints = std::make_unique<TExtendedHint>();
   FormatSettings() = FormatSettingsFromLocale(LocaleConventions(QLocale()));
   // Until the main window runs, closing the splash or the setup dialog leaves no window
   // open; that must not end the program.

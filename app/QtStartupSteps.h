@@ -18,6 +18,7 @@
 
 namespace fx {
 
+class TExtendedHint;
 class TFXLaunchForm;
 struct TLaunchFormOptions;
 class TSplashForm;
@@ -73,6 +74,8 @@ class TQtStartupSteps final : public TStartupSteps {
   std::optional<TProgramSettings> FSettings;
   // Loaded with the settings, before the main window builds its "&Tools" menu.
   std::optional<TProgramToolList> FTools;
+  // The hints of every window without hint settings of its own.
+  std::unique_ptr<TExtendedHint> FHints;
   std::unique_ptr<TSplashForm> FSplash;
   std::unique_ptr<TFXLaunchForm> FMainWindow;
   QPointer<QWidget> FSetupDlg;

@@ -31,7 +31,8 @@ class TStartupSteps {
   // Creates and loads both settings objects. Returns the errors met while loading (a value
   // of the wrong type); they are shown once the application is set up.
   virtual std::vector<std::string> LoadSettings() = 0;
-  // The application's title and icon, the document opener, number and date formats.
+  // The application's title and icon, the document opener, the program's hints, number
+  // and date formats.
   virtual void InitApplication() = 0;
   // What the settings files reported since the last call (a broken file moved aside).
   virtual std::vector<std::string> TakeSettingsWarnings() = 0;

@@ -20,6 +20,7 @@
 #include <iterator>
 #include <utility>
 
+#include "gamedata/QuakeText.h"
 #include "platform/Shell.h"
 #include "settings/PathUtils.h"
 #include "ui/ScreenCentre.h"
@@ -48,6 +49,8 @@ constexpr int kFillDeadlineMs = 120000;
 constexpr int kRowIndexRole = Qt::UserRole;
 
 enum TColumn { kNameColumn = 0, kSizeColumn = 1, kTitleColumn = 2 };
+constexpr int kNameWidth = 100;  // the columns' widths at least
+constexpr int kSizeWidth = 80;
 
 QString ToQt(const std::string& text) {
   return QString::fromStdString(text);
@@ -80,8 +83,8 @@ void TMapBrowseDlg::FormCreate() {
   FUi->DirBrowseBtn->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
   FUi->PakBrowseBtn->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
   FUi->lvMap->headerItem()->setTextAlignment(kSizeColumn, Qt::AlignRight | Qt::AlignVCenter);
-  FUi->lvMap->setColumnWidth(kNameColumn, 100);
-  FUi->lvMap->setColumnWidth(kSizeColumn, 80);
+  FUi->lvMap->setColumnWidth(kNameColumn, kNameWidth);
+  FUi->lvMap->setColumnWidth(kSizeColumn, kSizeWidth);
   FUi->pbFill->setVisible(false);
   FUi->ViewDocBtn->setEnabled(false);
 
@@ -229,7 +232,8 @@ void TMapBrowseDlg::ShowRows(std::size_t count) {
     auto* item = new QTreeWidgetItem();  // handed to the list below, which owns it
     item->setText(kNameColumn, ToQt(row.Caption));
     item->setText(kSizeColumn, ToQt(row.SizeText));
-    item->setText(kTitleColumn, ToQt(row.Title));
+    // Shown as the game draws it; the row keeps the bytes for ChosenMap.
+    item->setText(kTitleColumn, ToQt(QuakeTextToUtf8(row.Title)));
     item->setTextAlignment(kSizeColumn, Qt::AlignRight | Qt::AlignVCenter);
     item->setIcon(kNameColumn, IconFor(row.FileName));
     item->setData(kNameColumn, kRowIndexRole, QVariant::fromValue(FRows.size()));
@@ -277,14 +281,24 @@ void TMapBrowseDlg::FinishFill() {
     list.setPalette(palette);
     auto* item = new QTreeWidgetItem(&list);  // owned by the list
     item->setText(kNameColumn, ToQt(std::string(kNoMapsText)));
+    item->setFirstColumnSpanned(true);  // a message, not a name: the columns do not cut it
     item->setFlags(Qt::NoItemFlags);
     list.setEnabled(false);
   } else {
     PutRowsInOrder(list);
   }
+  FitColumns();
   lvMapChange();
   if (!FFillError.empty()) ShowError(FFillError);
   emit FillFinished();
+}
+
+void TMapBrowseDlg::FitColumns() {
+  // Names and sizes whole at the user's font: the title column gives way.
+  QTreeWidget& list = *FUi->lvMap;
+  const QAbstractItemView& view = list;  // where the measure is public
+  list.setColumnWidth(kNameColumn, std::max(kNameWidth, view.sizeHintForColumn(kNameColumn)));
+  list.setColumnWidth(kSizeColumn, std::max(kSizeWidth, view.sizeHintForColumn(kSizeColumn)));
 }
 
 void TMapBrowseDlg::WaitForFill() {

@@ -80,6 +80,7 @@ class TMapBrowseDlg : public QDialog {
   void ShowRows(std::size_t count);
   void ShowProgress();
   void FinishFill();
+  void FitColumns();
   void PutRowsInOrder(QTreeWidget& list);
   void ShowError(const std::string& text);
   void FocusChanged(QWidget* now);

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QPushButton>
+#include <QStringDecoder>
 #include <QTreeWidgetItem>
 
 #include <filesystem>
@@ -21,6 +22,15 @@ namespace {
 
 // The shell's type names were cut at this length; longer comments would only widen the column.
 constexpr int kMaxTypeNameLength = 80;
+
+// A name as the list shows it. Names are bytes; one that is not valid UTF-8 most likely
+// came from an 8-bit Windows code page, whose letters Latin-1 mostly matches.
+QString DisplayName(const std::string& name) {
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  const QString text = utf8(QByteArrayView(name.data(), static_cast<qsizetype>(name.size())));
+  return utf8.hasError() ? QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()))
+                         : text;
+}
 
 QString TypeName(const QFileInfo& file) {
   static const QMimeDatabase mimeDatabase;
@@ -53,12 +63,14 @@ int TViewDocsDlg::RowCount() const {
 void TViewDocsDlg::FillList() {
   FUi->lvFiles->clear();
   const QFileIconProvider icons;
-  for (const std::string& name : ListDocuments(FFolder)) {
+  FNames = ListDocuments(FFolder);
+  for (const std::string& name : FNames) {
     const QFileInfo file(QString::fromStdString(JoinPath(FFolder, name)));
     auto* item = new QTreeWidgetItem(FUi->lvFiles);  // owned by the list
-    item->setText(0, QString::fromStdString(name));
+    item->setText(0, DisplayName(name));
     item->setText(1, TypeName(file));
-    item->setIcon(0, icons.icon(file));
+    const QIcon icon = icons.icon(file);  // none for a name Qt cannot spell
+    item->setIcon(0, icon.isNull() ? icons.icon(QAbstractFileIconProvider::File) : icon);
   }
   if (RowCount() > 0 && FUi->lvFiles->selectedItems().isEmpty())
     FUi->lvFiles->setCurrentItem(FUi->lvFiles->topLevelItem(0));
@@ -78,7 +90,9 @@ void TViewDocsDlg::OpenBtnClick() {
   if (RowCount() == 0) return;
   if (FUi->lvFiles->selectedItems().isEmpty())
     FUi->lvFiles->setCurrentItem(FUi->lvFiles->topLevelItem(0));
-  const std::string name = FUi->lvFiles->selectedItems().front()->text(0).toStdString();
+  // By the name's bytes: the shown text need not spell it.
+  const int row = FUi->lvFiles->indexOfTopLevelItem(FUi->lvFiles->selectedItems().front());
+  const std::string& name = FNames[static_cast<std::size_t>(row)];
   // What the shell answers is not looked at: a desktop that cannot open the file says so.
   ShellExecute("open", JoinPath(FFolder, name), "", FFolder);
 }

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/UserDialogs.h"
 
@@ -42,7 +43,8 @@ class TViewDocsDlg : public QDialog {
   void FillList();
 
   std::unique_ptr<Ui::ViewDocsDlg> FUi;
-  std::string FFolder;  // without a trailing separator: it is also the working folder
+  std::string FFolder;              // without a trailing separator: it is also the working folder
+  std::vector<std::string> FNames;  // row i lists the file FNames[i]
   bool FCentred = false;
 };
 

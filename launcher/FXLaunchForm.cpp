@@ -17,6 +17,8 @@
 #include "settings/FXSettings.h"
 #include "settings/FormPlacementView.h"
 #include "tools/FXTools.h"
+#include "ui/ExtendedHint.h"
+#include "ui/MenuBarKeys.h"
 #include "ui/ProgramPictures.h"
 #include "ui/QtUserDialogs.h"
 #include "ui/ScreenCentre.h"
@@ -28,6 +30,7 @@ namespace {
 
 constexpr const char* kPlacementName = "FXLaunchForm";
 constexpr int kIconInterval = 100;  // ms per frame of the turning icon
+constexpr int kHintFixedWidth = 160;
 
 }  // namespace
 
@@ -59,6 +62,8 @@ TFXLaunchForm::TFXLaunchForm(QWidget* parent, TLaunchFormOptions options)
   SetUpTools(options);
   SetUpServerBrowser(options);
   UpdateIconTimer();
+  SetUpHints();
+  SetUpWidthFit();
   LoadPlacement();
   UpdateCommandPreview();
 }
@@ -104,6 +109,7 @@ void TFXLaunchForm::SetUpControls() {
   for (const QPixmap& frame : RotatingLogoFrames())
     FLogoFrames.push_back(frame);
   FIconTimer.setInterval(kIconInterval);
+  new TMenuBarKeys(*this, *menuBar());  // owned by the window
 }
 
 void TFXLaunchForm::RegisterPlugins(const TLaunchFormOptions& options) {
@@ -126,9 +132,24 @@ void TFXLaunchForm::StartConfigurations() {
   }
 }
 
+void TFXLaunchForm::SetUpHints() {
+  // Owned by the window; its settings serve the window's own controls only.
+  auto* hints = new TExtendedHint(this);
+  hints->SetFixedWitdh(kHintFixedWidth);
+  hints->SetLineCmd(QLatin1Char('+'));
+}
+
+void TFXLaunchForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // The window's own activation: the application may have been active before it was.
+  if (event->type() == QEvent::ActivationChange) UpdateIconTimer();
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+    ScheduleWidthFit();
+}
+
 void TFXLaunchForm::UpdateIconTimer() {
   const bool animate = FXUserSettings().AnimateMainWindowIcon() && !FLogoFrames.empty();
-  if (animate && QApplication::activeWindow() == this) {
+  if (animate && isActiveWindow()) {
     FIconTimer.start();
   } else {
     FIconTimer.stop();
@@ -140,6 +161,9 @@ void TFXLaunchForm::tiIconTimerTimer() {
   if (FLogoFrames.empty()) return;
   FIconFrame = (FIconFrame + 1) % static_cast<int>(FLogoFrames.size());
   setWindowIcon(QIcon(FLogoFrames[static_cast<std::size_t>(FIconFrame)]));
+  // X11 gets the new icon only with Qt's next request that waits for an answer, which an
+  // idle window may not make for seconds: the icon would jump instead of turning.
+  QGuiApplication::sync();
 }
 
 void TFXLaunchForm::LoadPlacement() {

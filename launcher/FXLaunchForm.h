@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "exes/EngineDiscovery.h"
@@ -141,9 +142,12 @@ class TFXLaunchForm : public QMainWindow,
   // Handles events until every started game's early-exit check has reported (and its
   // message has been closed); false when a game ended at once with a failure.
   bool WaitForGameChecks();
+  // The window icon turns (the per-user setting is on and the window is active).
+  bool IconAnimating() const { return FIconTimer.isActive(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:
@@ -202,8 +206,16 @@ class TFXLaunchForm : public QMainWindow,
   void SetUpTools(const TLaunchFormOptions& options);
   void BuildToolsMenu();
   void UpdateIconTimer();
+  void SetUpHints();
   void LoadPlacement();
   void SavePlacement();
+
+  // Width (LaunchFormWidth.cpp).
+  void SetUpWidthFit();
+  void ScheduleWidthFit();
+  void FitWidthToTexts();
+  int FitGamePage();
+  int FitGeneralPage();
 
   // Play mode, game type and panels.
   void RefreshDependentControls();
@@ -280,6 +292,8 @@ class TFXLaunchForm : public QMainWindow,
   QTimer FIconTimer;
   std::vector<QPixmap> FLogoFrames;
   int FIconFrame = 0;
+  std::vector<std::pair<QWidget*, int>> FDesignedWidths;  // controls that follow the width
+  bool FWidthFitScheduled = false;
   int FPlayMode = -1;
   bool FClosed = false;
 };

@@ -5,10 +5,12 @@
 #include <QLineEdit>
 
 #include <filesystem>
+#include <string_view>
 
 #include "exes/TextQuery.h"
 #include "gamedata/MapBrowse.h"
 #include "gamedata/MapBrowseDlg.h"
+#include "gamedata/QuakeText.h"
 #include "gamedata/ViewDocsDlg.h"
 #include "launcher/DocLookup.h"
 #include "launcher/FXLaunchForm.h"
@@ -40,6 +42,14 @@ std::vector<std::string> MemoLines(const QString& text) {
 // A typed map or demo name: blanks around it are no part of the name.
 std::string TypedName(const QComboBox& box) {
   return box.currentText().trimmed().toStdString();
+}
+
+// The browser hands back the map's name and its title as the file has them. The box shows
+// the title as the game draws it; the name before it, which the launch reads, stays.
+std::string MapBoxText(const std::string& chosen) {
+  const std::size_t colon = chosen.find(':');
+  if (colon == std::string::npos) return chosen;
+  return chosen.substr(0, colon + 1) + QuakeTextToUtf8(std::string_view(chosen).substr(colon + 1));
 }
 
 TDate Today() {
@@ -130,7 +140,7 @@ void TFXLaunchForm::BrowseMapBtnClick() {
     const auto chosen = BrowseMap(GameFolder(), PatchText(), *FDialogs, this);
     if (!chosen) return;
     MarkModified();
-    SetMapText(*chosen);
+    SetMapText(MapBoxText(*chosen));
   } catch (const std::exception& e) {
     ReportException(e);
   }

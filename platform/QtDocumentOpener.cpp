@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QDesktopServices>
-#include <QFile>
 #include <QString>
 #include <QUrl>
 
@@ -17,8 +16,10 @@ namespace {
 // ShellExecute gives absolute paths for files and the caller's text for addresses.
 QUrl UrlFor(const std::string& pathOrUrl) {
   if (!pathOrUrl.empty() && pathOrUrl.front() == '/') {
-    // File names are bytes in the locale's encoding, not necessarily UTF-8.
-    return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(pathOrUrl)));
+    // File names are bytes, not necessarily UTF-8: percent-encoded, every byte reaches the
+    // desktop's opener as it is, where a QString would turn a stray one into U+FFFD.
+    return QUrl::fromEncoded(
+        "file://" + QByteArray::fromStdString(pathOrUrl).toPercentEncoding("/"), QUrl::StrictMode);
   }
   return QUrl(QString::fromStdString(pathOrUrl), QUrl::StrictMode);
 }

@@ -90,11 +90,20 @@ void TExtendedHint::HideHint() {
 }
 
 bool TExtendedHint::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::ToolTip && watched->isWidgetType()) {
+  if (event->type() == QEvent::ToolTip && watched->isWidgetType() &&
+      Serves(*static_cast<QWidget*>(watched))) {
     return ShowHintFor(static_cast<QWidget*>(watched), *static_cast<QHelpEvent*>(event));
   }
   if (FWindow->isVisible() && HidesHint(watched, *event)) HideHint();
   return false;
+}
+
+bool TExtendedHint::Serves(const QWidget& widget) const {
+  const QWidget* window = widget.window();
+  if (const auto* form = qobject_cast<const QWidget*>(parent())) return window == form->window();
+  const auto own = window->findChildren<TExtendedHint*>(Qt::FindDirectChildrenOnly);
+  return std::none_of(own.begin(), own.end(),
+                      [](const TExtendedHint* hint) { return hint->Enabled(); });
 }
 
 bool TExtendedHint::ShowHintFor(QWidget* widget, const QHelpEvent& help) {

@@ -25,6 +25,11 @@ class TNewHintWindow;
 //
 // The colour that ColorCmd asks for comes from the showing widget's "Tag" property (an
 // integer colour value 0x00BBGGRR; a dynamic property set in the form).
+//
+// One belongs to a form that wants its own settings (its parent is the form) and serves
+// that form's controls only; the program's own, with no form for parent, serves every
+// window that has no enabled one of its own. So a form's line command does not break the
+// hints of the dialogs it opens.
 class TExtendedHint : public QObject {
   Q_OBJECT
   Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
@@ -69,6 +74,7 @@ class TExtendedHint : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  bool Serves(const QWidget& widget) const;
   bool ShowHintFor(QWidget* widget, const QHelpEvent& help);
   bool HidesHint(const QObject* watched, const QEvent& event) const;
   QRect PlaceOnScreen(QRect rect, const QPoint& cursor) const;

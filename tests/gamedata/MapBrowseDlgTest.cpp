@@ -161,10 +161,25 @@ TEST_F(MapBrowseDlgTest, ChosenMapIsNameAndTitleOrNameAlone) {
   EXPECT_FALSE(Open().isEnabled());
 }
 
+TEST_F(MapBrowseDlgTest, AGlyphTitleShowsReadableAndIsHandedBackByteExact) {
+  // What the title reader leaves of the game's glyphs: a red blank, rule pieces, a dot.
+  const std::string title =
+      "Red\xA0"
+      "Base \x9D\x9E\x9F \x05";
+  WriteFileBytes(FGame / "id1" / "maps" / "e1m1.bsp", MapTitled(title));
+  FillAndWait(Maps());
+  EXPECT_EQ(Column(List(), 2)[0], "Red Base --- \u2022");
+  Select(0);
+  EXPECT_EQ(FDlg->ChosenMap(), "E1M1: " + title);
+}
+
 TEST_F(MapBrowseDlgTest, EmptySourceShowsTheDisabledNoMapsRow) {
   fs::create_directories(FGame / "empty");
+  FDlg->show();
   FillAndWait((FGame / "empty").string());
   EXPECT_EQ(Column(List(), 0), (Names{"No Maps found..."}));
+  const QModelIndex row = List().model()->index(0, 0);
+  EXPECT_GE(List().visualRect(row).width(), List().sizeHintForIndex(row).width()) << "cut";
   EXPECT_FALSE(List().isEnabled());
   EXPECT_FALSE(List().topLevelItem(0)->flags() & Qt::ItemIsSelectable);
   Select(0);

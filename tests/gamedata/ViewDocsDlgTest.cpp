@@ -107,6 +107,16 @@ TEST_F(ViewDocsDlgTest, OpenOpensTheSelectedDocumentAndStaysOpen) {
   EXPECT_EQ(FOpener.Opened, (Names{Path("b.doc"), Path("a.txt")}));
 }
 
+TEST_F(ViewDocsDlgTest, ANameThatIsNotUtf8IsListedReadableAndOpenedByItsBytes) {
+  const std::string latin1 = "lisez-moi-\xE9t\xE9.txt";
+  Touch(latin1);
+  TViewDocsDlg dlg(FDir.Path().string());
+  EXPECT_EQ(Column(Control<QTreeWidget>(dlg, "lvFiles"), 0),
+            (Names{"lisez-moi-\u00E9t\u00E9.txt"}));
+  dlg.OpenBtnClick();
+  EXPECT_EQ(FOpener.Opened, (Names{Path(latin1)}));
+}
+
 TEST_F(ViewDocsDlgTest, DoubleClickOpensTheDocument) {
   Touch("a.txt");
   Touch("readme");

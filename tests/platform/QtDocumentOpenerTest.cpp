@@ -60,6 +60,17 @@ TEST_F(QtDocumentOpenerTest, DocumentsAndFoldersReachTheDesktopAsFileUrls) {
   EXPECT_EQ(FRecorder.Urls[1].toLocalFile(), QFile::decodeName(FDir.Path().c_str()));
 }
 
+TEST_F(QtDocumentOpenerTest, ANameThatIsNotUtf8ReachesTheDesktopByItsBytes) {
+  const std::filesystem::path doc = FDir / "lisez-moi-\xE9t\xE9.txt";
+  test::WriteFileBytes(doc, "text\n");
+
+  EXPECT_EQ(ShellExecute("open", doc.string(), "", ""), kShellSuccess);
+
+  ASSERT_EQ(FRecorder.Urls.size(), 1);
+  EXPECT_EQ(QByteArray::fromPercentEncoding(FRecorder.Urls[0].toEncoded()).toStdString(),
+            "file://" + doc.string());
+}
+
 TEST_F(QtDocumentOpenerTest, AddressesReachTheDesktopAsTheyAre) {
   EXPECT_EQ(ShellExecute("open", "https://example.org/files?a=1&b=two", "", ""), kShellSuccess);
   EXPECT_EQ(ShellExecute("open", "mailto:someone@example.org", "", ""), kShellSuccess);

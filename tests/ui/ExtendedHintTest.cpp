@@ -230,6 +230,30 @@ TEST_F(ExtendedHintTest, LeavingAnotherWidgetKeepsTheHint) {
   EXPECT_TRUE(HintShown());
 }
 
+TEST_F(ExtendedHintTest, AFormsOwnHintObjectServesItsControlsAndTheProgramsTheRest) {
+  QWidget dialog;
+  auto* button = new QPushButton("Sum", &dialog);
+  dialog.setGeometry(450, 100, 200, 80);
+  dialog.show();
+  auto* own = new TExtendedHint(&dialog);  // the form's, with its own line command
+  own->SetLineCmd('+');
+  button->setToolTip("1+2+3");
+  FButton->setToolTip("4+5");
+
+  RestMouseOn(*button, {500, 120});
+  EXPECT_EQ(own->HintWindow().Text(), "1\n2\n3");
+  EXPECT_FALSE(HintShown());
+
+  RestMouseOn(*FButton, {150, 150});
+  ASSERT_TRUE(HintShown());
+  EXPECT_EQ(HintText(), "4+5");
+  EXPECT_EQ(own->HintWindow().Text(), "1\n2\n3");
+
+  own->SetEnabled(false);  // a form whose own is off: the program's serves it
+  RestMouseOn(*button, {500, 120});
+  EXPECT_EQ(HintText(), "1+2+3");
+}
+
 // --- giving the tips back to Qt ----------------------------------------------------------
 
 TEST_F(ExtendedHintTest, TurningItOffGivesTheTipsBackToQt) {

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace fx {
+
+// Text from the game's files and servers (map titles, server and player names) as the
+// game's console draws it, in UTF-8 for the program's windows. The game's character set is
+// not a text encoding: its upper half (128-255) repeats the lower half in another colour,
+// and the lower half puts glyphs where ASCII has control characters. So a byte above 127
+// shows as its look-alike 128 below, the gold digits and brackets as plain ones, the dots
+// as bullets, the rule pieces as dashes, the menu arrow as ">", a tab or line break as a
+// blank, and the other glyphs as "_". Display only: what a script or the game is handed
+// keeps the original bytes.
+std::string QuakeTextToUtf8(std::string_view text);
+
+}  // namespace fx
