@@ -123,7 +123,7 @@ class TTolerantSettings : public TAppSettings {
     }
     for (const TDamagedValue& value : damaged) {
       Damaged.insert(property.Name);
-      Report(value.Value + ": " + value.Reason);
+      Report(property.Name + ": " + value.Reason);
     }
     // Reported here, so the load goes on without an error of its own.
     return {};
