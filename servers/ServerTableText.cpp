@@ -5,15 +5,17 @@
 #include <climits>
 #include <tuple>
 
+#include "gamedata/QuakeText.h"
+
 namespace fx {
 
 namespace {
 
-// The glyphs of Quake's control range as the console draws them: dots, brackets, digits
-// and the pieces of its horizontal rule. A line break is no part of a name: a blank.
+// One character for each glyph of Quake's control range, as QuakeTextToUtf8 shows it, with
+// '.' for the dots it shows as bullets: what sorting and searching compare, without copies.
 constexpr std::array<char, 32> kControlGlyphs = {
-    '.', '_', '_', '_', '_', '.', '_', '_', '_', '_', ' ', '_', ' ', '>', '.', '.',
-    '[', ']', '0', '1', '2', '3', '4', '5', '6', '7', '8', '9', '.', '<', '=', '>'};
+    '.', '_', '_', '_', '_', '.', '_', '_', '_', ' ', ' ', '_', '>', '>', '.', '.',
+    '[', ']', '0', '1', '2', '3', '4', '5', '6', '7', '8', '9', '.', '-', '-', '-'};
 
 char FoldAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -23,7 +25,7 @@ char FoldAscii(char c) {
 char QuakeGlyph(char byte) {
   const auto c = static_cast<unsigned char>(byte & 0x7F);
   if (c < 0x20) return kControlGlyphs[c];
-  return c == 0x7F ? '<' : static_cast<char>(c);
+  return c == 0x7F ? '_' : static_cast<char>(c);
 }
 
 // CompareIgnoringCase(QuakeServerText(a), QuakeServerText(b)) without the copies: the
@@ -84,11 +86,7 @@ int CompareColumn(const TServerInfo& a, const TServerInfo& b, TServerColumn colu
 }  // namespace
 
 std::string QuakeServerText(std::string_view text) {
-  std::string shown;
-  shown.reserve(text.size());
-  for (const char byte : text)
-    shown += QuakeGlyph(byte);
-  return shown;
+  return QuakeTextToUtf8(text);
 }
 
 std::string_view ServerStateText(TServerState state) {

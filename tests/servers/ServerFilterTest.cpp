@@ -113,9 +113,9 @@ TEST(ServerTableText, QuakeTextComesOutPrintable) {
       {"\x10"
        "1\x11 \x12\x1B",
        "[1] 09"},                      // brackets and gold digits
-      {"\x1D\x1E\x1E\x1F", "<==>"},    // the console's rule
+      {"\x1D\x1E\x1E\x1F", "----"},    // the console's rule
       {"two\nlines\r", "two lines>"},  // no line breaks in a cell
-      {std::string("\x00\x7F\x80\xFF", 4), ".<.<"},
+      {std::string("\x00\x7F\x80\xFF", 4), "\xE2\x80\xA2_\xE2\x80\xA2_"},
   };
   for (const auto& [raw, shown] : cases)
     EXPECT_EQ(QuakeServerText(raw), shown) << raw;
