@@ -91,7 +91,7 @@ void TServerBrowserDlg::SetUpTable() {
   QHeaderView* header = view->horizontalHeader();
   header->setSectionResizeMode(QHeaderView::Interactive);
   const int width = view->fontMetrics().averageCharWidth();
-  for (const auto& [column, chars] : {std::pair{TServerColumn::Name, 32},
+  for (const auto& [column, chars] : {std::pair{TServerColumn::Name, 48},
                                       {TServerColumn::Address, 21},
                                       {TServerColumn::Map, 13},
                                       {TServerColumn::Players, 11},
