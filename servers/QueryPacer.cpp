@@ -51,7 +51,7 @@ TQueryPacer::TTimePoint TQueryPacer::Earliest(const TServerAddress& address, TQu
   if (kind == TQueryKind::Free || found == FHistory.end()) return now;
   const THistory& history = found->second;
   TTimePoint earliest = now;
-  if (guarded && history.AnyGuarded) earliest = std::max(earliest, history.LastGuarded + kGuardGap);
+  if ((guarded || history.Guarded) && history.AnyGuarded) earliest = std::max(earliest, history.LastGuarded + kGuardGap);
   if (kind == TQueryKind::Status && history.Status.size() >= kWindowQueries) {
     const TTimePoint oldest = history.Status[history.Status.size() - kWindowQueries];
     earliest = std::max(earliest, oldest + kWindow);
@@ -59,9 +59,11 @@ TQueryPacer::TTimePoint TQueryPacer::Earliest(const TServerAddress& address, TQu
   return earliest;
 }
 
-void TQueryPacer::Note(const TServerAddress& address, TQueryKind kind, TTimePoint now) {
+void TQueryPacer::Note(const TServerAddress& address, TQueryKind kind, bool guarded,
+                       TTimePoint now) {
   if (kind == TQueryKind::Free) return;
   THistory& history = FHistory[address];
+  history.Guarded = history.Guarded || guarded;
   // Every status or player query counts for the one-a-second rule, so a server found to
   // answer once a second only later still gets its full second after the last query.
   history.LastGuarded = now;

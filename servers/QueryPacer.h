@@ -41,10 +41,11 @@ class TQueryPacer {
   TTimePoint NextPacket(TTimePoint now) const;
 
   // When a packet of `kind` may go to `address` (at `now` or later); `guarded` for a server
-  // that answers one query a second.
+  // that answers one query a second. An address once noted as guarded stays so, whichever
+  // protocol asks it next.
   TTimePoint Earliest(const TServerAddress& address, TQueryKind kind, bool guarded,
                       TTimePoint now) const;
-  void Note(const TServerAddress& address, TQueryKind kind, TTimePoint now);
+  void Note(const TServerAddress& address, TQueryKind kind, bool guarded, TTimePoint now);
   // Counts packets that bypass the bucket's wait (the few master requests) against it.
   void Spend(int packets, TTimePoint now);
 
@@ -61,6 +62,7 @@ class TQueryPacer {
     std::deque<TTimePoint> Status;  // the last status queries, oldest first
     TTimePoint LastGuarded{};
     bool AnyGuarded = false;
+    bool Guarded = false;
   };
   void Refill(TTimePoint now) const;
 

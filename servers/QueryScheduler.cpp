@@ -206,7 +206,7 @@ bool TQueryScheduler::Attempt(std::uint32_t id, TTimePoint now, std::vector<TDat
       query.Info.Family == TServerFamily::DarkPlaces ? NewChallenge() : std::string();
   out.push_back({address, query.Request(challenge)});
   query.Attempts.push_back({now, std::move(challenge)});
-  FPacer.Note(address, query.Kind(), now);
+  FPacer.Note(address, query.Kind(), query.Guarded, now);
   Queue(id, NextAttempt(query));
   return true;
 }
