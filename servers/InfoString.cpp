@@ -1,5 +1,6 @@
 #include "servers/InfoString.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace fx {
@@ -43,10 +44,9 @@ std::optional<int> LeadingInt(std::string_view text) {
     if (c < '0' || c > '9') break;
     if (value < INT_MAX) value = value * 10 + (c - '0');
   }
-  if (negative) value = -value;
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return static_cast<int>(value);
+  // Clamped symmetrically, so negating or taking the absolute value cannot overflow.
+  value = std::min<long long>(value, INT_MAX);
+  return static_cast<int>(negative ? -value : value);
 }
 
 }  // namespace fx

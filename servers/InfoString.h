@@ -19,7 +19,7 @@ TInfoPairs ParseInfoString(std::string_view text);
 std::optional<std::string> InfoValue(const TInfoPairs& pairs, std::string_view key);
 
 // A decimal integer at the start of `text` (an optional sign, then digits), as the engines'
-// atoi reads it: nothing when no digit comes first. Values beyond int are clamped.
+// atoi reads it: nothing when no digit comes first. Values are clamped to +-INT_MAX.
 std::optional<int> LeadingInt(std::string_view text);
 
 }  // namespace fx

@@ -1,6 +1,7 @@
 #include "servers/PlayerLine.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <string>
 
@@ -86,7 +87,7 @@ std::optional<TServerPlayer> ParseQuakeWorldPlayer(std::string_view line) {
   TServerPlayer player;
   player.Name = std::string(*name);
   player.Ping = std::abs(*ping);
-  player.Seconds = *minutes * 60;
+  player.Seconds = *minutes > INT_MAX / 60 || *minutes < 0 ? -1 : *minutes * 60;
   player.Spectator = frags == "S" || frags == "-9999" || *ping < 0;
   player.Frags = player.Spectator ? 0 : LeadingInt(frags).value_or(0);
   if (StripPrefix(player.Name, "\\s\\")) player.Spectator = true;

@@ -51,7 +51,8 @@ TQueryPacer::TTimePoint TQueryPacer::Earliest(const TServerAddress& address, TQu
   if (kind == TQueryKind::Free || found == FHistory.end()) return now;
   const THistory& history = found->second;
   TTimePoint earliest = now;
-  if ((guarded || history.Guarded) && history.AnyGuarded) earliest = std::max(earliest, history.LastGuarded + kGuardGap);
+  if ((guarded || history.Guarded) && history.AnyGuarded)
+    earliest = std::max(earliest, history.LastGuarded + kGuardGap);
   if (kind == TQueryKind::Status && history.Status.size() >= kWindowQueries) {
     const TTimePoint oldest = history.Status[history.Status.size() - kWindowQueries];
     earliest = std::max(earliest, oldest + kWindow);

@@ -75,7 +75,8 @@ TEST(QuakeWorldCodec, StatusWithPlayersAndTheThreeSpectatorMarks) {
       "13 -9999 0 -25 \"\\s\\Watcher\" \"\" 0 0 \"\"\n"
       "14 S 1 20 \"Quiet\" \"\" 0 0\n"
       "15 3 2 12 \"BOT:Frogbot\" \"base\" 1 2\n"
-      "16 0 0 999 \"\xe1\xe2\"\"\" \"base\" 0 0\n"s +
+      "16 0 0 999 \"\xe1\xe2\"\"\" \"base\" 0 0\n"
+      "17 1 55555555555 -99999999999 \"Huge\" \"\" 0 0\n"s +
       "\0"s);
   ASSERT_TRUE(info);
   EXPECT_EQ(info->Name, "Q \"W\"");
@@ -83,7 +84,7 @@ TEST(QuakeWorldCodec, StatusWithPlayersAndTheThreeSpectatorMarks) {
   EXPECT_EQ(info->Game, "qw");
   EXPECT_EQ(info->MaxPlayers, 8);
   EXPECT_TRUE(info->Password);
-  ASSERT_EQ(info->PlayerList.size(), 5u);
+  ASSERT_EQ(info->PlayerList.size(), 6u);
   EXPECT_EQ(info->Players, 3);  // spectators are not players
   const TServerPlayer& first = info->PlayerList[0];
   EXPECT_EQ(first.Name, "Mr \"X\" \\o/");
@@ -100,6 +101,8 @@ TEST(QuakeWorldCodec, StatusWithPlayersAndTheThreeSpectatorMarks) {
   EXPECT_TRUE(info->PlayerList[3].Bot);
   EXPECT_EQ(info->PlayerList[3].Name, "Frogbot");
   EXPECT_EQ(info->PlayerList[4].Name, "\xe1\xe2\"\"");
+  EXPECT_EQ(info->PlayerList[5].Seconds, -1);  // found by the fuzzer: minutes * 60 overflowed
+  EXPECT_EQ(info->PlayerList[5].Ping, 2147483647);
   EXPECT_FALSE(ParseQuakeWorldStatus("\xff\xff\xff\xffnBad rcon_password.\n"));
   EXPECT_FALSE(ParseQuakeWorldStatus("\xff\xff\xff\xff"));
   EXPECT_TRUE(IsQuakeWorldPingReply("l"));
