@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <linux/errqueue.h>
+#include <linux/net_tstamp.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <optional>
 
 namespace fx {
 
@@ -108,6 +110,11 @@ TUdpSocket::TUdpSocket(const TUdpOptions& options) {
   if (!FV6 || options.DualStack) Enable(FHandle, IPPROTO_IP, IP_RECVERR);
   Enable(FHandle, SOL_SOCKET, SO_TIMESTAMPNS);
   if (options.Broadcast) Enable(FHandle, SOL_SOCKET, SO_BROADCAST);
+  if (options.SendStamps) {
+    const int flags = SOF_TIMESTAMPING_TX_SOFTWARE | SOF_TIMESTAMPING_SOFTWARE |
+                      SOF_TIMESTAMPING_OPT_ID | SOF_TIMESTAMPING_OPT_TSONLY;
+    ::setsockopt(FHandle, SOL_SOCKET, SO_TIMESTAMPING, &flags, sizeof flags);
+  }
   ::setsockopt(FHandle, SOL_SOCKET, SO_RCVBUF, &options.ReceiveBuffer,
                sizeof options.ReceiveBuffer);
   sockaddr_storage local{};
@@ -151,6 +158,7 @@ std::size_t TUdpSocket::Send(std::span<const TUdpPacket> packets, std::vector<TU
     const int sent = ::sendmmsg(FHandle, messages.data(), static_cast<unsigned>(count), 0);
     if (sent > 0) {
       done += static_cast<std::size_t>(sent);
+      FNextId += static_cast<std::uint32_t>(sent);
       retried = false;
       continue;
     }
@@ -211,7 +219,7 @@ std::size_t TUdpSocket::Receive(std::vector<TUdpPacket>& out, std::size_t most) 
   return static_cast<std::size_t>(received);
 }
 
-std::vector<TUdpError> TUdpSocket::TakeErrors() {
+std::vector<TUdpError> TUdpSocket::TakeErrors(std::vector<TUdpStamp>* stamps) {
   std::vector<TUdpError> errors;
   for (;;) {
     sockaddr_storage peer{};
@@ -226,15 +234,23 @@ std::vector<TUdpError> TUdpSocket::TakeErrors() {
     header.msg_control = control.data();
     header.msg_controllen = control.size();
     if (::recvmsg(FHandle, &header, MSG_ERRQUEUE | MSG_DONTWAIT) < 0) break;
+    std::optional<timespec> departed;
+    std::optional<sock_extended_err> report;
     for (cmsghdr* c = CMSG_FIRSTHDR(&header); c; c = CMSG_NXTHDR(&header, c)) {
-      const bool v4 = c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_RECVERR;
-      const bool v6 = c->cmsg_level == IPPROTO_IPV6 && c->cmsg_type == IPV6_RECVERR;
-      if (!v4 && !v6) continue;
-      sock_extended_err error{};
-      std::memcpy(&error, CMSG_DATA(c), sizeof error);
-      if (error.ee_origin == SO_EE_ORIGIN_ICMP || error.ee_origin == SO_EE_ORIGIN_ICMP6)
-        errors.push_back({FromSockaddr(peer), static_cast<int>(error.ee_errno)});
+      if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPING) {
+        scm_timestamping stamp{};
+        std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
+        departed = stamp.ts[0];
+      } else if ((c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_RECVERR) ||
+                 (c->cmsg_level == IPPROTO_IPV6 && c->cmsg_type == IPV6_RECVERR)) {
+        std::memcpy(&report.emplace(), CMSG_DATA(c), sizeof *report);
+      }
     }
+    if (!report) continue;
+    if (report->ee_origin == SO_EE_ORIGIN_ICMP || report->ee_origin == SO_EE_ORIGIN_ICMP6)
+      errors.push_back({FromSockaddr(peer), static_cast<int>(report->ee_errno)});
+    else if (report->ee_origin == SO_EE_ORIGIN_TIMESTAMPING && departed && stamps)
+      stamps->push_back({report->ee_data, SteadyFromReal(*departed)});
   }
   return errors;
 }

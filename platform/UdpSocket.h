@@ -1,10 +1,12 @@
 #pragma once
 
 // A non-blocking UDP socket for many small queries at once. It sends and receives in batches
-// (sendmmsg, recvmmsg), stamps each datagram with the kernel's arrival time, and reports the
-// ICMP errors that later come back for a datagram sent earlier (IP_RECVERR), which is how
-// "nothing listens on that port" is told apart from "no answer". An IPv6 socket that is not
-// IPv6-only also carries IPv4, with IPv4 addresses in and out.
+// (sendmmsg, recvmmsg), stamps each datagram with the kernel's arrival time and, when asked,
+// each sent one with the kernel's departure time, so a round trip is measured without the
+// time the program took to get to the system call. It reports the ICMP errors that later
+// come back for a datagram sent earlier (IP_RECVERR), which is how "nothing listens on that
+// port" is told apart from "no answer". An IPv6 socket that is not IPv6-only also carries
+// IPv4, with IPv4 addresses in and out.
 
 #include <array>
 #include <chrono>
@@ -41,11 +43,18 @@ struct TUdpError {
   int Code = 0;  // errno value: ECONNREFUSED, EHOSTUNREACH, ...
 };
 
+// When the datagram numbered `Id` left (datagrams are numbered from 0 in the order sent).
+struct TUdpStamp {
+  std::uint32_t Id = 0;
+  std::chrono::steady_clock::time_point At{};
+};
+
 struct TUdpOptions {
   TUdpEndpoint Local;           // the address bound; port 0 picks a free one
   bool DualStack = false;       // an IPv6 socket that carries IPv4 too
   bool Broadcast = false;       // may send to broadcast addresses
   int ReceiveBuffer = 1 << 22;  // asked for; the kernel may give less
+  bool SendStamps = false;      // the kernel reports each datagram's departure
 };
 
 class TUdpSocket {
@@ -59,16 +68,21 @@ class TUdpSocket {
   TUdpEndpoint Local() const;
 
   // Sends as many of `packets` as the kernel takes now, in order; returns how many left.
-  // A packet the network refused at once goes to `failed` and counts as sent.
+  // A packet the network refused at once goes to `failed` and counts as sent, but gets no
+  // number.
   std::size_t Send(std::span<const TUdpPacket> packets, std::vector<TUdpError>& failed);
+  // The number the next datagram that leaves gets.
+  std::uint32_t NextId() const { return FNextId; }
   // Appends at most `most` waiting datagrams to `out`; returns how many came (0: none waits).
   std::size_t Receive(std::vector<TUdpPacket>& out, std::size_t most);
-  // The errors reported since the last call (from the socket's error queue).
-  std::vector<TUdpError> TakeErrors();
+  // The errors reported since the last call (from the socket's error queue), and the
+  // departure stamps into `stamps` when given.
+  std::vector<TUdpError> TakeErrors(std::vector<TUdpStamp>* stamps = nullptr);
 
  private:
   int FHandle = -1;
   bool FV6 = false;
+  std::uint32_t FNextId = 0;
 };
 
 }  // namespace fx

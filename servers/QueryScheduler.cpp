@@ -298,6 +298,18 @@ void TQueryScheduler::Refused(const TServerAddress& to, TTimePoint at) {
   }
 }
 
+void TQueryScheduler::Departed(const TServerAddress& to, TTimePoint at) {
+  const auto found = FByAddress.find(to);
+  if (found == FByAddress.end()) return;
+  TServerQuery& query = FServers[found->second];
+  if (query.Finished || query.Attempts.empty()) return;
+  // A stamp can only follow the call that sent it (give or take the clocks' conversion); one
+  // that does not fit the attempt in flight belongs to another and is left alone.
+  TTimePoint& sent = query.Attempts.back().At;
+  if (at + std::chrono::milliseconds(1) >= sent && at - sent < std::chrono::milliseconds(100))
+    sent = std::max(sent, at);
+}
+
 void TQueryScheduler::SendMasters(TTimePoint now, std::vector<TDatagram>& out) {
   for (TMasterQuery& master : FMasters) {
     if (master.Done || !master.Resolved) continue;

@@ -12,7 +12,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr std::size_t kPacketsPerCall = 32;
-constexpr int kReadRounds = 64;  // at most 2048 datagrams, then the event loop gets a turn
+constexpr int kReadRounds = 64;         // at most 2048 datagrams, then the event loop gets a turn
+constexpr std::size_t kSentIds = 4096;  // datagrams whose departure stamp may still come
 
 TUdpEndpoint ToEndpoint(const TServerAddress& address) {
   return {address.Bytes, address.IsV6, address.Port};
@@ -92,6 +93,7 @@ bool TServerQueryRunner::OpenSocket() {
   if (FSocket) return true;
   TUdpOptions options;
   options.Broadcast = !FOptions.LanTargets.empty();
+  options.SendStamps = true;
   if (FOptions.Bind) {
     options.Local = ToEndpoint(*FOptions.Bind);
   } else {
@@ -141,7 +143,22 @@ void TServerQueryRunner::Pump() {
   Arm();
 }
 
+// Departure stamps first: a reply can only come after its request's stamp was queued.
+void TServerQueryRunner::TakeReports() {
+  std::vector<TUdpStamp> stamps;
+  const std::vector<TUdpError> errors = FSocket->TakeErrors(&stamps);
+  for (const TUdpStamp& stamp : stamps) {
+    if (FSentIds.empty()) break;
+    const std::uint32_t offset = stamp.Id - FSentIds.front().first;
+    if (offset < FSentIds.size()) FScheduler.Departed(FSentIds[offset].second, stamp.At);
+  }
+  const auto now = Clock::now();
+  for (const TUdpError& error : errors)
+    FScheduler.Refused(ToAddress(error.Peer), now);
+}
+
 void TServerQueryRunner::Read() {
+  TakeReports();
   std::vector<TUdpPacket> packets;
   for (int round = 0; round < kReadRounds; ++round) {
     packets.clear();
@@ -149,9 +166,6 @@ void TServerQueryRunner::Read() {
     for (const TUdpPacket& packet : packets)
       FScheduler.Receive(ToAddress(packet.Peer), packet.Bytes, packet.At);
   }
-  const auto now = Clock::now();
-  for (const TUdpError& error : FSocket->TakeErrors())
-    FScheduler.Refused(ToAddress(error.Peer), now);
 }
 
 // Sends in small batches and reads between them, so replies to the first batch are taken in

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -52,6 +53,7 @@ class TServerQueryRunner final : public QObject, public TServerSource {
   void Begin();
   void Pump();
   void Read();
+  void TakeReports();
   void SendDue();
   void LookUpNames();
   void NameFound(int session, std::size_t master, const QHostInfo& info);
@@ -65,6 +67,7 @@ class TServerQueryRunner final : public QObject, public TServerSource {
   std::unique_ptr<QSocketNotifier> FNotifier;
   QTimer FWake;
   QTimer FFlush;
+  std::deque<std::pair<std::uint32_t, TServerAddress>> FSentIds;  // the last datagrams sent
   std::vector<TServerInfo> FPending;
   std::chrono::steady_clock::time_point FPendingSince{};
   std::vector<int> FLookups;

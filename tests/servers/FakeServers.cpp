@@ -189,6 +189,7 @@ TFakeNetwork::TFakeNetwork(std::vector<TFakeServer> servers, unsigned seed) : FR
     TUdpOptions options;
     options.Local = {slot.Spec.Address.Bytes, slot.Spec.Address.IsV6, slot.Spec.Address.Port};
     options.ReceiveBuffer = 1 << 16;
+    options.SendStamps = true;
     slot.Socket = std::make_unique<TUdpSocket>(options);
     slot.Spec.Address.Port = slot.Socket->Local().Port;
     epoll_event ready{EPOLLIN, {.u64 = i}};
@@ -266,8 +267,10 @@ void TFakeNetwork::Serve(TSlot& slot, const TUdpPacket& request) {
     if (!bytes.empty()) replies.push_back({request.Peer, std::move(bytes), {}});
   if (replies.empty()) return;
   std::vector<TUdpError> failed;
+  std::vector<TUdpStamp> departed;
   slot.Socket->Send(replies, failed);
-  slot.Answers.push_back({request.At, Clock::now()});
+  slot.Socket->TakeErrors(&departed);
+  slot.Answers.push_back({request.At, departed.empty() ? Clock::now() : departed.back().At});
 }
 
 std::vector<std::string> FakeReplies(const TFakeServer& s, const std::string& request) {

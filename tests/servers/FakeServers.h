@@ -44,7 +44,7 @@ class TFakeNetwork {
  public:
   using TTimePoint = std::chrono::steady_clock::time_point;
   struct TAnswer {
-    TTimePoint Arrived, Sent;  // the request's arrival (kernel stamp) and the reply's send
+    TTimePoint Arrived, Sent;  // the request's arrival and the reply's departure (kernel stamps)
   };
 
   explicit TFakeNetwork(std::vector<TFakeServer> servers, unsigned seed = 1);

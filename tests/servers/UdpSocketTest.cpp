@@ -1,6 +1,6 @@
-// The UDP port on loopback: batches both ways with arrival stamps, the ICMP refusal of a
-// closed port read from the error queue (and the next send unharmed by it), and IPv4 carried
-// by a dual-stack socket with plain IPv4 addresses on both sides.
+// The UDP port on loopback: batches both ways with arrival and departure stamps, the ICMP
+// refusal of a closed port read from the error queue (and the next send unharmed by it), and
+// IPv4 carried by a dual-stack socket with plain IPv4 addresses on both sides.
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -27,6 +27,7 @@ TUdpEndpoint Loopback(std::uint16_t port = 0) {
 TUdpSocket Open(bool dualStack = false) {
   TUdpOptions options;
   options.Local = Loopback();
+  options.SendStamps = true;
   if (dualStack) {
     options.Local = {};
     options.Local.IsV6 = true;
@@ -55,6 +56,11 @@ TEST(UdpSocket, SendsAndReceivesInBatchesWithArrivalStamps) {
   const auto before = Clock::now();
   ASSERT_EQ(from.Send(packets, failed), 100u);
   EXPECT_TRUE(failed.empty());
+  std::vector<TUdpStamp> departed;
+  EXPECT_TRUE(from.TakeErrors(&departed).empty());
+  ASSERT_EQ(departed.size(), 100u);
+  EXPECT_EQ(departed.back().Id, 99u);
+  EXPECT_GE(departed.front().At, before - std::chrono::milliseconds(1));
   const std::vector<TUdpPacket> got = ReceiveAll(to, 100);
   const auto after = Clock::now();
   ASSERT_EQ(got.size(), 100u);
