@@ -65,7 +65,7 @@ void TQueryScheduler::QueryDetails(const TKnownServer& server, const TQueryLimit
   const std::uint32_t id = AddServer(server, true, now);
   TServerQuery& query = FServers[id];
   if (!query.Finished) {
-    query.Details = true;
+    (query.Step == TQueryStep::Info ? query.Details : query.DetailsLater) = true;
     return;
   }
   query.Restart(true);
@@ -230,6 +230,13 @@ TQueryScheduler::TTimePoint TQueryScheduler::NextAttempt(const TServerQuery& que
 // the finished server leaves the count of those waited for.
 void TQueryScheduler::EndExchange(std::uint32_t id, TTimePoint now) {
   TServerQuery& query = FServers[id];
+  if (query.Finished && query.DetailsLater) {
+    Note(id);
+    query.DetailsLater = false;
+    query.Restart(true);
+    Queue(id, now);
+    return;
+  }
   if (query.Finished) {
     if (query.Queued) FTimeline.erase({query.Due, id});
     query.Queued = false;

@@ -52,6 +52,7 @@ class TServerQuery {
 
   TServerInfo Info;
   bool Details = false;
+  bool DetailsLater = false;  // asked for details past its info query: asked again when done
   bool WantPlayers = false;
   bool Guarded = false;  // answers one query a second
   bool Answered = false;
