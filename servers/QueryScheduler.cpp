@@ -310,11 +310,10 @@ void TQueryScheduler::Departed(const TServerAddress& to, TTimePoint at) {
   if (found == FByAddress.end()) return;
   TServerQuery& query = FServers[found->second];
   if (query.Finished || query.Attempts.empty()) return;
-  // A stamp can only follow the call that sent it (give or take the clocks' conversion); one
-  // that does not fit the attempt in flight belongs to another and is left alone.
+  // A stamp far from the attempt in flight belongs to another and is left alone.
   TTimePoint& sent = query.Attempts.back().At;
-  if (at + std::chrono::milliseconds(1) >= sent && at - sent < std::chrono::milliseconds(100))
-    sent = std::max(sent, at);
+  if (at - sent < std::chrono::milliseconds(100) && sent - at < std::chrono::milliseconds(100))
+    sent = at;
 }
 
 void TQueryScheduler::SendMasters(TTimePoint now, std::vector<TDatagram>& out) {

@@ -87,8 +87,9 @@ class TQueryScheduler {
   void Receive(const TServerAddress& from, std::string_view datagram, TTimePoint at);
   // ICMP said nothing listens at `to`.
   void Refused(const TServerAddress& to, TTimePoint at);
-  // The system's departure time of the last datagram to `to`, which replaces the time Send
-  // was called with, so the round trip leaves out how long the caller took to send it.
+  // When the last datagram to `to` left, which replaces the time Send was called with, so a
+  // round trip leaves out how long the caller took to send it: the time the send call
+  // returned, then the system's own departure stamp when it comes.
   void Departed(const TServerAddress& to, TTimePoint at);
   // What may leave now, at most `most` datagrams.
   std::vector<TDatagram> Send(TTimePoint now,

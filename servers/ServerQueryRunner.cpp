@@ -181,8 +181,21 @@ void TServerQueryRunner::SendDue() {
       packets.push_back({ToEndpoint(datagram.Address), std::move(datagram.Bytes), {}});
     failed.clear();
     // What the kernel does not take now counts as lost; the retries make up for it.
-    FSocket->Send(packets, failed);
+    std::uint32_t id = FSocket->NextId();
+    const std::size_t sent = FSocket->Send(packets, failed);
+    // Each datagram left by now at the latest; its own departure stamp, read with the
+    // replies, says when exactly (the kernel drops stamps when the receive buffer is full).
     const auto now = Clock::now();
+    for (std::size_t i = 0; i < sent; ++i) {
+      const TServerAddress to = ToAddress(packets[i].Peer);
+      FScheduler.Departed(to, now);
+      const bool refused = std::any_of(failed.begin(), failed.end(), [&](const TUdpError& e) {
+        return e.Peer == packets[i].Peer;
+      });
+      if (!refused) FSentIds.emplace_back(id++, to);
+    }
+    while (FSentIds.size() > kSentIds)
+      FSentIds.pop_front();
     for (const TUdpError& error : failed)
       FScheduler.Refused(ToAddress(error.Peer), now);
     Read();

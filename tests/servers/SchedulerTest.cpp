@@ -78,6 +78,7 @@ class TScriptedNet {
   TQueryScheduler Scheduler;
   std::map<TServerAddress, TFakeServer> Servers;
   milliseconds Rtt{20};
+  milliseconds Departure{0};  // how long after the Send call a datagram leaves
   std::function<bool(const TSent&)> Lose = [](const TSent&) { return false; };
   std::vector<TSent> Log;
   std::map<TServerAddress, TServerInfo> Listed;
@@ -94,13 +95,15 @@ class TScriptedNet {
   void Deliver(TDatagram packet) {
     Log.push_back({Now(), packet});
     if (Lose(Log.back())) return;
+    const TQueryScheduler::TTimePoint left = Clock.Now() + Departure;
+    if (Departure > 0ms) Scheduler.Departed(packet.Address, left);
     const auto server = Servers.find(packet.Address);
     if (server == Servers.end()) {
-      Events.push({Clock.Now() + Rtt / 2, packet.Address, "", true});
+      Events.push({left + Rtt / 2, packet.Address, "", true});
       return;
     }
     for (std::string& reply : test::FakeReplies(server->second, packet.Bytes))
-      if (!reply.empty()) Events.push({Clock.Now() + Rtt, packet.Address, std::move(reply)});
+      if (!reply.empty()) Events.push({left + Rtt, packet.Address, std::move(reply)});
   }
   std::priority_queue<TEvent> Events;
 };
@@ -140,6 +143,7 @@ TEST(QueryScheduler, AsksEachFamilyInItsOwnProtocolAndTimesTheReplies) {
   fakes[1].Players = {Player("Cid", 9), Player("Eve", 0, true)};
   fakes[2].Players = {Player("Dan", 4)};
   TScriptedNet net(fakes);
+  net.Departure = 3ms;  // the round trip counts from the departure, not from the Send call
   net.Scheduler.Start(Asking(fakes), {}, net.Clock.Now());
   net.Run();
   ASSERT_EQ(net.Listed.size(), 3u);
@@ -151,14 +155,14 @@ TEST(QueryScheduler, AsksEachFamilyInItsOwnProtocolAndTimesTheReplies) {
   }
   // NetQuake players are asked one by one, up to the count the server reported.
   const std::vector<milliseconds> toNetQuake = net.SentTo(fakes[0].Address);
-  EXPECT_EQ(toNetQuake, (std::vector<milliseconds>{0ms, 20ms, 40ms}));
+  EXPECT_EQ(toNetQuake, (std::vector<milliseconds>{0ms, 23ms, 46ms}));
   ASSERT_EQ(net.Listed[fakes[0].Address].PlayerList.size(), 2u);
   EXPECT_EQ(net.Listed[fakes[0].Address].PlayerList[1].Name, "Bob");
   EXPECT_EQ(net.Listed[fakes[1].Address].Players, 1);
   EXPECT_TRUE(net.Listed[fakes[1].Address].PlayerList[1].Spectator);
   EXPECT_EQ(net.Listed[fakes[2].Address].PlayerList[0].Name, "Dan");
   EXPECT_EQ(net.Scheduler.Counts().Answered, 3);
-  EXPECT_EQ(net.Now(), 60ms);
+  EXPECT_EQ(net.Now(), 69ms);
 }
 
 TEST(QueryScheduler, RetriesOnScheduleAndEndsEveryWayAServerCanFail) {
