@@ -73,7 +73,8 @@ struct TServerInfo {
   int Players = 0;
   int MaxPlayers = 0;
   int Bots = 0;
-  int PingMs = -1;  // round trip of the info query; -1 unknown
+  int PingMs = -1;      // round trip of the info query; -1 unknown
+  int PingMicros = -1;  // the same in microseconds, as measured
   bool Password = false;
   std::vector<std::pair<std::string, std::string>> Rules;  // in the order sent
   std::vector<TServerPlayer> PlayerList;

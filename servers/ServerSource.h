@@ -44,6 +44,9 @@ struct TRefreshRequest {
   std::vector<TKnownServer> Servers;   // favourites, history and the last list: always asked
   bool Lan = true;                     // broadcast on 26000 and 27500
   TQueryLimits Limits;
+  // Ask NetQuake servers for their players too, one query each (the other families send
+  // them with their status anyway).
+  bool NetQuakePlayers = true;
 };
 
 // What a master answered in the last refresh.
@@ -51,8 +54,13 @@ struct TMasterResult {
   TMasterServer Master;
   bool Answered = false;
   int Servers = 0;
-  std::string Error;  // why not ("no such host", "timed out"), empty when it answered
+  std::string Error;               // why not ("no such host", "timed out"), empty when it answered
+  std::vector<TKnownServer> List;  // what it listed, in its order
 };
+
+// The masters the program knows: the dpmasters and QuakeWorld masters current engines point
+// at, each enabled and marked BuiltIn.
+std::vector<TMasterServer> BuiltInMasters();
 
 class TServerSource {
  public:
@@ -67,6 +75,8 @@ class TServerSource {
   std::function<void(std::vector<TServerInfo>)> OnServers;  // new or changed servers
   std::function<void(const TMasterResult&)> OnMaster;
   std::function<void()> OnFinished;  // nothing more is waited for
+  // The network cannot be used at all (no socket); the refresh ends at once.
+  std::function<void(const std::string&)> OnError;
 };
 
 }  // namespace fx

@@ -1,0 +1,158 @@
+#pragma once
+
+// The query scheduler: a state machine with time and datagrams in, datagrams out. It owns no
+// socket and reads no clock: the caller hands it the time with every call, sends what Send
+// returns, feeds back what arrives (and the ICMP refusals), and calls Send again at NextWake.
+// Tests drive it with a manual clock and a scripted network; the program with a UDP socket.
+//
+// A refresh asks the masters (in parallel, so a dead one costs only its time-out), the known
+// servers and the LAN. Each server is asked in its own protocol with retries on a schedule
+// tuned for lossy links; the pacer keeps every rule of politeness.
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <limits>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "servers/QueryPacer.h"
+#include "servers/ServerAddressHash.h"
+#include "servers/ServerQuery.h"
+#include "servers/ServerSource.h"
+
+namespace fx {
+
+struct TDatagram {
+  TServerAddress Address;
+  std::string Bytes;
+};
+
+// Where a LAN query goes: a broadcast address in the program, loopback in tests.
+struct TLanTarget {
+  TServerAddress Address;
+  TServerFamily Family = TServerFamily::NetQuake;
+};
+// 255.255.255.255 on 26000 (NetQuake and DarkPlaces) and 27500 (QuakeWorld).
+std::vector<TLanTarget> DefaultLanTargets();
+
+struct TQueryTuning {
+  using ms = std::chrono::milliseconds;
+  // When the attempts of one exchange leave, from its first; then the give-up wait.
+  std::vector<ms> Retries{ms(0), ms(250), ms(500), ms(800), ms(1200), ms(1800), ms(2500)};
+  std::vector<ms> GuardedRetries{ms(0), ms(1000), ms(2000), ms(3000)};
+  ms GiveUpAfter{800};
+  std::vector<ms> MasterRetries{ms(0), ms(500), ms(1000)};
+  ms MasterGiveUpAfter{1500};
+  ms MasterQuiet{750};  // a master without an end mark is done this long after its last packet
+  ms LanWindow{1500};
+  ms ThrottlePatience{2000};  // a politeness wait longer than this ends the query
+};
+
+struct TStateCounts {
+  int Waiting = 0, Answered = 0, TimedOut = 0, Refused = 0, BadReply = 0, Throttled = 0;
+};
+
+struct TNameToResolve {
+  std::size_t Master = 0;
+  std::string Host;
+  std::uint16_t Port = 0;
+};
+
+class TQueryScheduler {
+ public:
+  using TTimePoint = std::chrono::steady_clock::time_point;
+
+  explicit TQueryScheduler(TQueryTuning tuning = {});
+
+  // Begins a refresh; one in progress is dropped, the politeness history is kept.
+  void Start(const TRefreshRequest& request, const std::vector<TLanTarget>& lan, TTimePoint now);
+  // Asks one server for everything, within the running refresh or alone.
+  void QueryDetails(const TKnownServer& server, const TQueryLimits& limits, TTimePoint now);
+  void Stop();
+
+  // Masters given by name, for the caller to look up (each handed out once).
+  std::vector<TNameToResolve> TakeNamesToResolve();
+  // `addresses` empty: the lookup failed with `error`.
+  void Resolved(std::size_t master, const std::vector<TServerAddress>& addresses,
+                const std::string& error, TTimePoint now);
+
+  void Receive(const TServerAddress& from, std::string_view datagram, TTimePoint at);
+  // ICMP said nothing listens at `to`.
+  void Refused(const TServerAddress& to, TTimePoint at);
+  // When the last datagram to `to` left, which replaces the time Send was called with, so a
+  // round trip leaves out how long the caller took to send it: the time the send call
+  // returned, then the system's own departure stamp when it comes.
+  void Departed(const TServerAddress& to, TTimePoint at);
+  // What may leave now, at most `most` datagrams.
+  std::vector<TDatagram> Send(TTimePoint now,
+                              std::size_t most = std::numeric_limits<std::size_t>::max());
+  // When Send has something to do again; nothing when all is done or waits for the caller.
+  std::optional<TTimePoint> NextWake(TTimePoint now) const;
+
+  std::vector<TServerInfo> TakeChanged();
+  std::vector<TMasterResult> TakeMasterResults();
+  // Something is still being waited for.
+  bool Running() const;
+  TStateCounts Counts() const;
+
+ private:
+  struct TMasterQuery {
+    TMasterServer Master;
+    std::vector<TServerAddress> Addresses;
+    bool Resolved = false, Done = false, Heard = false;
+    std::size_t Attempts = 0;
+    int Eots = 0, Refusals = 0;
+    TTimePoint FirstSend{}, Due{}, LastHeard{};
+    std::unordered_set<TServerAddress, TServerAddressHash> Learned;
+    std::vector<TKnownServer> List;
+  };
+
+  std::uint32_t AddServer(const TKnownServer& server, bool details, TTimePoint now);
+  void AddMaster(const TMasterServer& master, TTimePoint now);
+  void Queue(std::uint32_t id, TTimePoint at);
+  bool Attempt(std::uint32_t id, TTimePoint now, std::vector<TDatagram>& out);
+  TTimePoint NextAttempt(const TServerQuery& query) const;
+  bool Exhausted(const TServerQuery& query) const;
+  void EndExchange(std::uint32_t id, TTimePoint now);
+  void Release(TServerQuery& query, TTimePoint now);
+  void Note(std::uint32_t id);
+  void SendMasters(TTimePoint now, std::vector<TDatagram>& out);
+  void MasterReply(TMasterQuery& master, std::string_view datagram, TTimePoint at);
+  void FinishMaster(TMasterQuery& master, std::string error);
+  void SendLan(TTimePoint now, std::vector<TDatagram>& out);
+  void LanReply(const TServerAddress& from, std::string_view datagram, TTimePoint at);
+  std::string NewChallenge();
+
+  TQueryTuning FTuning;
+  TQueryPacer FPacer;
+  bool FNetQuakePlayers = true;
+  std::uint32_t FChallenges = 0;
+
+  std::vector<TServerQuery> FServers;
+  std::vector<bool> FInBatch;
+  std::vector<std::uint32_t> FBatch;
+  std::unordered_map<TServerAddress, std::uint32_t, TServerAddressHash> FByAddress;
+  std::set<std::pair<TTimePoint, std::uint32_t>> FTimeline;
+  std::unordered_map<TServerAddress, std::deque<std::uint32_t>, TServerAddressHash> FParked;
+  std::size_t FActive = 0;
+
+  std::vector<TMasterQuery> FMasters;
+  std::unordered_map<TServerAddress, std::size_t, TServerAddressHash> FMasterByAddress;
+  std::vector<TNameToResolve> FNames;
+  std::vector<TMasterResult> FMasterResults;
+
+  std::vector<TLanTarget> FLan;
+  bool FLanSent = false, FLanOpen = false;
+  TTimePoint FLanSentAt{}, FLanUntil{};
+  std::string FLanChallenge;
+};
+
+}  // namespace fx
