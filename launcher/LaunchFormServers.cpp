@@ -8,6 +8,7 @@
 #include "launcher/FXLaunchForm.h"
 #include "launcher/PanelRules.h"
 #include "servers/ServerBrowserDlg.h"
+#include "servers/ServerQueryRunner.h"
 #include "settings/FXSettings.h"
 #include "ui_FXLaunchForm.h"
 
@@ -15,22 +16,8 @@ namespace fx {
 
 namespace {
 
-// Until the program has its network source, the browser lists what it keeps itself (the
-// favourites and the history) and hears from no server.
-class TSilentServerSource final : public TServerSource {
- public:
-  void Refresh(const TRefreshRequest& /*request*/) override { Finish(); }
-  void QueryDetails(const TKnownServer& /*server*/, const TQueryLimits& /*limits*/) override {}
-  void Stop() override {}
-
- private:
-  void Finish() {
-    if (OnFinished) OnFinished();
-  }
-};
-
 std::unique_ptr<TServerSource> ProgramServerSource() {
-  return std::make_unique<TSilentServerSource>();
+  return std::make_unique<TServerQueryRunner>();
 }
 
 }  // namespace

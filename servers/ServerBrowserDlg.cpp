@@ -44,7 +44,7 @@ TServerBrowserDlg::TServerBrowserDlg(TServerSource& source, TServerBrowserOption
     // Shown once the window is up. The browser works without the stored lists and never
     // writes over what it could not read.
     FLists = TServerLists{};
-    FLists.Masters = ProgramMasters();
+    FLists.Masters = BuiltInMasters();
     FLoadError = e.what();
   }
   FillSources();
@@ -76,6 +76,7 @@ TServerBrowserDlg::~TServerBrowserDlg() {
   FSource.OnServers = nullptr;
   FSource.OnMaster = nullptr;
   FSource.OnFinished = nullptr;
+  FSource.OnError = nullptr;
 }
 
 void TServerBrowserDlg::SetUpTable() {
@@ -158,6 +159,11 @@ void TServerBrowserDlg::ConnectSource() {
   };
   FSource.OnMaster = [this](const TMasterResult& result) { MasterAnswered(result); };
   FSource.OnFinished = [this] { RefreshFinished(); };
+  // The source says nothing more after an error: the refresh has ended.
+  FSource.OnError = [this](const std::string& text) {
+    RefreshFinished();
+    ShowError("The servers cannot be asked: " + text);
+  };
 }
 
 void TServerBrowserDlg::showEvent(QShowEvent* event) {

@@ -233,19 +233,6 @@ bool operator==(const TQueryLimits& a, const TQueryLimits& b) {
   return a.PacketsPerSecond == b.PacketsPerSecond && a.PerHostConcurrency == b.PerHostConcurrency;
 }
 
-std::vector<TMasterServer> ProgramMasters() {
-  const auto master = [](const char* host, std::uint16_t port, TMasterKind kind) {
-    return TMasterServer{host, port, kind, true, true};
-  };
-  return {master("dpmaster.deathmask.net", 27950, TMasterKind::DpMaster),
-          master("dpmaster.tchr.no", 27950, TMasterKind::DpMaster),
-          master("master.frag-net.com", 27950, TMasterKind::DpMaster),
-          master("dpm.dpmaster.org", 27777, TMasterKind::DpMaster),
-          master("master.quakeworld.nu", 27000, TMasterKind::QuakeWorld),
-          master("master.quakeservers.net", 27000, TMasterKind::QuakeWorld),
-          master("qwmaster.fodquake.net", 27000, TMasterKind::QuakeWorld)};
-}
-
 std::optional<TMasterServer> ParseMasterAddress(std::string_view text, TMasterKind kind) {
   std::string_view host;
   std::string_view port;
@@ -388,7 +375,7 @@ std::vector<TMasterServer> ReadMasters(const std::vector<std::string>& own,
                                        const std::vector<std::string>& off,
                                        std::vector<std::string>& kept,
                                        std::vector<std::string>& problems) {
-  std::vector<TMasterServer> masters = ProgramMasters();
+  std::vector<TMasterServer> masters = BuiltInMasters();
   for (std::size_t i = 0; i < own.size(); ++i) {
     const auto [kind, address] = FirstWord(own[i]);
     const auto kindIndex = IndexOf(kMasterKindNames, kind);

@@ -24,9 +24,6 @@ inline constexpr std::size_t kHistoryLength = 50;
 bool operator==(const TKnownServer& a, const TKnownServer& b);
 bool operator==(const TQueryLimits& a, const TQueryLimits& b);
 
-// The masters current engines point at: four of the DarkPlaces kind, three QuakeWorld.
-std::vector<TMasterServer> ProgramMasters();
-
 struct THistoryEntry {
   TKnownServer Server;
   std::string Name;  // as the server sent it when it was joined

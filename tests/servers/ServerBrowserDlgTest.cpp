@@ -149,7 +149,7 @@ TEST_F(ServerBrowser, ListsWhatArrivesCountsWhatDidNotAndKeepsFavourites) {
   auto dialog = Open();
   // Opening asks: the masters, and the favourite by itself.
   ASSERT_EQ(Source.Refreshes.size(), 1u);
-  EXPECT_EQ(Source.Refreshes[0].Masters, ProgramMasters());
+  EXPECT_EQ(Source.Refreshes[0].Masters, BuiltInMasters());
   ASSERT_EQ(Source.Refreshes[0].Servers.size(), 1u);
   EXPECT_EQ(Source.Refreshes[0].Servers[0].Address, TServerAddress::V4(127, 0, 0, 1, 5));
 

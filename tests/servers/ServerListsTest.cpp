@@ -49,7 +49,7 @@ TEST_F(ServerLists, SurviveARestartInTheSettingsForms) {
     TServerListStore store;
     lists = store.Load();
     EXPECT_TRUE(store.Problems().empty());
-    EXPECT_EQ(lists.Masters, ProgramMasters());
+    EXPECT_EQ(lists.Masters, BuiltInMasters());
     lists.ToggleFavourite(Known("10.0.0.1:26000", TServerFamily::NetQuake));
     lists.ToggleFavourite(Known("[::1]:27500", TServerFamily::QuakeWorld));
     lists.AddToHistory(Known("10.0.0.2:26000", TServerFamily::DarkPlaces), "\xC6rag \"Pit\"");
@@ -167,7 +167,7 @@ TEST_F(ServerLists, PresetsAreKeptByName) {
 
 TEST_F(ServerLists, HistoryAndMastersKeepTheirRules) {
   TServerLists lists;
-  lists.Masters = ProgramMasters();
+  lists.Masters = BuiltInMasters();
   for (int i = 0; i < 60; ++i)
     lists.AddToHistory(
         Known(("10.0.0." + std::to_string(i) + ":26000").c_str(), TServerFamily::NetQuake),
@@ -182,7 +182,7 @@ TEST_F(ServerLists, HistoryAndMastersKeepTheirRules) {
   lists.AddMaster("[2001:db8::1]:27000", TMasterKind::QuakeWorld);
   EXPECT_FALSE(lists.RemoveMaster(0));  // the program's own stay
   EXPECT_TRUE(lists.RemoveMaster(lists.Masters.size() - 1));
-  EXPECT_EQ(lists.Masters, ProgramMasters());
+  EXPECT_EQ(lists.Masters, BuiltInMasters());
 }
 
 }  // namespace
