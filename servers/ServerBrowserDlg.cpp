@@ -99,13 +99,14 @@ void TServerBrowserDlg::SetUpTable() {
                                       {TServerColumn::Ping, 9},
                                       {TServerColumn::Game, 11}})
     view->setColumnWidth(static_cast<int>(column), chars * width);
-  for (const auto& [list, widths] : {std::pair{FUi->lvPlayers, std::vector{24, 9, 8, 8}},
+  for (const auto& [list, widths] : {std::pair{FUi->lvPlayers, std::vector{24, 11, 7, 9}},
                                      {FUi->lvRules, std::vector{24}},
                                      {FUi->lvFoundPlayers, std::vector{24, 36}},
                                      {FUi->lvMasters, std::vector{40, 22, 10}}})
     for (std::size_t i = 0; i < widths.size(); ++i)
       list->setColumnWidth(static_cast<int>(i), widths[i] * width);
   view->installEventFilter(this);
+  FUi->edFilterText->installEventFilter(this);
   FUi->Splitter->setStretchFactor(0, 2);
   FUi->Splitter->setStretchFactor(1, 1);
   FDetailsTimer.setSingleShot(true);
@@ -175,6 +176,8 @@ void TServerBrowserDlg::showEvent(QShowEvent* event) {
 }
 
 void TServerBrowserDlg::Opened() {
+  // Typing narrows the list at once; Down goes on to it.
+  FUi->edFilterText->setFocus(Qt::OtherFocusReason);
   if (!FLoadError.empty())
     ShowError("The server lists could not be read; the browser starts without them.\n\n" +
               FLoadError);
@@ -371,6 +374,15 @@ void TServerBrowserDlg::CopyAddress() {
 }
 
 bool TServerBrowserDlg::eventFilter(QObject* watched, QEvent* event) {
+  // From the search box, Down goes on to the list it narrows, as in a search field.
+  if (watched == FUi->edFilterText && event->type() == QEvent::KeyPress &&
+      static_cast<const QKeyEvent&>(*event).key() == Qt::Key_Down) {
+    QTableView* view = FUi->tvServers;
+    view->setFocus(Qt::TabFocusReason);
+    if (!view->currentIndex().isValid() && FProxy->rowCount() > 0)
+      view->setCurrentIndex(FProxy->index(0, 0));
+    return true;
+  }
   if (watched == FUi->tvServers && event->type() == QEvent::KeyPress) {
     const auto& key = static_cast<const QKeyEvent&>(*event);
     if (IsEnter(key)) {

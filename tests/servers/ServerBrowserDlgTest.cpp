@@ -177,9 +177,11 @@ TEST_F(ServerBrowser, ListsWhatArrivesCountsWhatDidNotAndKeepsFavourites) {
   Control<QLineEdit>(*dialog, "edFilterText").setText("duel");
   EXPECT_EQ(ShownNames(*table.model()), (std::vector<std::string>{"Duel \"Pit\"", ""}));
 
-  // The chosen server's players, spectators as such, and its rules; then it is asked again.
-  table.setFocus();
-  table.setCurrentIndex(table.model()->index(0, 0));
+  // Down in the search box goes on to the first server; its players, spectators as such,
+  // and its rules are shown, then it is asked again.
+  QTest::keyClick(&Control<QLineEdit>(*dialog, "edFilterText"), Qt::Key_Down);
+  EXPECT_TRUE(table.hasFocus());
+  EXPECT_EQ(table.currentIndex().row(), 0);
   QCoreApplication::processEvents();
   const QTreeWidget& players = Control<QTreeWidget>(*dialog, "lvPlayers");
   ASSERT_EQ(players.topLevelItemCount(), 2);
