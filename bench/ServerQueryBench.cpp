@@ -62,14 +62,14 @@ std::string Request(fx::TServerFamily family, int index) {
 
 // One socket: all requests out in batches of 32, draining replies in between, then until
 // every server has answered once.
-double Floor(const TFakeNetwork& farm, const std::vector<fx::test::TFakeServer>& specs) {
+double Floor(const TFakeNetwork& farm, const std::vector<fx::test::TFakeServer>& fakes) {
   fx::TUdpOptions options;
   options.Local.Bytes = {127, 0, 0, 1};
   fx::TUdpSocket socket(options);
   std::vector<fx::TUdpPacket> requests;
   for (int i = 0; i < kServers; ++i) {
     const fx::TServerAddress a = farm.Address(i);
-    requests.push_back({{a.Bytes, false, a.Port}, Request(specs[i].Family, i), {}});
+    requests.push_back({{a.Bytes, false, a.Port}, Request(fakes[i].Family, i), {}});
   }
   std::set<std::uint16_t> ports;
   std::set<std::array<std::uint8_t, 16>> answered;
@@ -102,7 +102,7 @@ struct TRun {
   std::map<fx::TServerAddress, std::pair<double, fx::TServerInfo>> Listed;  // first answer
 };
 
-TRun Refresh(const TFakeNetwork& farm, const std::vector<fx::test::TFakeServer>& specs, int rate,
+TRun Refresh(const TFakeNetwork& farm, const std::vector<fx::test::TFakeServer>& fakes, int rate,
              milliseconds limit) {
   fx::TServerQueryRunnerOptions options;
   options.Bind = fx::TServerAddress::V4(127, 0, 0, 1, 0);
@@ -112,7 +112,7 @@ TRun Refresh(const TFakeNetwork& farm, const std::vector<fx::test::TFakeServer>&
   request.Lan = false;
   request.Limits.PacketsPerSecond = rate;
   for (int i = 0; i < kServers; ++i)
-    request.Servers.push_back({farm.Address(i), specs[i].Family});
+    request.Servers.push_back({farm.Address(i), fakes[i].Family});
   TRun run;
   QEventLoop loop;
   const auto start = Clock::now();
@@ -135,15 +135,15 @@ TRun Refresh(const TFakeNetwork& farm, const std::vector<fx::test::TFakeServer>&
 }
 
 void CleanFigures(int runs) {
-  const auto specs = fx::test::LoopbackFarm(kServers, 0);
-  TFakeNetwork farm(specs);
+  const auto fakes = fx::test::LoopbackFarm(kServers, 0);
+  TFakeNetwork farm(fakes);
   std::vector<double> floors, listed, finished, ratios;
   TRun last;
   for (int i = 0; i < runs; ++i) {
     farm.Reset();
-    floors.push_back(Floor(farm, specs));
+    floors.push_back(Floor(farm, fakes));
     farm.Reset();
-    last = Refresh(farm, specs, kRate, seconds(10));
+    last = Refresh(farm, fakes, kRate, seconds(10));
     listed.push_back(last.AllListed);
     finished.push_back(last.Finished);
     ratios.push_back(last.AllListed / floors.back());
@@ -180,18 +180,18 @@ void CleanFigures(int runs) {
         errors.size());
 
   farm.Reset();
-  const TRun polite = Refresh(farm, specs, 500, seconds(10));
+  const TRun polite = Refresh(farm, fakes, 500, seconds(10));
   std::printf("  with the default rate of 500 packets a second: all listed in %.0f ms\n",
               polite.AllListed);
 }
 
 void LossFigures(double loss, milliseconds within, int runs) {
-  const auto specs = fx::test::LoopbackFarm(kServers, loss);
+  const auto fakes = fx::test::LoopbackFarm(kServers, loss);
   std::printf("1000 servers, %.0f %% of requests lost, listed within %lld ms (%d runs):\n",
               loss * 100, static_cast<long long>(within.count()), runs);
   for (int r = 0; r < runs; ++r) {
-    TFakeNetwork farm(specs, static_cast<unsigned>(r + 1));
-    const TRun run = Refresh(farm, specs, kRate, within + seconds(5));
+    TFakeNetwork farm(fakes, static_cast<unsigned>(r + 1));
+    const TRun run = Refresh(farm, fakes, kRate, within + seconds(5));
     std::map<fx::TServerFamily, int> byFamily;
     int total = 0;
     for (const auto& [address, entry] : run.Listed)
@@ -213,10 +213,10 @@ void QuakestatFigures() {
     std::printf("quakestat: not installed\n");
     return;
   }
-  auto specs = fx::test::LoopbackFarm(kServers, 0);
-  for (auto& spec : specs)
-    spec.Family = fx::TServerFamily::NetQuake;
-  TFakeNetwork farm(specs);
+  auto fakes = fx::test::LoopbackFarm(kServers, 0);
+  for (auto& fake : fakes)
+    fake.Family = fx::TServerFamily::NetQuake;
+  TFakeNetwork farm(fakes);
   const std::string list = "/tmp/fx-bench-quakestat-" + std::to_string(::getpid());
   {
     std::ofstream out(list);

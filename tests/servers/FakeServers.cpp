@@ -185,13 +185,13 @@ TFakeNetwork::TFakeNetwork(std::vector<TFakeServer> servers, unsigned seed) : FR
   FServers.resize(servers.size());
   for (std::size_t i = 0; i < servers.size(); ++i) {
     TSlot& slot = FServers[i];
-    slot.Spec = std::move(servers[i]);
+    slot.Server = std::move(servers[i]);
     TUdpOptions options;
-    options.Local = {slot.Spec.Address.Bytes, slot.Spec.Address.IsV6, slot.Spec.Address.Port};
+    options.Local = {slot.Server.Address.Bytes, slot.Server.Address.IsV6, slot.Server.Address.Port};
     options.ReceiveBuffer = 1 << 16;
     options.SendStamps = true;
     slot.Socket = std::make_unique<TUdpSocket>(options);
-    slot.Spec.Address.Port = slot.Socket->Local().Port;
+    slot.Server.Address.Port = slot.Socket->Local().Port;
     epoll_event ready{EPOLLIN, {.u64 = i}};
     ::epoll_ctl(FEpoll, EPOLL_CTL_ADD, slot.Socket->Handle(), &ready);
   }
@@ -208,7 +208,7 @@ TFakeNetwork::~TFakeNetwork() {
 }
 
 TServerAddress TFakeNetwork::Address(std::size_t index) const {
-  return FServers[index].Spec.Address;
+  return FServers[index].Server.Address;
 }
 
 std::vector<TFakeNetwork::TTimePoint> TFakeNetwork::Requests(std::size_t index) const {
@@ -250,9 +250,9 @@ void TFakeNetwork::Run() {
 
 void TFakeNetwork::Serve(TSlot& slot, const TUdpPacket& request) {
   slot.Requests.push_back(request.At);
-  if (slot.Spec.Loss > 0 && std::uniform_real_distribution<>(0, 1)(FRandom) < slot.Spec.Loss)
+  if (slot.Server.Loss > 0 && std::uniform_real_distribution<>(0, 1)(FRandom) < slot.Server.Loss)
     return;
-  if (slot.Spec.FloodGuard) {
+  if (slot.Server.FloodGuard) {
     TUdpEndpoint host = request.Peer;
     host.Port = 0;
     auto& guard = slot.Guard;
@@ -263,7 +263,7 @@ void TFakeNetwork::Serve(TSlot& slot, const TUdpPacket& request) {
     guard.emplace_back(host, request.At);
   }
   std::vector<TUdpPacket> replies;
-  for (std::string& bytes : FakeReplies(slot.Spec, request.Bytes))
+  for (std::string& bytes : FakeReplies(slot.Server, request.Bytes))
     if (!bytes.empty()) replies.push_back({request.Peer, std::move(bytes), {}});
   if (replies.empty()) return;
   std::vector<TUdpError> failed;

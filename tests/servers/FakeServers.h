@@ -60,7 +60,7 @@ class TFakeNetwork {
 
  private:
   struct TSlot {
-    TFakeServer Spec;
+    TFakeServer Server;
     std::unique_ptr<TUdpSocket> Socket;
     std::vector<TTimePoint> Requests;
     std::vector<TAnswer> Answers;

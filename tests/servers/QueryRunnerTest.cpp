@@ -136,7 +136,7 @@ TEST(ServerQueryRunner, ListsWhatQuakestatReadsFromTheSameServers) {
   qw.Map = "dm4";
   qw.MaxPlayers = 12;
   qw.Game = "qw";
-  qw.Players = {Player("Ann", 7, 4, 11), Player("Spec", 0, 0, 0, true), Player("Cy", 3, 1, 2)};
+  qw.Players = {Player("Ann", 7, 4, 11), Player("Eve", 0, 0, 0, true), Player("Cy", 3, 1, 2)};
   qw.Rules = {{"timelimit", "20"}, {"fraglimit", "30"}};
   test::TFakeNetwork servers({nq, qw});
   test::TRunnerRig rig;
