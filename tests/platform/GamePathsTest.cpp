@@ -1,6 +1,7 @@
 #include "platform/GamePaths.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "fixtures/FileBuilder.h"
 #include "fixtures/PakBuilder.h"
@@ -106,6 +107,9 @@ TEST_F(GamePathsTest, AnArchiveDirectoryIsReadWithoutItsData) {
   EXPECT_FALSE(PackHoldsName(packs[0], "gfx/pop"));
   EXPECT_TRUE(PackEntryNames(packs[1]).empty()) << "a directory beyond the end";
   EXPECT_TRUE(PackEntryNames(Game() / "none.pak").empty());
+  // A pipe nobody writes to is no archive, and reading its "directory" must not wait.
+  ASSERT_EQ(::mkfifo((Game() / "id1" / "pak2.pak").c_str(), 0600), 0);
+  EXPECT_FALSE(PackHoldsName(Game() / "id1" / "pak2.pak", "gfx/pop.lmp"));
 }
 
 TEST(GamePathsRealData, FindsTheUpperCaseExtensionOfASharedFixture) {
