@@ -15,4 +15,8 @@ namespace fx {
 // keeps the original bytes.
 std::string QuakeTextToUtf8(std::string_view text);
 
+// The one ASCII character a byte shows as, a bullet as '.': what sorting and searching
+// compare, so that they agree with what is shown without building the text.
+char QuakePlainChar(char byte);
+
 }  // namespace fx

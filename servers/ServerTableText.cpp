@@ -1,7 +1,6 @@
 #include "servers/ServerTableText.h"
 
 #include <algorithm>
-#include <array>
 #include <climits>
 #include <tuple>
 
@@ -11,44 +10,31 @@ namespace fx {
 
 namespace {
 
-// One character for each glyph of Quake's control range, as QuakeTextToUtf8 shows it, with
-// '.' for the dots it shows as bullets: what sorting and searching compare, without copies.
-constexpr std::array<char, 32> kControlGlyphs = {
-    '.', '_', '_', '_', '_', '.', '_', '_', '_', ' ', ' ', '_', '>', '>', '.', '.',
-    '[', ']', '0', '1', '2', '3', '4', '5', '6', '7', '8', '9', '.', '-', '-', '-'};
-
 char FoldAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// The printable character a byte of Quake's text is shown as.
-char QuakeGlyph(char byte) {
-  const auto c = static_cast<unsigned char>(byte & 0x7F);
-  if (c < 0x20) return kControlGlyphs[c];
-  return c == 0x7F ? '_' : static_cast<char>(c);
+// -1, 0, 1 as std::string's compare of the two texts with each byte mapped by `shown`, ASCII
+// case folded.
+template <class TShown>
+int CompareFolded(std::string_view a, std::string_view b, TShown shown) {
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const auto x = static_cast<unsigned char>(FoldAscii(shown(a[i])));
+    const auto y = static_cast<unsigned char>(FoldAscii(shown(b[i])));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 // CompareIgnoringCase(QuakeServerText(a), QuakeServerText(b)) without the copies: the
 // table sorts thousands of names with it.
 int CompareQuakeText(std::string_view a, std::string_view b) {
-  const std::size_t common = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < common; ++i) {
-    const auto x = static_cast<unsigned char>(FoldAscii(QuakeGlyph(a[i])));
-    const auto y = static_cast<unsigned char>(FoldAscii(QuakeGlyph(b[i])));
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+  return CompareFolded(a, b, QuakePlainChar);
 }
 
-// -1, 0, 1 as std::string's compare, without regard to ASCII case.
 int CompareIgnoringCase(std::string_view a, std::string_view b) {
-  const std::size_t common = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < common; ++i) {
-    const auto x = static_cast<unsigned char>(FoldAscii(a[i]));
-    const auto y = static_cast<unsigned char>(FoldAscii(b[i]));
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+  return CompareFolded(a, b, [](char c) { return c; });
 }
 
 auto AddressKey(const TServerAddress& address) {
@@ -176,7 +162,8 @@ bool QuakeTextContains(std::string_view quakeText, std::string_view needle) {
   if (needle.size() > quakeText.size()) return false;
   for (std::size_t start = 0; start + needle.size() <= quakeText.size(); ++start) {
     std::size_t i = 0;
-    while (i < needle.size() && FoldAscii(QuakeGlyph(quakeText[start + i])) == FoldAscii(needle[i]))
+    while (i < needle.size() &&
+           FoldAscii(QuakePlainChar(quakeText[start + i])) == FoldAscii(needle[i]))
       ++i;
     if (i == needle.size()) return true;
   }
