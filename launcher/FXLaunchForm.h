@@ -257,7 +257,7 @@ class TFXLaunchForm : public QMainWindow,
   void UpdateCommandPreview();
   // Where the launch puts its main script: in the preview's tool tip, and in its text when
   // that is the engine's per-user folder rather than the game folder.
-  void ShowScriptPlace(const TLaunchInput& input, const TQuakeExe& exe);
+  void ShowScriptPlace(const TScriptPlace& place);
   void SetUpLaunchExtras(const TLaunchFormOptions& options);
   std::string GameFolder() const;
   std::string PatchName() const;

@@ -61,20 +61,20 @@ void TFXLaunchForm::UpdateCommandPreview() {
     ActivePlugin()->GetCmdLineSwitches(switches);
     const TLaunchInput input = GatherLaunchInput();
     const TQuakeExe& entry = FExes[static_cast<std::size_t>(exe)];
-    const TExeStart start = PlanLaunchStart(input, switches.View(), FXSettings(), entry);
+    const TLaunchDisk disk = PlanLaunchDisk(input, FXSettings(), entry, CurrentUserHomes());
+    const TExeStart start = PlanLaunchStart(input, switches.View(), FXSettings(), entry, disk);
     preview->setText(QString::fromStdString(CommandPreview(start)));
     preview->setToolTip(
         QStringLiteral("Started in %1").arg(QString::fromStdString(start.Directory)));
-    ShowScriptPlace(input, entry);
+    ShowScriptPlace(disk.Place);
     preview->setCursorPosition(0);
   } catch (const std::exception& e) {
     preview->setText(QString::fromStdString(e.what()));
   }
 }
 
-void TFXLaunchForm::ShowScriptPlace(const TLaunchInput& input, const TQuakeExe& exe) {
+void TFXLaunchForm::ShowScriptPlace(const TScriptPlace& place) {
   QLineEdit* preview = FUi->edCommandLine;
-  const TScriptPlace place = PlanLaunchDisk(input, FXSettings(), exe, CurrentUserHomes()).Place;
   preview->setText(preview->text() + QString::fromStdString(ScriptPlaceNote(place)));
   preview->setToolTip(preview->toolTip() + QStringLiteral("\nScript: ") +
                       QString::fromStdString(place.MainScriptPath().string()));

@@ -220,8 +220,13 @@ std::string DiskCommandLine(const TLaunchInput& input, std::string_view switches
 TExeStart PlanLaunchStart(const TLaunchInput& input, std::string_view switches,
                           const TFXSettings& machine, const TQuakeExe& exe,
                           const TUserHomes& homes) {
+  return PlanLaunchStart(input, switches, machine, exe, PlanLaunchDisk(input, machine, exe, homes));
+}
+
+TExeStart PlanLaunchStart(const TLaunchInput& input, std::string_view switches,
+                          const TFXSettings& machine, const TQuakeExe& exe,
+                          const TLaunchDisk& disk) {
   const char* path = std::getenv("PATH");
-  const TLaunchDisk disk = PlanLaunchDisk(input, machine, exe, homes);
   return exe.PlanStart(DiskCommandLine(input, switches, disk), machine.QPath(),
                        path != nullptr ? path : "");
 }
@@ -362,7 +367,7 @@ void TLaunchPipeline::CleanUpConfigFiles() const {
 
 void TLaunchPipeline::Start(TLaunchResult& result, std::string_view switches) const {
   result.CommandLine = DiskCommandLine(FInput, switches, FDisk);
-  result.Start = PlanLaunchStart(FInput, switches, FContext.Machine, FContext.Exe, FContext.Homes);
+  result.Start = PlanLaunchStart(FInput, switches, FContext.Machine, FContext.Exe, FDisk);
   // A start that cannot happen is said, not tried: an output file or a watch for it would
   // only hide the reason.
   result.Problem = CheckStart(result.Start);

@@ -102,6 +102,10 @@ TLaunchDisk PlanLaunchDisk(const TLaunchInput& input, const TFXSettings& machine
 TExeStart PlanLaunchStart(const TLaunchInput& input, std::string_view switches,
                           const TFXSettings& machine, const TQuakeExe& exe,
                           const TUserHomes& homes = CurrentUserHomes());
+// The same on a disk plan made already (the preview shows the plan's script place too).
+TExeStart PlanLaunchStart(const TLaunchInput& input, std::string_view switches,
+                          const TFXSettings& machine, const TQuakeExe& exe,
+                          const TLaunchDisk& disk);
 // The start as a shell user would type it: the environment's variables, the wrapper, the
 // program and its arguments, quoted.
 std::string CommandPreview(const TExeStart& start);
