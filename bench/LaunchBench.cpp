@@ -76,6 +76,17 @@ void BM_LaunchWithInGameCommandsOverFloor(benchmark::State& state) {
   input.MapText = "map0";
   input.Patch = "mod";
   std::array<char, fx::bench::kFloorLumpBytes> buffer{};
+  const fx::TLaunchContext context{.Machine = machine,
+                                   .User = user,
+                                   .Plugin = *plugin,
+                                   .Features = {},
+                                   .Exe = exe,
+                                   .Dialogs = dialogs,
+                                   .Today = {2026, 12, 8},
+                                   .Format = {},
+                                   .CloseMainWindow = {},
+                                   .OutputFolder = {},
+                                   .Homes = fx::CurrentUserHomes()};
 
   TClock::duration floorTime{};
   TClock::duration listingTime{};
@@ -89,10 +100,7 @@ void BM_LaunchWithInGameCommandsOverFloor(benchmark::State& state) {
     benchmark::DoNotOptimize(fx::BuildMapListing(game.Root.Path(), "mod", false, "8.12.2026"));
     listingTime += TClock::now() - start;
     start = TClock::now();
-    const fx::TLaunchResult result =
-        fx::TLaunchPipeline(input,
-                            {machine, user, *plugin, {}, exe, dialogs, {2026, 12, 8}, {}, {}, {}})
-            .Launch();
+    const fx::TLaunchResult result = fx::TLaunchPipeline(input, context).Launch();
     launchTime += TClock::now() - start;
     if (!result.Started) state.SkipWithError("the stand-in engine did not start");
   }

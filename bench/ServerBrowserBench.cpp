@@ -143,8 +143,11 @@ class TMadeUpSource final : public fx::TServerSource {
     // Every third master is silent, the others each gave a share of the servers.
     for (std::size_t i = 0; i < request.Masters.size() && OnMaster; ++i) {
       const bool answered = request.Masters[i].Enabled && i % 3 != 2;
-      OnMaster({request.Masters[i], answered, answered ? 40 + static_cast<int>(i) : 0,
-                answered ? "" : "timed out"});
+      OnMaster({request.Masters[i],
+                answered,
+                answered ? 40 + static_cast<int>(i) : 0,
+                answered ? "" : "timed out",
+                {}});
     }
     FTimer.start();
   }
