@@ -106,6 +106,7 @@ std::string Utf16ToUtf8(std::string_view bytes) {
 struct TLine {
   std::string_view Text;
   int Number;
+  bool Unterminated = false;  // the file's last line, without a line break
 };
 
 class TRegFileParser {
@@ -156,13 +157,13 @@ class TRegFileParser {
     int number = 1;
     while (!text.empty()) {
       const std::size_t end = text.find('\n');
-      if (end == std::string_view::npos) {
-        Fail(number, "the file ends in the middle of a line (truncated?)");
-      }
-      std::string_view line = text.substr(0, end);
+      // A hand edit may leave the last line without its break; whether that line is
+      // whole is decided where it is parsed (CheckWhole).
+      const bool unterminated = end == std::string_view::npos;
+      std::string_view line = text.substr(0, unterminated ? text.size() : end);
       if (line.ends_with('\r')) line.remove_suffix(1);
-      FLines.push_back({line, number++});
-      text.remove_prefix(end + 1);
+      FLines.push_back({line, number++, unterminated});
+      text.remove_prefix(unterminated ? text.size() : end + 1);
     }
   }
 
@@ -179,7 +180,32 @@ class TRegFileParser {
     }
   }
 
+  // A last line without its break is taken only when it cannot be the front of a longer
+  // line: a key in brackets, a closed string, a deletion, a dword with all eight digits,
+  // blank or a comment. Hex data there could end between two bytes, so it is taken as cut
+  // off, as is everything else. A cut just before or after a line break cannot be told from
+  // the text; our own files are replaced whole, so only other writers can leave one.
+  [[noreturn]] void FailCutOff(int number) const {
+    Fail(number, "the file ends in the middle of a line (truncated?)");
+  }
+  void CheckWhole(const TLine& line, std::string_view data) const {
+    if (!line.Unterminated) return;
+    if (StartsWithNoCase(data, "hex")) FailCutOff(line.Number);
+    if (StartsWithNoCase(data, "dword:") && TrimRight(data.substr(6)).size() != 8)
+      FailCutOff(line.Number);
+  }
+
   void ParseLine(const TLine& line) {
+    FCurrent = &line;
+    if (!line.Unterminated) return ParseText(line);
+    try {
+      ParseText(line);
+    } catch (const ERegFileParseError&) {
+      FailCutOff(line.Number);
+    }
+  }
+
+  void ParseText(const TLine& line) {
     const auto text = TrimLeft(line.Text);
     if (Trim(text).empty() || text.front() == ';') return;
     if (text.front() == '[') return ParseSection(line.Number, TrimRight(text));
@@ -260,6 +286,7 @@ class TRegFileParser {
     if (!rest.starts_with('=')) Fail(number, "expected '=' after the value name");
     const auto data = TrimLeft(rest.substr(1));
     if (TrimRight(data) == "-") return Apply(number, name, std::nullopt);
+    CheckWhole(*FCurrent, data);
     Apply(number, name, ParseData(number, data));
   }
 
@@ -319,6 +346,7 @@ class TRegFileParser {
       if (FIndex + 1 >= FLines.size())
         Fail(number, "hex data continues past the end of the file (truncated?)");
       const TLine& next = FLines[++FIndex];
+      if (next.Unterminated) FailCutOff(next.Number);
       const auto piece = Trim(next.Text);
       if (piece.empty()) Fail(next.Number, "expected the continuation of the hex data");
       joined.append(piece);
@@ -360,6 +388,7 @@ class TRegFileParser {
   std::string FText;
   std::vector<TLine> FLines;
   std::size_t FIndex = 0;
+  const TLine* FCurrent = nullptr;
   bool FUnicode = false;
   TSection FSection = TSection::None;
   std::string FPath;

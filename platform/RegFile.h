@@ -34,8 +34,10 @@ class ERegFileParseError : public ERegistryException {
 // order. Texts from a UTF-16 file come back as UTF-8. Anything malformed,
 // including a file cut off in the middle of a line, throws
 // ERegFileParseError naming `fileName` and the line; the result is all or
-// nothing. Every line must end with a line break: our files do, and that is
-// how a file cut off mid-line is told from a complete one.
+// nothing. Our files end every line with a line break; a last line without one
+// (a hand edit) is taken only when it is whole by itself (a key in brackets, a
+// closed string, a deletion, a dword of eight digits, a comment), so a file cut
+// off inside a line is still told from a complete one.
 TRegTree ParseRegFile(std::string_view bytes, HKEY root, const std::string& fileName,
                       std::vector<std::string>* warnings = nullptr);
 

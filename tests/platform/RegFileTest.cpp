@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -255,7 +256,13 @@ TEST(RegFileReadTest, MalformedFilesNameTheFileAndTheLine) {
       {"zero byte in a key name",
        std::string("REGEDIT4\r\n[HKEY_CURRENT_USER\\A") + '\0' + "B]\r\n", 2, "zero byte"},
       {"cut in the middle of a line", head + "\"a\"=dword:0000", 3, "truncated"},
-      {"cut after a carriage return", head + "\"a\"=dword:00000001\r", 3, "truncated"},
+      {"cut inside a string", head + "\"a\"=\"C:\\\\Qu", 3, "truncated"},
+      {"cut inside a name", head + "\"Na", 3, "truncated"},
+      {"cut after a name", head + "\"Name\"=", 3, "truncated"},
+      {"cut inside a key name", "REGEDIT4\r\n[HKEY_CURRENT_USER\\So", 2, "truncated"},
+      {"cut after an escaped quote", head + "\"a\"=\"x\\\"", 3, "truncated"},
+      {"cut inside hex bytes", head + "\"a\"=hex:01,02", 3, "truncated"},
+      {"cut inside a hex continuation", head + "\"a\"=hex:01,\\\r\n  02,0", 4, "truncated"},
       {"cut during hex continuation", head + "\"a\"=hex:01,02,\\\r\n", 3, "past the end"},
       {"blank line in hex continuation", head + "\"a\"=hex:01,\\\r\n\r\n\"b\"=\"c\"\r\n", 4,
        "continuation"},
@@ -277,6 +284,41 @@ TEST(RegFileReadTest, MalformedFilesNameTheFileAndTheLine) {
   }
 }
 
+TEST(RegFileReadTest, ALastLineWithoutItsBreakIsReadWhenItIsWhole) {
+  const std::string head = "REGEDIT4\r\n[HKEY_CURRENT_USER\\A]\r\n\"a\"=\"1\"\r\n";
+  struct TCase {
+    const char* Name;
+    std::string Text;
+    std::optional<std::string> Value;  // the value "a" of key A afterwards
+  };
+  const std::vector<TCase> cases = {
+      {"a string", head + "\"a\"=\"C:\\\\Quake\"", "C:\\Quake"},
+      {"a string before a lone carriage return", head + "\"a\"=\"b\"\r", "b"},
+      {"a dword", head + "\"a\"=dword:0000002a", std::string("\x2a\0\0\0", 4)},
+      {"a deletion", head + "\"a\"=-", std::nullopt},
+      {"a key", head + "[HKEY_CURRENT_USER\\A\\B]", "1"},
+      {"a comment", head + "; edited by hand", "1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TRegTree tree;
+    ASSERT_NO_THROW(tree = Parse(c.Text));
+    const TRegValue* value = tree.FindValue("A", "a");
+    ASSERT_EQ(value != nullptr, c.Value.has_value());
+    if (value != nullptr) {
+      EXPECT_EQ(value->Data, *c.Value);
+    }
+  }
+  EXPECT_TRUE(Parse(head + "[HKEY_CURRENT_USER\\A\\B]").KeyExists("A\\B"));
+}
+
+// A cut right before or right after a line break leaves whole lines: only the lines
+// after it are lost, and that cannot be told from the text.
+bool CutAtLineEnd(std::string_view text, std::size_t cut) {
+  const std::string_view rest = text.substr(cut);
+  return text.substr(0, cut).ends_with('\n') || rest.starts_with("\r\n") || rest.starts_with('\n');
+}
+
 TEST(RegFileReadTest, AFileCutAnywhereInsideALineIsNeverTaken) {
   TRegTree tree;
   tree.SetValue("Software\\Fraxinel", "Name", {REG_SZ, "value"});
@@ -287,7 +329,7 @@ TEST(RegFileReadTest, AFileCutAnywhereInsideALineIsNeverTaken) {
   int rejected = 0;
   for (std::size_t cut = 0; cut < text.size(); ++cut) {
     const std::string_view part(text.data(), cut);
-    if (part.ends_with('\n')) continue;  // a cut between lines cannot be told from the text
+    if (CutAtLineEnd(text, cut)) continue;
     EXPECT_THROW(Parse(part), ERegFileParseError) << "cut at " << cut << ":\n" << part;
     ++rejected;
   }
