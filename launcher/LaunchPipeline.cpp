@@ -374,11 +374,13 @@ void TLaunchPipeline::Start(TLaunchResult& result, std::string_view switches) co
   if (result.Problem) return;
   TProgramStartOptions options;
   if (!FContext.OutputFolder.empty()) {
+    // The watch does not need the output file: without it a failure at once is still
+    // reported, and "Close on executing" still waits for a start that worked.
+    options.Watch = kEarlyExitWindow;
     try {
       result.OutputFile =
           NewGameOutputFile(FContext.OutputFolder, std::chrono::system_clock::now());
       options.OutputFile = result.OutputFile;
-      options.Watch = kEarlyExitWindow;
     } catch (const std::filesystem::filesystem_error&) {
       // Without a place for its output the game still starts, writing where we do.
       result.OutputFile.clear();

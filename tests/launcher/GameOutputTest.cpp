@@ -122,6 +122,30 @@ INSTANTIATE_TEST_SUITE_P(
                           "kill -TERM $$", {TProgramEndKind::Signalled, 15}, "by signal 15"},
                       TFailingEngine{"exit 0", {TProgramEndKind::Exited, 0}, ""}));
 
+TEST(EarlyExitTest, TheWatchStaysOnWhenTheOutputFileCannotBeMade) {
+  TLaunchRig rig;
+  // A file where the state folder should be: no output file can be made below it.
+  WriteFileBytes(rig.Temp / "state", "");
+  rig.OutputFolder = rig.Temp / "state" / "fraxinel";
+  const fs::path engine = rig.Game / "engine";
+  WriteFileBytes(engine, "#!/bin/sh\nexit 3\n");
+  MakeExecutable(engine);
+  rig.Exe.ExeName = "engine";
+
+  TLaunchResult result = rig.Launch(TLaunchInput{});
+
+  ASSERT_TRUE(result.Started);
+  EXPECT_TRUE(result.OutputFile.empty());
+  ASSERT_TRUE(result.Watch.Active());
+  const auto end = result.Watch.WaitFor(kReportMs);
+  ASSERT_TRUE(end.has_value());
+  EXPECT_EQ(*end, (TProgramEnd{TProgramEndKind::Exited, 3}));
+  const auto message = EarlyExitMessage(*end, result.Start.File, result.OutputFile);
+  ASSERT_TRUE(message.has_value());
+  EXPECT_THAT(*message, HasSubstr("It wrote nothing."));
+  EXPECT_THAT(*message, Not(HasSubstr("The whole output is in")));
+}
+
 TEST(ProgramWatchTest, AProgramThatOutlivesTheWatchIsReportedRunning) {
   test::TTempDir temp;
   const fs::path program = temp / "long";
