@@ -9,6 +9,7 @@
 #include "exes/EngineProfiles.h"
 #include "exes/ExeNames.h"
 #include "platform/RegistryTypes.h"
+#include "platform/RegularFile.h"
 #include "platform/Shell.h"
 
 #include <fcntl.h>
@@ -48,12 +49,11 @@ bool HasWindowsExtension(const std::string& file) {
 }
 
 bool StartsWithMZ(const std::string& file) {
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  char head[2] = {};
-  const ssize_t got = ::read(fd, head, sizeof head);
-  ::close(fd);
-  return got == 2 && head[0] == 'M' && head[1] == 'Z';
+  try {
+    return ReadRegularFile(file, 2) == "MZ";
+  } catch (const EFileOpenError&) {
+    return false;
+  }
 }
 
 TStartProblem Problem(const std::string& file, const char* reason, bool missing = false) {

@@ -1,5 +1,7 @@
 #include "gamedata/Stream.h"
 
+#include "platform/RegularFile.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,20 +25,17 @@ void TStream::ReadBuffer(void* buffer, std::int64_t count) {
 
 namespace {
 
-// Opens a regular file only. A pipe, device or socket named like a game file would block the
-// open or the reads for as long as nobody writes to it (a FIFO called "e1m1.bsp" hangs a map
-// listing), so the open does not wait (O_NONBLOCK, which regular files ignore) and anything
-// else is closed again at once.
+// Opens a regular file only, through the program's one way of opening its files, which
+// never waits on a pipe, device or socket named like a game file (a FIFO called "e1m1.bsp"
+// would hang a map listing).
 int OpenRegularFile(int folderHandle, const std::string& name, int flags, const char* verb) {
-  const int handle = ::openat(folderHandle, name.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
-  if (handle < 0)
+  try {
+    return OpenRegularFileAt(folderHandle, name, flags, 0666).Release();
+  } catch (const EFileOpenError& e) {
     throw EFOpenError("Cannot " + std::string(verb) + " file \"" + name + "\". " +
-                      std::strerror(errno));
-  struct stat info {};
-  if (::fstat(handle, &info) == 0 && S_ISREG(info.st_mode)) return handle;
-  ::close(handle);
-  throw EFOpenError("Cannot " + std::string(verb) + " file \"" + name +
-                    "\". It is not a regular file.");
+                      (e.NotRegular() ? std::string("It is not a regular file.")
+                                      : std::string(std::strerror(e.Error()))));
+  }
 }
 
 }  // namespace

@@ -4,8 +4,11 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <system_error>
+
+#include <unistd.h>
+
+#include "platform/RegularFile.h"
 
 namespace fx {
 
@@ -76,23 +79,31 @@ fs::path NewGameOutputFile(const fs::path& folder, std::chrono::system_clock::ti
     now += std::chrono::milliseconds(1);
     file = folder / FileName(now);
   }
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (!out)
-    throw fs::filesystem_error("The game's output file cannot be written", file,
-                               std::make_error_code(std::errc::permission_denied));
+  try {
+    WriteRegularFile(file, "");
+  } catch (const EFileOpenError& e) {
+    throw fs::filesystem_error(
+        "The game's output file cannot be written", file,
+        std::error_code(e.NotRegular() ? EINVAL : e.Error(), std::generic_category()));
+  }
   return file;
 }
 
 std::vector<std::string> LastLines(const fs::path& file, std::size_t count) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in || count == 0) return {};
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  const std::streamoff start = std::max<std::streamoff>(0, size - kTailBytes);
-  in.seekg(start);
-  std::string text(static_cast<std::size_t>(size - start), '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<std::size_t>(in.gcount()));
+  if (count == 0 || file.empty()) return {};
+  std::string text;
+  std::streamoff start = 0;
+  try {
+    const TFileHandle in = OpenRegularFile(file, O_RDONLY);
+    const off_t size = ::lseek(in.Get(), 0, SEEK_END);
+    if (size < 0) return {};
+    start = std::max<std::streamoff>(0, size - kTailBytes);
+    text.resize(static_cast<std::size_t>(size - start));
+    const ssize_t got = ::pread(in.Get(), text.data(), text.size(), static_cast<off_t>(start));
+    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  } catch (const EFileOpenError&) {
+    return {};
+  }
   std::vector<std::string> lines;
   std::size_t begin = 0;
   // A tail that starts inside a line does not show that line's cut-off end as a line.

@@ -9,6 +9,7 @@
 
 #include "launcher/DiskNames.h"
 #include "platform/GamePaths.h"
+#include "platform/RegularFile.h"
 
 namespace fx {
 
@@ -77,9 +78,11 @@ std::string PlacedName(const TScriptPlace& place, std::string_view name) {
 
 bool IsProgramScript(const fs::path& file) {
   const std::string header = ScriptHeader("").front();
-  std::ifstream in(file, std::ios::binary);
-  std::string start(header.size(), '\0');
-  return in.read(start.data(), static_cast<std::streamsize>(start.size())) && start == header;
+  try {
+    return ReadRegularFile(file, header.size()) == header;
+  } catch (const EFileOpenError&) {
+    return false;
+  }
 }
 
 void WritePlacedScript(const TScriptPlace& place, std::string_view name,

@@ -1,7 +1,8 @@
 #include "launcher/ScriptText.h"
 
+#include "platform/RegularFile.h"
+
 #include <algorithm>
-#include <fstream>
 
 namespace fx {
 
@@ -130,11 +131,11 @@ std::string ScriptBytes(const TScriptLines& lines) {
 }
 
 void WriteScript(const std::filesystem::path& file, const TScriptLines& lines) {
-  const std::string bytes = ScriptBytes(lines);
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (out) out.close();
-  if (!out) throw EScriptWriteError("Cannot write the file \"" + file.string() + "\".");
+  try {
+    WriteRegularFile(file, ScriptBytes(lines));
+  } catch (const EFileOpenError& e) {
+    throw EScriptWriteError("Cannot write the file \"" + file.string() + "\": " + e.Reason() + ".");
+  }
 }
 
 }  // namespace fx

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "platform/PackLayout.h"
+#include "platform/RegularFile.h"
 
 namespace fx {
 
@@ -34,26 +35,27 @@ bool SameStoredName(std::string_view a, std::string_view b) {
 class TFile {
  public:
   // Without waiting: opening a FIFO for reading would otherwise block until a writer came,
-  // and the edition test runs at start-up. Size() then refuses anything but a regular file.
-  explicit TFile(const fs::path& path)
-      : FHandle(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
-  ~TFile() {
-    if (FHandle >= 0) ::close(FHandle);
+  // and the edition test runs at start-up: anything but a regular file stays unopened.
+  explicit TFile(const fs::path& path) {
+    try {
+      FHandle = OpenRegularFile(path, O_RDONLY);
+    } catch (const EFileOpenError&) {
+      // Not open: the archive is not read.
+    }
   }
-  TFile(const TFile&) = delete;
-  TFile& operator=(const TFile&) = delete;
 
-  bool Open() const { return FHandle >= 0; }
+  bool Open() const { return FHandle.Get() >= 0; }
   std::int64_t Size() const {
     struct stat info {};
-    return ::fstat(FHandle, &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : -1;
+    return ::fstat(FHandle.Get(), &info) == 0 ? info.st_size : -1;
   }
   // Reads up to `length` bytes at `offset`; what was read.
   std::int64_t ReadAt(unsigned char* into, std::int64_t length, std::int64_t offset) const {
     std::int64_t done = 0;
     while (done < length) {
-      const ssize_t got = ::pread(FHandle, into + done, static_cast<std::size_t>(length - done),
-                                  static_cast<off_t>(offset + done));
+      const ssize_t got =
+          ::pread(FHandle.Get(), into + done, static_cast<std::size_t>(length - done),
+                  static_cast<off_t>(offset + done));
       if (got <= 0) break;
       done += got;
     }
@@ -61,7 +63,7 @@ class TFile {
   }
 
  private:
-  int FHandle;
+  TFileHandle FHandle;
 };
 
 bool HasPackExtension(std::string_view name) {

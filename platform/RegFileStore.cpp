@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "platform/RegFile.h"
+#include "platform/RegularFile.h"
 
 namespace fx {
 
@@ -58,29 +59,32 @@ class TFd {
 // The file's bytes; nullopt when there is no such file (nor could be: a
 // part of its folder path is a file). Any other failure throws: a file we
 // cannot read must not be mistaken for an empty one.
+// A FIFO, device or socket in the file's place holds no settings: it is refused without
+// waiting on it and reported as a broken file, which is then moved aside like one.
 std::optional<std::string> ReadFileIfExists(const fs::path& file) {
-  TFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.Get() < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
-    Throw("Cannot read the settings file", file, errno);
+  try {
+    return ReadRegularFile(file);
+  } catch (const EFileOpenError& e) {
+    if (e.Error() == ENOENT || e.Error() == ENOTDIR) return std::nullopt;
+    // A folder is no settings file either, but it is not ours to move: it stays an error.
+    std::error_code ec;
+    if (fs::is_directory(file, ec)) Throw("Cannot read the settings file", file, EISDIR);
+    if (e.NotRegular()) throw ERegFileParseError(file.string(), 1, e.Reason());
+    Throw("Cannot read the settings file", file, e.Error());
   }
-  std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      Throw("Cannot read the settings file", file, errno);
-    }
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
-  return bytes;
 }
 
 std::string DurationText(std::chrono::milliseconds d) {
   if (d.count() % 1000 == 0) return std::to_string(d.count() / 1000) + " s";
   return std::to_string(d.count()) + " ms";
+}
+
+int OpenLockFile(const fs::path& lockFile) {
+  try {
+    return OpenRegularFile(lockFile, O_RDWR | O_CREAT, 0600).Release();
+  } catch (const EFileOpenError& e) {
+    throw ERegistryException("Cannot open the lock file " + lockFile.string() + ": " + e.Reason());
+  }
 }
 
 // An exclusive flock() on a lock file beside the settings file. flock rather
@@ -89,8 +93,7 @@ std::string DurationText(std::chrono::milliseconds d) {
 class TFileLock {
  public:
   TFileLock(const fs::path& lockFile, std::chrono::milliseconds timeout)
-      : FFd(::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-    if (FFd.Get() < 0) Throw("Cannot open the lock file", lockFile, errno);
+      : FFd(OpenLockFile(lockFile)) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (::flock(FFd.Get(), LOCK_EX | LOCK_NB) != 0) {
       if (errno != EWOULDBLOCK && errno != EINTR) Throw("Cannot lock", lockFile, errno);
@@ -111,13 +114,14 @@ void SyncFolder(const fs::path& folder) {
 }
 
 void WriteAll(int fd, std::string_view bytes, const fs::path& file) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      Throw("Cannot write", file, errno);
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
+  if (const int error = WriteAllTo(fd, bytes)) Throw("Cannot write", file, error);
+}
+
+int CreateTemp(const fs::path& temp) {
+  try {
+    return OpenRegularFile(temp, O_WRONLY | O_CREAT | O_EXCL, 0600).Release();
+  } catch (const EFileOpenError& e) {
+    throw ERegistryException("Cannot create " + temp.string() + ": " + e.Reason());
   }
 }
 
@@ -132,8 +136,7 @@ void ReplaceFile(const fs::path& file, std::string_view text) {
   const fs::path temp = file.parent_path() / (TempPrefix(file) + std::to_string(::getpid()) + "-" +
                                               std::to_string(++counter));
   try {
-    TFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (fd.Get() < 0) Throw("Cannot create", temp, errno);
+    TFd fd(CreateTemp(temp));
     WriteAll(fd.Get(), text, temp);
     if (::fsync(fd.Get()) != 0) Throw("Cannot write", temp, errno);
     if (const int error = fd.Close()) Throw("Cannot write", temp, error);
@@ -259,9 +262,9 @@ TRegFileStore::TRoot& TRegFileStore::Use(HKEY root) {
 }
 
 TRegTree TRegFileStore::Load(HKEY root, const fs::path& file) {
-  const auto bytes = ReadFileIfExists(file);
-  if (!bytes) return {};
   try {
+    const auto bytes = ReadFileIfExists(file);
+    if (!bytes) return {};
     std::vector<std::string> warnings;
     TRegTree tree = ParseRegFile(*bytes, root, file.string(), &warnings);
     for (const auto& w : warnings)
@@ -277,12 +280,11 @@ TRegTree TRegFileStore::Load(HKEY root, const fs::path& file) {
 TRegTree TRegFileStore::RecoverBroken(HKEY root, const fs::path& file, const std::string& error) {
   try {
     TFileLock lock(LockFileFor(file), FLockTimeout);
-    if (const auto bytes = ReadFileIfExists(file)) {
-      try {
+    try {
+      if (const auto bytes = ReadFileIfExists(file))
         return ParseRegFile(*bytes, root, file.string(), nullptr);
-      } catch (const ERegFileParseError& again) {
-        MoveAside(file, again.what(), "the settings start empty");
-      }
+    } catch (const ERegFileParseError& again) {
+      MoveAside(file, again.what(), "the settings start empty");
     }
   } catch (const ERegistryException& e) {
     // It stays where it is; Flush will find it broken and refuse to overwrite it.
@@ -372,18 +374,17 @@ void TRegFileStore::EnsureFolder() const {
 // disk has become unreadable as a registry file, it is moved aside and our
 // own tree (which holds our changes already) takes its place.
 TRegTree TRegFileStore::MergeWithDisk(HKEY root, const fs::path& file, const TRoot& state) {
-  const auto bytes = ReadFileIfExists(file);
   TRegTree merged;
-  if (bytes) {
-    try {
+  try {
+    if (const auto bytes = ReadFileIfExists(file)) {
       std::vector<std::string> warnings;
       merged = ParseRegFile(*bytes, root, file.string(), &warnings);
       for (const auto& w : warnings)
         Warn(w + " (it was not kept when the settings were saved)");
-    } catch (const ERegFileParseError& e) {
-      MoveAside(file, e.what(), "the settings in memory were saved in its place");
-      return state.Tree;
     }
+  } catch (const ERegFileParseError& e) {
+    MoveAside(file, e.what(), "the settings in memory were saved in its place");
+    return state.Tree;
   }
   for (const auto& change : state.Journal)
     ApplyChange(merged, change);

@@ -1,6 +1,7 @@
 #include "platform/Shell.h"
 
 #include "platform/CommandLine.h"
+#include "platform/RegularFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <new>
 #include <string_view>
@@ -357,10 +357,13 @@ bool MayDo(const fs::path& file, int mode) {
 // drive or unpacked by a tool that drops modes): the user meant to run it, so a refusal to open
 // it as a document is reported as "access denied", not as "no application".
 bool LooksLikeProgram(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  char head[4] = {};
-  in.read(head, sizeof head);
-  const std::string_view start(head, static_cast<std::size_t>(in.gcount()));
+  std::string head;
+  try {
+    head = ReadRegularFile(file, 4);
+  } catch (const EFileOpenError&) {
+    return false;
+  }
+  const std::string_view start(head);
   return start.starts_with(
              "\x7f"
              "ELF") ||
@@ -534,8 +537,13 @@ int StartWithExtras(const fs::path& program, std::vector<std::string> args,
     extras.Environment = envp.data();
   }
   int outputFd = -1;
-  if (!options.OutputFile.empty())
-    outputFd = ::open(options.OutputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (!options.OutputFile.empty()) {
+    try {
+      outputFd = OpenRegularFile(options.OutputFile, O_WRONLY | O_CREAT | O_TRUNC).Release();
+    } catch (const EFileOpenError&) {
+      // The program still starts, writing where we do.
+    }
+  }
   extras.OutputFd = outputFd >= 0 ? MoveAboveStandardStreams(outputFd) : -1;
   TPipe status;
   const bool watched = options.Watch.count() > 0 && status.Open();

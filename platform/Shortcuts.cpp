@@ -1,6 +1,7 @@
 #include "platform/Shortcuts.h"
 
-#include <fstream>
+#include "platform/RegularFile.h"
+
 #include <system_error>
 
 #include <unistd.h>
@@ -87,15 +88,12 @@ bool CreateShortcut(const TShortcut& shortcut, const std::filesystem::path& link
   if (linkFile.has_parent_path()) std::filesystem::create_directories(linkFile.parent_path(), ec);
   std::filesystem::path temp = linkFile;
   temp += ".tmp-" + std::to_string(::getpid());
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    const std::string text = DesktopEntryText(shortcut, arguments);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.flush();
-    if (!out) {
-      std::filesystem::remove(temp, ec);
-      return false;
-    }
+  try {
+    WriteRegularFile(temp, DesktopEntryText(shortcut, arguments));
+  } catch (const EFileOpenError& e) {
+    // A FIFO or device of that name is not ours to remove.
+    if (!e.NotRegular()) std::filesystem::remove(temp, ec);
+    return false;
   }
   using std::filesystem::perms;
   std::filesystem::permissions(temp,

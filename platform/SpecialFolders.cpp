@@ -1,7 +1,9 @@
 #include "platform/SpecialFolders.h"
 
+#include "platform/RegularFile.h"
+
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -9,6 +11,9 @@
 namespace fx {
 
 namespace {
+
+// user-dirs.dirs holds a dozen short lines; a larger file is not one.
+constexpr std::size_t kUserDirsLimit = 64 * 1024;
 
 std::optional<std::string> ProcessEnv(std::string_view name) {
   if (const char* value = std::getenv(std::string(name).c_str())) return std::string(value);
@@ -75,11 +80,16 @@ std::filesystem::path TXdgFolders::StateHome() const {
 }
 
 std::optional<std::filesystem::path> TXdgFolders::UserDir(std::string_view key) const {
-  std::ifstream in(ConfigHome() / "user-dirs.dirs");
-  if (!in) return std::nullopt;
+  std::string text;
+  try {
+    text = ReadRegularFile(ConfigHome() / "user-dirs.dirs", kUserDirsLimit);
+  } catch (const EFileOpenError&) {
+    return std::nullopt;
+  }
   const std::string wanted = "XDG_" + std::string(key) + "_DIR=";
   const std::string home = Home().string();
   std::optional<std::filesystem::path> result;
+  std::istringstream in(text);
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.starts_with(wanted)) continue;

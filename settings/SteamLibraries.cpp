@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
 #include <system_error>
+
+#include "platform/RegularFile.h"
 
 namespace fx {
 
@@ -79,10 +80,20 @@ bool IsNumber(const std::string& text) {
                                       [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
+// Steam's files nest four deep; a deeper text is no library list, and reading it by
+// recursion must not run out of stack.
+constexpr int kMaxVdfDepth = 32;
+// libraryfolders.vdf lists a few folders and the app ids in each: a few kilobytes.
+constexpr std::size_t kLibraryFileLimit = 4 * 1024 * 1024;
+
+constexpr const char* kFlatpakSteamId = "com.valvesoftware.Steam";
+
 // Reads an object's entries up to its closing brace; returns its "path" value, if any.
 // Nested objects are read and dropped.
-std::optional<std::string> ReadObject(TVdfLexer& lexer, bool top,
-                                      std::vector<fs::path>* libraries) {
+std::optional<std::string> ReadObject(TVdfLexer& lexer, bool top, std::vector<fs::path>* libraries,
+                                      int depth = 1) {
+  if (depth > kMaxVdfDepth)
+    lexer.Fail("objects nest more than " + std::to_string(kMaxVdfDepth) + " deep");
   std::optional<std::string> path;
   for (;;) {
     TToken key = lexer.Next();
@@ -94,12 +105,17 @@ std::optional<std::string> ReadObject(TVdfLexer& lexer, bool top,
       if (top && IsNumber(key.Text) && libraries != nullptr) libraries->emplace_back(value.Text);
       if (key.Text == "path") path = value.Text;
     } else if (value.Kind == TTokenKind::Open) {
-      const auto inner = ReadObject(lexer, false, nullptr);
+      const auto inner = ReadObject(lexer, false, nullptr, depth + 1);
       if (top && inner && libraries != nullptr) libraries->emplace_back(*inner);
     } else {
       lexer.Fail("a value was expected after \"" + key.Text + "\"");
     }
   }
+}
+
+bool IsBelow(const fs::path& file, const fs::path& folder) {
+  const fs::path relative = file.lexically_normal().lexically_relative(folder.lexically_normal());
+  return !relative.empty() && *relative.begin() != "..";
 }
 
 void AddOnce(std::vector<fs::path>& list, const fs::path& path) {
@@ -122,24 +138,41 @@ std::vector<fs::path> ParseSteamLibraryFolders(std::string_view vdf) {
 std::vector<fs::path> SteamLibraryFiles(const fs::path& home) {
   const fs::path file = fs::path("steamapps") / "libraryfolders.vdf";
   return {home / ".local/share/Steam" / file, home / ".steam/steam" / file,
-          home / ".var/app/com.valvesoftware.Steam/.local/share/Steam" / file};
+          FlatpakSteamFolder(home) / ".local/share/Steam" / file};
+}
+
+fs::path FlatpakSteamFolder(const fs::path& home) {
+  return home / ".var/app" / kFlatpakSteamId;
+}
+
+std::vector<fs::path> FlatpakSteamPaths(const fs::path& inside, const fs::path& home) {
+  const fs::path relative = inside.lexically_normal().lexically_relative(home.lexically_normal());
+  if (relative.empty() || *relative.begin() == "..") return {inside};
+  return {(FlatpakSteamFolder(home) / relative).lexically_normal(), inside};
 }
 
 std::vector<fs::path> SteamLibraryFolders(const fs::path& home) {
   std::vector<fs::path> folders;
   std::vector<fs::path> seenFiles;
+  const fs::path flatpak = FlatpakSteamFolder(home);
   for (const fs::path& file : SteamLibraryFiles(home)) {
     std::error_code ec;
     const fs::path identity = fs::canonical(file, ec);
     if (ec) continue;  // no such file
     if (std::find(seenFiles.begin(), seenFiles.end(), identity) != seenFiles.end()) continue;
     seenFiles.push_back(identity);
-    std::ifstream in(file, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) continue;
+    std::string text;
     try {
+      text = ReadRegularFile(file, kLibraryFileLimit);
+    } catch (const EFileOpenError&) {
+      continue;
+    }
+    try {
+      const bool sandboxed = IsBelow(file, flatpak);
       for (const fs::path& folder : ParseSteamLibraryFolders(text))
-        AddOnce(folders, folder);
+        for (const fs::path& place :
+             sandboxed ? FlatpakSteamPaths(folder, home) : std::vector<fs::path>{folder})
+          AddOnce(folders, place);
     } catch (const EVdfError&) {
       // A damaged file only means no game is proposed from Steam.
     }

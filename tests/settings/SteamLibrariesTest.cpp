@@ -61,6 +61,19 @@ TEST(SteamLibrariesTest, ABrokenFileIsRefusedWithItsLine) {
   }
 }
 
+TEST(SteamLibrariesTest, NestingIsBoundedNotARecursionWithoutEnd) {
+  const auto nested = [](int depth) {
+    std::string vdf = "\"libraryfolders\"\n{\n";
+    for (int i = 0; i < depth; ++i)
+      vdf += "\"k\" {";
+    vdf += std::string(static_cast<std::size_t>(depth), '}') + "\n}\n";
+    return vdf;
+  };
+  EXPECT_THAT(ParseSteamLibraryFolders(nested(20)), IsEmpty());
+  for (const int depth : {40, 1000, 100000})
+    EXPECT_THROW(ParseSteamLibraryFolders(nested(depth)), EVdfError) << depth;
+}
+
 class GameFolderSearchTest : public ::testing::Test {
  protected:
   fs::path Home() const { return FTemp / "home"; }
@@ -98,6 +111,22 @@ TEST_F(GameFolderSearchTest, OffersEveryFolderWithTheGameInOrderSkippingAMissing
                                       missing / "steamapps/common/Quake/rerelease"));
   EXPECT_THAT(FoldersWithGameData(candidates),
               ElementsAre(mine.string(), system.string(), original.string(), rerelease.string()));
+}
+
+TEST_F(GameFolderSearchTest, FlatpakSteamsPathsAreTranslatedOutOfItsSandbox) {
+  // Inside its sandbox the Flatpak client's home is our home's path, its contents
+  // ~/.var/app/com.valvesoftware.Steam; other drives keep their paths.
+  const fs::path sandbox = Home() / ".var/app/com.valvesoftware.Steam";
+  const fs::path drive = FTemp / "drive";
+  test::WriteFileBytes(sandbox / ".local/share/Steam/steamapps/libraryfolders.vdf",
+                       TwoLibraries(Home() / ".local/share/Steam", drive));
+  const fs::path inSandbox = WithGame(sandbox / ".local/share/Steam/steamapps/common/Quake");
+  const fs::path onDrive = WithGame(drive / "steamapps/common/Quake");
+
+  EXPECT_THAT(SteamLibraryFolders(Home()),
+              ElementsAre(sandbox / ".local/share/Steam", Home() / ".local/share/Steam", drive));
+  EXPECT_THAT(FoldersWithGameData(GameFolderCandidates(Home(), {})),
+              ElementsAre(inSandbox.string(), onDrive.string()));
 }
 
 }  // namespace
