@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/CommandLineOptions.h"
+#include "app/ConsoleDialogs.h"
 #include "app/LocaleFormat.h"
 #include "app/TestDriver.h"
 #include "exes/EngineDiscovery.h"
@@ -38,13 +39,6 @@ std::string ToString(const QString& text) {
 TLocaleConventions LocaleConventions(const QLocale& locale) {
   return {ToString(locale.decimalPoint()), ToString(locale.groupSeparator()),
           ToString(locale.dateFormat(QLocale::ShortFormat))};
-}
-
-void ShowMessage(const std::string& text, TMsgIcon icon) {
-  TMessage message;
-  message.Text = text;
-  message.Icon = icon;
-  TQtUserDialogs(QApplication::activeModalWidget()).ShowMessage(message);
 }
 
 }  // namespace
@@ -102,6 +96,24 @@ void TQtStartupSteps::InitApplication() {
 
 std::vector<std::string> TQtStartupSteps::TakeSettingsWarnings() {
   return std::exchange(FSettingsWarnings, {});
+}
+
+void TQtStartupSteps::UseConsole(bool display) {
+  FConsole = true;
+  FDisplay = display;
+}
+
+void TQtStartupSteps::ShowMessage(const std::string& text, TMsgIcon icon) {
+  TMessage message;
+  message.Text = text;
+  message.Icon = icon;
+  TQtUserDialogs boxes(QApplication::activeModalWidget());
+  if (!FConsole) {
+    boxes.ShowMessage(message);
+    return;
+  }
+  message.Caption = icon == TMsgIcon::Error ? "Error" : "Warning";
+  TConsoleDialogs(std::cerr, FDisplay ? &boxes : nullptr).ShowMessage(message);
 }
 
 void TQtStartupSteps::ShowError(const std::string& text) {
@@ -191,7 +203,11 @@ int TQtStartupSteps::LaunchConfiguration(const std::string& name) {
     std::fprintf(stderr, "fraxinel: there is no saved configuration named \"%s\"\n", name.c_str());
     return kExitUsage;
   }
-  TFXLaunchForm window(nullptr, WindowOptions());
+  TQtUserDialogs boxes;
+  TConsoleDialogs console(std::cerr, FDisplay ? &boxes : nullptr);
+  TLaunchFormOptions options = WindowOptions();
+  if (FConsole) options.Dialogs = &console;
+  TFXLaunchForm window(nullptr, options);
   bool started = window.LaunchSavedConfiguration(name);
   // A game that fails at once says so before the program ends.
   started = window.WaitForGameChecks() && started;

@@ -15,6 +15,7 @@
 #include "platform/SingleInstance.h"
 #include "settings/FXSettings.h"
 #include "tools/FXTools.h"
+#include "ui/UserDialogs.h"
 
 namespace fx {
 
@@ -54,11 +55,16 @@ class TQtStartupSteps final : public TStartupSteps {
   void SaveSettings() override;
   int LaunchConfiguration(const std::string& name) override;
 
+  // `--launch`: every message is printed on standard error as well, and shown only with
+  // `display` (else a question takes its default button).
+  void UseConsole(bool display);
+
  private:
   TLaunchFormOptions WindowOptions() const;
   void BringForward();
   void Report(const char* word) const;
   void SaveForSessionEnd(QSessionManager& manager);
+  void ShowMessage(const std::string& text, TMsgIcon icon);
 
   TSystemClock FClock;
   bool FReport = false;
@@ -79,6 +85,8 @@ class TQtStartupSteps final : public TStartupSteps {
   std::unique_ptr<TSplashForm> FSplash;
   std::unique_ptr<TFXLaunchForm> FMainWindow;
   QPointer<QWidget> FSetupDlg;
+  bool FConsole = false;
+  bool FDisplay = true;
 };
 
 }  // namespace fx

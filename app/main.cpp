@@ -2,13 +2,16 @@
 #include <QMessageBox>
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/CommandLineOptions.h"
+#include "app/ConsoleDialogs.h"
 #include "app/QtStartupSteps.h"
 #include "app/Startup.h"
 
@@ -32,15 +35,27 @@ int main(int argc, char** argv) {
     case fx::TProgramAction::Launch:
       break;
   }
+  const bool launch = options.Action == fx::TProgramAction::Launch;
+  const bool display =
+      fx::DisplayAvailable([](std::string_view name) -> std::optional<std::string> {
+        const char* value = std::getenv(std::string(name).c_str());
+        return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+      });
+  // A launch from a script without a display still runs, printing what it would show.
+  if (launch && !display) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   try {
     fx::TQtStartupSteps steps;
-    if (options.Action == fx::TProgramAction::Launch)
+    if (launch) {
+      steps.UseConsole(display);
       return fx::TStartup(steps).RunLaunch(options.LaunchName);
+    }
     return fx::TStartup(steps).Run();
   } catch (const std::exception& e) {
     // Whatever start-up did not handle itself still reaches the user, not only a terminal.
-    QMessageBox::critical(nullptr, QStringLiteral("Fraxinel"), QString::fromUtf8(e.what()));
+    if (launch) std::cerr << "fraxinel: " << e.what() << "\n";
+    if (!launch || display)
+      QMessageBox::critical(nullptr, QStringLiteral("Fraxinel"), QString::fromUtf8(e.what()));
     return 1;
   }
 }

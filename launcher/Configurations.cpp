@@ -98,6 +98,7 @@ void TConfigurations::Load(const std::string& name) {
   FLoading = true;
   // Until the key has been applied whole, the controls are no copy of any configuration.
   FInControls.clear();
+  FLoadProblem.clear();
   bool applied = true;  // a name without a key changes nothing, so the controls stand for it
   try {
     const auto registry = OpenConfigs();
@@ -285,7 +286,10 @@ bool TConfigurations::ApplyKey(const TRegistry& registry) {
   const std::string keyPath = registry.CurrentPath();
   // Once for the game type that is current, once for the one the key switches to.
   LoadPluginOptions(keyPath);
-  if (!FHost.SelectGameType(registry.ReadString("Gametype"))) return false;
+  if (const std::string type = registry.ReadString("Gametype"); !FHost.SelectGameType(type)) {
+    FLoadProblem = "Its game type \"" + type + "\" is not one this program has.";
+    return false;
+  }
   LoadPluginOptions(keyPath);
 
   FHost.SetItemIndex(TConfigList::Skill, registry.ReadInteger("Skill"));

@@ -59,6 +59,9 @@ class TConfigurations {
   // Fills the controls from the key of that name; a registry error (a required value
   // missing) passes to the caller with the values before it applied and loading cleared.
   void Load(const std::string& name);
+  // Why the last Load applied nothing ("" when it applied the key, or there was none): a
+  // game type the program does not have.
+  const std::string& LoadProblem() const { return FLoadProblem; }
   // The box's change: picks entry `index`, loads it and remembers it.
   void ChooseEntry(int index);
   // The delete button: removes the selected configuration after a Yes.
@@ -99,6 +102,7 @@ class TConfigurations {
   // The configuration the controls were loaded from whole or last saved into; "" when they
   // are no copy of one. Closing stores the controls only into that one.
   std::string FInControls;
+  std::string FLoadProblem;
 };
 
 }  // namespace fx

@@ -124,6 +124,17 @@ bool TFXLaunchForm::LaunchSavedConfiguration(const std::string& name) {
     ReportException(e);
     return false;
   }
+  // What the controls hold now is no copy of the configuration: starting it would start
+  // something else under its name.
+  if (!FConfigs->LoadProblem().empty()) {
+    TMessage message;
+    message.Text =
+        "The configuration \"" + name + "\" was not launched.\n\n" + FConfigs->LoadProblem();
+    message.Caption = "Error";
+    message.Icon = TMsgIcon::Error;
+    FDialogs->ShowMessage(message);
+    return false;
+  }
   return LaunchNow();
 }
 

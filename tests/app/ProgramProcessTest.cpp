@@ -102,30 +102,39 @@ TEST_F(ProgramProcessTest, HelpVersionAndUnknownOptionsAnswerWithoutAWindow) {
   EXPECT_FALSE(fs::exists(Config() / "user.reg")) << "nothing was loaded or saved";
 }
 
-TEST_F(ProgramProcessTest, LaunchStartsASavedConfigurationAndAnUnknownNameIsAnError) {
-  const fs::path report = FTemp / "report";
-  const fs::path engine = FTemp / "quake" / "stand-in";
-  test::WriteStandInEngine(engine, report);
-  test::WriteFileBytes(Config() / "machine.reg",
+// The settings of a launch: the entry "Stand-in" starting `engine`, and the configuration
+// "Duel on e1m2" of `gameType` with it.
+void WriteLaunchSettings(const fs::path& config, const fs::path& game, const fs::path& engine,
+                         const std::string& gameType = "Quake (Standard)") {
+  test::WriteFileBytes(config / "machine.reg",
                        "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Bolsk\\Fraxinel]\n"
                        "\"Version\"=dword:00000001\n\"QPath\"=\"" +
-                           (FTemp / "quake").string() +
+                           game.string() +
                            "\"\n\n[HKEY_LOCAL_MACHINE\\Software\\Bolsk\\Fraxinel\\Executables\\"
                            "Stand-in]\n\"ExeName\"=\"" +
                            engine.string() +
                            "\"\n\"CmdLine\"=\"\"\n\"ExeType\"=dword:00000002\n\n");
   const std::string zero = "hex:00,00,00,00,00,00,00,00";
   test::WriteFileBytes(
-      Config() / "user.reg",
+      config / "user.reg",
       "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Bolsk\\Fraxinel\\Configs\\Duel on e1m2]\n"
-      "\"Gametype\"=\"Quake (Standard)\"\n\"Skill\"=dword:00000001\n"
-      "\"Playmode\"=dword:00000000\n\"Teamplay\"=dword:00000000\n"
-      "\"ClientExit\"=dword:00000000\n\"NewExe\"=\"Stand-in\"\n\"Map\"=\"e1m2\"\n"
-      "\"Patch\"=\"(None)\"\n\"AddParms\"=\"\"\n\"QuakeMode\"=dword:00000000\n"
-      "\"MaxPlayers\"=dword:00000008\n\"FragLimit\"=" +
+      "\"Gametype\"=\"" +
+          gameType +
+          "\"\n\"Skill\"=dword:00000001\n"
+          "\"Playmode\"=dword:00000000\n\"Teamplay\"=dword:00000000\n"
+          "\"ClientExit\"=dword:00000000\n\"NewExe\"=\"Stand-in\"\n\"Map\"=\"e1m2\"\n"
+          "\"Patch\"=\"(None)\"\n\"AddParms\"=\"\"\n\"QuakeMode\"=dword:00000000\n"
+          "\"MaxPlayers\"=dword:00000008\n\"FragLimit\"=" +
           zero + "\n\"TimeLimit\"=" + zero +
           "\n\"ConnectTo\"=\"\"\n\"AutoAim\"=dword:00000001\n\"ConLog\"=dword:00000000\n"
           "\"Hostname\"=\"Unnamed\"\n\"IgnoreGeneralCmds\"=dword:00000000\n\n");
+}
+
+TEST_F(ProgramProcessTest, LaunchStartsASavedConfigurationAndAnUnknownNameIsAnError) {
+  const fs::path report = FTemp / "report";
+  const fs::path engine = FTemp / "quake" / "stand-in";
+  test::WriteStandInEngine(engine, report);
+  WriteLaunchSettings(Config(), FTemp / "quake", engine);
   const auto before = FolderState(Config());
 
   TProgram unknown(FEnvironment, {"--launch", "Duel"});
@@ -147,6 +156,51 @@ TEST_F(ProgramProcessTest, LaunchStartsASavedConfigurationAndAnUnknownNameIsAnEr
   EXPECT_EQ(FolderState(Config()), before) << "a launch from outside stores nothing";
   EXPECT_EQ(FolderState(FTemp / "home" / ".local" / "state" / "fraxinel").size(), 1u)
       << "the game's output file";
+}
+
+TEST_F(ProgramProcessTest, ALaunchThatCannotHappenSaysWhyOnStandardErrorAndEndsWithOne) {
+  struct TCase {
+    const char* Name;
+    std::string GameType;
+    bool EngineThere;
+    bool Display;  // QT_QPA_PLATFORM=offscreen; otherwise no display variable at all
+    std::vector<QString> Said;
+  };
+  const fs::path report = FTemp / "report";
+  const fs::path engine = FTemp / "quake" / "stand-in";
+  const std::vector<TCase> cases = {
+      {"an unknown game type",
+       "Quake (Nowhere)",
+       true,
+       true,
+       {"fraxinel: Error: The configuration \"Duel on e1m2\" was not launched.",
+        "Its game type \"Quake (Nowhere)\" is not one this program has."}},
+      {"a missing engine, without a display",
+       "Quake (Standard)",
+       false,
+       false,
+       {"fraxinel: Error: Quake could not be started.", "File: " + QString::fromStdString(engine),
+        "fraxinel: answered No"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    fs::remove(report);
+    fs::remove(engine);
+    if (c.EngineThere) test::WriteStandInEngine(engine, report);
+    WriteLaunchSettings(Config(), FTemp / "quake", engine, c.GameType);
+    QProcessEnvironment environment = FEnvironment;
+    if (!c.Display) {
+      for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(name);
+    }
+    TProgram launch(environment, {"--launch", "Duel on e1m2"});
+    EXPECT_EQ(launch.WaitForExit(kStartMs), 1) << launch.Lines().join('|').toStdString();
+    for (const QString& line : c.Said)
+      EXPECT_TRUE(launch.Lines().contains(line))
+          << line.toStdString() << " not in " << launch.Lines().join('|').toStdString();
+    EXPECT_TRUE(launch.Lines().contains("not launched"));
+    EXPECT_FALSE(fs::exists(report)) << "nothing was started";
+  }
 }
 
 }  // namespace
