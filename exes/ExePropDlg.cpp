@@ -73,6 +73,8 @@ void TExePropDlg::Setup() {
           &TExePropDlg::ExeTypeComboBoxChange);
   // toggled, not clicked: filling the form in code has the effect of a click.
   connect(FUi->cbSetMemSize, &QCheckBox::toggled, this, &TExePropDlg::cbSetMemSizeClick);
+  // The option says what the wrapper does: without one it has nothing to stand for.
+  connect(FUi->edRunThrough, &QLineEdit::textChanged, this, &TExePropDlg::edRunThroughChange);
   FormCreate();
 }
 
@@ -90,6 +92,8 @@ void TExePropDlg::SetState(const TExePropState& state) {
   FUi->cbSetMemSize->setChecked(state.SetMemSize);
   FUi->edMemSize->SetValue(state.MemSize);
   FUi->edRunThrough->setText(ToQt(state.RunThrough));
+  FUi->cbWrapperStartsEngine->setChecked(state.WrapperStartsEngine);
+  edRunThroughChange();
   FUi->EnvironmentMemo->setPlainText(ToQt(state.Environment));
   // Neither the box nor the type box signals when it already stood as wanted.
   cbSetMemSizeClick();
@@ -115,6 +119,7 @@ TExePropState TExePropDlg::State() const {
   state.MemSize = FUi->edMemSize->Value();
   state.AllocIndex = FAllocButtons->checkedId();
   state.RunThrough = FromQt(FUi->edRunThrough->text());
+  state.WrapperStartsEngine = FUi->cbWrapperStartsEngine->isChecked();
   state.Environment = FromQt(FUi->EnvironmentMemo->toPlainText());
   return state;
 }
@@ -152,6 +157,10 @@ void TExePropDlg::QPathSearchBtnClick() {
 
 void TExePropDlg::ExeTypeComboBoxChange() {
   FUi->rgMemAlloc->setVisible(AllocMethodVisible(FUi->ExeTypeComboBox->currentIndex()));
+}
+
+void TExePropDlg::edRunThroughChange() {
+  FUi->cbWrapperStartsEngine->setEnabled(!FUi->edRunThrough->text().trimmed().isEmpty());
 }
 
 void TExePropDlg::cbSetMemSizeClick() {

@@ -42,6 +42,7 @@ class TExePropDlg : public QDialog {
   void QPathSearchBtnClick();
   void ExeTypeComboBoxChange();
   void cbSetMemSizeClick();
+  void edRunThroughChange();
 
  private:
   void Setup();

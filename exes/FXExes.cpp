@@ -27,6 +27,7 @@ constexpr const char* kSetMemSizeValue = "SetMemSize";
 // Added on Linux: a program to start the engine through, and variables for its environment
 // (the lines joined by CR LF, as multi-line texts are stored elsewhere).
 constexpr const char* kRunThroughValue = "RunThrough";
+constexpr const char* kWrapperStartsEngineValue = "WrapperStartsEngine";
 constexpr const char* kEnvironmentValue = "Environment";
 
 constexpr std::int32_t kDefaultMemSize = 8;
@@ -167,6 +168,9 @@ void TQuakeExe::LoadFromRegistry(const TRegistry& registry) {
         static_cast<std::uint8_t>(registry.ReadInteger(kAllocMethodValue)));
   });
   read(kRunThroughValue, [&] { RunThrough = registry.ReadString(kRunThroughValue); });
+  WrapperStartsEngine = false;
+  read(kWrapperStartsEngineValue,
+       [&] { WrapperStartsEngine = registry.ReadBool(kWrapperStartsEngineValue); });
   read(kEnvironmentValue,
        [&] { Environment = NonBlankLines(registry.ReadString(kEnvironmentValue)); });
   read.ThrowFirstError();
@@ -180,6 +184,7 @@ void TQuakeExe::SaveToRegistry(TRegistry& registry) const {
   registry.WriteInteger(kMemSizeValue, MemSize);
   registry.WriteBool(kSetMemSizeValue, SetMemSize);
   if (!RunThrough.empty()) registry.WriteString(kRunThroughValue, RunThrough);
+  if (WrapperStartsEngine) registry.WriteBool(kWrapperStartsEngineValue, true);
   if (!Environment.empty()) registry.WriteString(kEnvironmentValue, JoinLines(Environment, "\r\n"));
 }
 
@@ -236,6 +241,7 @@ TExeStart TQuakeExe::PlanStart(std::string_view parameters, const std::string& g
   if (!start.Wrapper.empty())
     if (const auto program = FindProgramOnPath(start.Wrapper.front(), pathVariable))
       start.Wrapper.front() = program->string();
+  start.WrapperStartsEngine = WrapperStartsEngine && !start.Wrapper.empty();
   start.Environment = EnvironmentPairs(Environment);
   return start;
 }
@@ -248,7 +254,7 @@ std::vector<std::string> StartedArguments(const TExeStart& start) {
   std::vector<std::string> arguments;
   if (!start.Wrapper.empty()) {
     arguments.assign(start.Wrapper.begin() + 1, start.Wrapper.end());
-    arguments.push_back(start.File);
+    if (!start.WrapperStartsEngine) arguments.push_back(start.File);
   }
   for (std::string& argument : SplitCommandLine(start.Parameters))
     arguments.push_back(std::move(argument));
@@ -320,6 +326,7 @@ TExePropState FillExeProps(const TQuakeExe& exe) {
   state.MemSize = exe.MemSize;
   state.AllocIndex = static_cast<int>(exe.AllocMethod);
   state.RunThrough = exe.RunThrough;
+  state.WrapperStartsEngine = exe.WrapperStartsEngine;
   state.Environment = JoinLines(exe.Environment, "\n");
   return state;
 }
@@ -334,6 +341,7 @@ void ApplyExeProps(const TExePropState& state, TQuakeExe& exe) {
   if (state.AllocIndex >= 0 && state.AllocIndex < kAllocMethodCount)
     exe.AllocMethod = static_cast<TAllocMethod>(state.AllocIndex);
   exe.RunThrough = state.RunThrough;
+  exe.WrapperStartsEngine = state.WrapperStartsEngine;
   exe.Environment = NonBlankLines(state.Environment);
   exe.LoadError.clear();
 }

@@ -57,13 +57,17 @@ struct TExeStart {
   // "Run through": the program that starts File (found on PATH) and its own arguments;
   // empty when File is started itself.
   std::vector<std::string> Wrapper;
+  // The wrapper is the engine's own launcher ("flatpak run <app id>"): it receives the
+  // parameters without File, which is then neither started nor checked.
+  bool WrapperStartsEngine = false;
   TEnvironment Environment;
 };
 
 // The program that is started: the wrapper's program, or File.
 std::string StartedProgram(const TExeStart& start);
-// What it receives after its own path: the wrapper's arguments and File, then the
-// parameters split by the Windows command-line rules.
+// What it receives after its own path: the wrapper's arguments and File (not File when
+// the wrapper starts the engine itself), then the parameters split by the Windows
+// command-line rules.
 std::vector<std::string> StartedArguments(const TExeStart& start);
 
 class TQuakeExe {
@@ -87,6 +91,8 @@ class TQuakeExe {
   // A program and its arguments put in front of the engine ("gamemoderun", "prime-run"),
   // split by the Windows command-line rules; empty: the engine is started itself.
   std::string RunThrough;
+  // RunThrough is the engine's own launcher, which takes the engine's place (TExeStart).
+  bool WrapperStartsEngine = false;
   // "NAME=value" lines set in the engine's environment; blank lines are left out.
   std::vector<std::string> Environment;
   // Why the stored entry could not be read whole (the registry's error text); empty when
@@ -96,8 +102,9 @@ class TQuakeExe {
   // Read and write the key that is open in `registry`; neither opens nor closes keys.
   // Missing values: "AllocMethod" 0, "MemSize" 8, "SetMemSize" false, the others stay.
   // A value of the wrong type throws ERegistryException once every other value is read.
-  // "RunThrough" and "Environment" are written only when they hold something, so an entry
-  // without them keeps the six values older files have.
+  // "RunThrough", "Environment" and "WrapperStartsEngine" are written only when they hold
+  // something (the last one only when set), so an entry without them keeps the six values
+  // older files have.
   void LoadFromRegistry(const TRegistry& registry);
   void SaveToRegistry(TRegistry& registry) const;
 
@@ -159,6 +166,7 @@ struct TExePropState {
   long double MemSize = 0;
   int AllocIndex = 0;
   std::string RunThrough;
+  bool WrapperStartsEngine = false;
   std::string Environment;  // the lines, "\n" between them
 };
 

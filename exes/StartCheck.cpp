@@ -94,6 +94,10 @@ std::string ExeItemTip(const TQuakeExe& exe, const TExeStart& start,
           "). It stays there as it is until OK in its Properties stores it anew.\n";
   if (problem && problem->Missing) return tip + "File not found: " + problem->File;
   if (problem) return tip + problem->Reason + "\n" + problem->File;
+  if (start.WrapperStartsEngine)
+    return tip + "Starts " +
+           ShellCommandText(start.Wrapper.front(),
+                            {start.Wrapper.begin() + 1, start.Wrapper.end()});
   tip += "Starts " + start.File;
   if (!start.Wrapper.empty()) tip += " through " + start.Wrapper.front();
   return tip;
@@ -113,6 +117,8 @@ bool IsWindowsProgram(const std::string& file) {
 std::optional<TStartProblem> CheckStart(const TExeStart& start) {
   if (!start.Wrapper.empty())
     if (auto problem = CheckWrapper(start.Wrapper.front())) return problem;
+  // The engine is the wrapper's to find ("flatpak run <app id>"): no file of ours names it.
+  if (start.WrapperStartsEngine) return std::nullopt;
   struct stat st {};
   switch (KindOf(start.File, st)) {
     case TFileKind::Missing:

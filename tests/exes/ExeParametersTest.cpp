@@ -226,8 +226,15 @@ TEST_F(ExeRegistryForm, WrapperAndEnvironmentFollowTheSixValuesOnlyWhenSet) {
   EXPECT_EQ(read.RunThrough, "gamemoderun");
   EXPECT_EQ(read.Environment, exe.Environment);
 
-  FRegistry.DeleteValue("RunThrough");
-  FRegistry.DeleteValue("Environment");
+  EXPECT_FALSE(read.WrapperStartsEngine);
+
+  exe.WrapperStartsEngine = true;
+  exe.SaveToRegistry(FRegistry);
+  EXPECT_EQ(FRegistry.GetValueNames().back(), "WrapperStartsEngine");
+  EXPECT_TRUE(TQuakeExe("Spasm", FRegistry).WrapperStartsEngine);
+
+  for (const char* value : {"RunThrough", "Environment", "WrapperStartsEngine"})
+    FRegistry.DeleteValue(value);
   TQuakeExe("Spasm", FRegistry).SaveToRegistry(FRegistry);
   EXPECT_EQ(FRegistry.GetValueNames().size(), 6u);
 }

@@ -281,7 +281,11 @@ TEST(EditProperties, WrapperAndEnvironmentAreStoredAndABadLineKeepsTheDialogOpen
   WhenModal<TExePropDlg>([&dialogs](TExePropDlg& dlg) {
     auto& memo = Control<QPlainTextEdit>(dlg, "EnvironmentMemo");
     EXPECT_EQ(Text(memo.toPlainText()), "OLD=1");
+    auto& startsEngine = Control<QCheckBox>(dlg, "cbWrapperStartsEngine");
+    EXPECT_FALSE(startsEngine.isEnabled()) << "no wrapper yet";
     Control<QLineEdit>(dlg, "edRunThrough").setText("prime-run");
+    EXPECT_TRUE(startsEngine.isEnabled());
+    startsEngine.setChecked(true);
     memo.setPlainText("MANGOHUD=1\nno equals sign");
     QTest::mouseClick(&Control<QPushButton>(dlg, "OKBtn"), Qt::LeftButton);
     EXPECT_TRUE(dlg.isVisible());
@@ -293,6 +297,7 @@ TEST(EditProperties, WrapperAndEnvironmentAreStoredAndABadLineKeepsTheDialogOpen
   });
   EXPECT_TRUE(EditProperties(exe, "/games/quake", nullptr, dialogs));
   EXPECT_EQ(exe.RunThrough, "prime-run");
+  EXPECT_TRUE(exe.WrapperStartsEngine);
   EXPECT_EQ(exe.Environment, (std::vector<std::string>{"MANGOHUD=1", "DXVK_HUD=fps"}));
 }
 

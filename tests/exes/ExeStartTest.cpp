@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "exes/FXExes.h"
+#include "exes/StartCheck.h"
 #include "fixtures/FileBuilder.h"
 #include "fixtures/StandInEngine.h"
 #include "fixtures/TempDir.h"
@@ -80,6 +81,27 @@ TEST_F(ExeStart, AWrapperStartsTheEngineWithTheEntrysEnvironment) {
   EXPECT_EQ(report->Program, (FGame / "engine.sh").string());
   EXPECT_EQ(report->Args, (std::vector<std::string>{"+map", "e1m1"}));
   EXPECT_EQ(test::ReadFileBytes(FTemp / "wrapped"), "--first arg|a b'c");
+}
+
+TEST_F(ExeStart, AWrapperThatStartsTheEngineItselfGetsTheParametersInsteadOfTheFile) {
+  // Stands for "flatpak run <app id>": the engine is the wrapper's to find.
+  WriteStandInEngine(FTemp / "bin" / "fx-flatpak", FReport);
+  TQuakeExe exe("vkQuake (Flatpak)");
+  exe.ExeName = "io.github.Novum.vkQuake";  // no file of that name anywhere
+  exe.RunThrough = "fx-flatpak run io.github.Novum.vkQuake";
+  exe.WrapperStartsEngine = true;
+
+  const TExeStart plan = exe.PlanStart("+map e1m1", FGame.string(), (FTemp / "bin").string());
+  EXPECT_FALSE(CheckStart(plan).has_value());
+  ASSERT_TRUE(Start(plan));
+  const auto report = WaitForReport(FReport);
+  ASSERT_TRUE(report);
+  EXPECT_EQ(report->Program, (FTemp / "bin" / "fx-flatpak").string());
+  EXPECT_EQ(report->Args,
+            (std::vector<std::string>{"run", "io.github.Novum.vkQuake", "+map", "e1m1"}));
+
+  exe.RunThrough.clear();  // nothing to start it: the entry's file is started, and missing
+  EXPECT_TRUE(CheckStart(exe.PlanStart("", FGame.string(), "")).has_value());
 }
 
 TEST_F(ExeStart, GameFolderWithATrailingSeparatorStartsTheSameFile) {

@@ -49,6 +49,7 @@ TEST_F(StartCheck, SaysWhichFileCannotStartAndWhy) {
     const char* RunThrough;
     std::string File;  // empty: it starts
     std::string ReasonStart;
+    bool StartsEngine = false;  // the wrapper starts the engine itself
   };
   const TCase cases[] = {
       {"engine", "", "", ""},
@@ -59,11 +60,14 @@ TEST_F(StartCheck, SaysWhichFileCannotStartAndWhy) {
       {"qwcl", "", (FGame / "qwcl").string(), "It is a Windows program"},
       {"quake.exe", "wine", "", ""},
       {"quake.exe", "nowine --x", "nowine", "It is given under \"Run through\""},
+      {"io.github.Novum.vkQuake", "wine", "", "", true},
+      {"io.github.Novum.vkQuake", "noflatpak run x", "noflatpak", "It is given under", true},
   };
   for (const TCase& c : cases) {
     TQuakeExe exe("Entry");
     exe.ExeName = c.ExeName;
     exe.RunThrough = c.RunThrough;
+    exe.WrapperStartsEngine = c.StartsEngine;
     const auto problem = CheckStart(Plan(exe));
     SCOPED_TRACE(std::string(c.ExeName) + " / " + c.RunThrough);
     ASSERT_EQ(problem.has_value(), !c.File.empty());

@@ -69,6 +69,11 @@ TEST(CommandPreviewTest, PutsTheEnvironmentAndTheWrapperInFront) {
   EXPECT_EQ(CommandPreview(PlanLaunchStart(TLaunchInput{}, "", rig.Machine, rig.Exe)),
             "MANGOHUD=1 FX_NOTE='a b' fx-no-such-wrapper --opt /usr/games/quakespasm +exec "
             "Frax.cfg");
+  rig.Exe.RunThrough = "fx-no-such-flatpak run io.github.Novum.vkQuake";
+  rig.Exe.WrapperStartsEngine = true;
+  EXPECT_EQ(CommandPreview(PlanLaunchStart(TLaunchInput{}, "", rig.Machine, rig.Exe)),
+            "MANGOHUD=1 FX_NOTE='a b' fx-no-such-flatpak run io.github.Novum.vkQuake +exec "
+            "Frax.cfg");
 }
 
 struct TFailingEngine {
