@@ -8,6 +8,7 @@
 
 #include "exes/EngineProfiles.h"
 #include "exes/ExeNames.h"
+#include "platform/ProgramInterpreter.h"
 #include "platform/RegistryTypes.h"
 #include "platform/RegularFile.h"
 #include "platform/Shell.h"
@@ -29,6 +30,9 @@ constexpr const char* kNoExecuteBit =
 constexpr const char* kWindows =
     "It is a Windows program and nothing is set to run it. Enter a program that runs it, such "
     "as wine, under \"Run through\" in the entry's Properties.";
+constexpr const char* kNoExecMount =
+    "It lies on a file system mounted with noexec, where no program may be run. Move it, or "
+    "mount that file system without noexec.";
 constexpr const char* kWrapperNotFound =
     "It is given under \"Run through\" but was found neither as a file nor on the PATH.";
 
@@ -56,8 +60,21 @@ bool StartsWithMZ(const std::string& file) {
   }
 }
 
-TStartProblem Problem(const std::string& file, const char* reason, bool missing = false) {
+TStartProblem Problem(const std::string& file, const std::string& reason, bool missing = false) {
   return {file, reason, missing};
+}
+
+bool HasExecuteBit(const struct stat& st) {
+  return S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
+}
+
+// An executable file that still cannot run: a noexec mount refuses it (access() says so as
+// well), a missing interpreter or loader makes exec() fail with ENOENT.
+std::optional<TStartProblem> ProgramProblem(const std::string& file, const struct stat& st) {
+  if (HasExecuteBit(st) && OnNoExecMount(file)) return Problem(file, kNoExecMount);
+  if (const auto interpreter = MissingInterpreter(file))
+    return Problem(file, "The program's interpreter " + *interpreter + " does not exist");
+  return std::nullopt;
 }
 
 std::optional<TStartProblem> CheckWrapper(const std::string& wrapper) {
@@ -68,9 +85,10 @@ std::optional<TStartProblem> CheckWrapper(const std::string& wrapper) {
     case TFileKind::Folder:
       return Problem(wrapper, kFolder);
     case TFileKind::Other:
+      if (auto problem = ProgramProblem(wrapper, st)) return problem;
       return Problem(wrapper, kNoExecuteBit);
     case TFileKind::Program:
-      break;
+      return ProgramProblem(wrapper, st);
   }
   return std::nullopt;
 }
@@ -128,8 +146,10 @@ std::optional<TStartProblem> CheckStart(const TExeStart& start) {
     case TFileKind::Other:
       // A wrapper (wine, an emulator) reads the file; it need not be executable itself.
       if (!start.Wrapper.empty() && S_ISREG(st.st_mode)) return std::nullopt;
+      if (auto problem = ProgramProblem(start.File, st)) return problem;
       return Problem(start.File, IsWindowsProgram(start.File) ? kWindows : kNoExecuteBit);
     case TFileKind::Program:
+      if (start.Wrapper.empty()) return ProgramProblem(start.File, st);
       break;
   }
   return std::nullopt;
@@ -137,6 +157,11 @@ std::optional<TStartProblem> CheckStart(const TExeStart& start) {
 
 TStartProblem StartFailure(const TExeStart& start, int shellResult) {
   const std::string file = StartedProgram(start);
+  // The program may have changed since CheckStart; what stands in its way now is named.
+  struct stat st {};
+  if ((shellResult == kShellFileNotFound || shellResult == kShellAccessDenied) &&
+      ::stat(file.c_str(), &st) == 0)
+    if (auto problem = ProgramProblem(file, st)) return *problem;
   switch (shellResult) {
     case kShellFileNotFound:
       return Problem(file, kNotFound, true);
