@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "exes/FXExes.h"
+#include "fixtures/Fifo.h"
 #include "fixtures/FileBuilder.h"
 #include "fixtures/FindControl.h"
 #include "fixtures/QuakeEngine.h"
@@ -61,6 +62,10 @@ struct TEngineCase {
   std::string ModFolder = {};
   // The game folder cannot be written by the player.
   bool ReadOnlyGame = false;
+  // A FIFO at this path below the game folder, where the launch writes a script: the
+  // launch refuses at once with a message holding `Refused`, and nothing is started.
+  std::string Fifo = {};
+  std::string Refused = {};
 };
 
 // Failures name the row, not its bytes.
@@ -160,6 +165,14 @@ const std::vector<TEngineCase>& EngineCases() {
        .StartedMap = "dm3",
        .Deathmatch = "3",
        .Variables = {{"temp1", "2114"}, {"deathmatch", "3"}}},
+      // The engine itself would wait on it in its "exec", so the launch must not start it.
+      {.Name = "FifoScriptInId1",
+       .GameType = TGameType::Standard,
+       .PlayMode = kPlayDedicated,
+       .Map = "E1M1: The Slipgate Complex",
+       .StartedMap = "e1m1",
+       .Fifo = "id1/fx_maps.cfg",
+       .Refused = "fx_maps.cfg\": it is not a regular file"},
   };
   return cases;
 }
@@ -286,6 +299,19 @@ TEST_P(EngineEndToEnd, TheEngineRunsTheStoredRules) {
   auto form = OpenWindow(row);
   ASSERT_EQ(form->Configurations().LastChosen(), row.Name);
 
+  if (!row.Fifo.empty()) {
+    const test::TFifo fifo(Game / row.Fifo);
+    Dialogs.MessageAnswers = {TMsgResult::Ok};
+    const auto took =
+        test::TimeOf([&] { test::Control<QToolButton>(*form, "StartQuakeBtn").click(); });
+    EXPECT_LT(took, 1s) << "the launch waited on the FIFO";
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_NE(Dialogs.Messages[0].Text.find(row.Refused), std::string::npos)
+        << Dialogs.Messages[0].Text;
+    EXPECT_FALSE(test::WaitForEngineReport(Report, 1s).has_value()) << "the engine started";
+    EXPECT_TRUE(fifo.StillThere());
+    return;
+  }
   test::Control<QToolButton>(*form, "StartQuakeBtn").click();
   ASSERT_TRUE(Dialogs.Messages.empty()) << Dialogs.Messages.front().Text;
   const auto run = test::WaitForEngineReport(Report, kReportWait);
