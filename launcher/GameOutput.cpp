@@ -134,7 +134,10 @@ std::optional<std::string> EarlyExitMessage(const TProgramEnd& end, const std::s
     return std::nullopt;
   std::string text = "The game ended right after its start, " + how + ":\n" + program + "\n";
   const std::vector<std::string> lines = LastLines(outputFile, kShownOutputLines);
-  if (lines.empty()) {
+  if (outputFile.empty()) {
+    // It wrote where we do (a terminal, or nowhere): nothing of it can be shown here.
+    text += "\nIts output was not kept: no file could be made for it.";
+  } else if (lines.empty()) {
     text += "\nIt wrote nothing.";
   } else {
     text += "\nIts last lines:\n";

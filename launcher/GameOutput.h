@@ -40,8 +40,8 @@ std::filesystem::path NewGameOutputFile(const std::filesystem::path& folder,
 std::vector<std::string> LastLines(const std::filesystem::path& file, std::size_t count);
 
 // The error text when `end` is a failure (a non-zero status or a signal), with the last
-// lines of `outputFile` and where it lies; nothing when the game still runs, ended well,
-// or nothing is known.
+// lines of `outputFile` and where it lies (empty: that none was kept); nothing when the
+// game still runs, ended well, or nothing is known.
 std::optional<std::string> EarlyExitMessage(const TProgramEnd& end, const std::string& program,
                                             const std::filesystem::path& outputFile);
 

@@ -147,7 +147,7 @@ TEST(EarlyExitTest, TheWatchStaysOnWhenTheOutputFileCannotBeMade) {
   EXPECT_EQ(*end, (TProgramEnd{TProgramEndKind::Exited, 3}));
   const auto message = EarlyExitMessage(*end, result.Start.File, result.OutputFile);
   ASSERT_TRUE(message.has_value());
-  EXPECT_THAT(*message, HasSubstr("It wrote nothing."));
+  EXPECT_THAT(*message, HasSubstr("Its output was not kept: no file could be made for it."));
   EXPECT_THAT(*message, Not(HasSubstr("The whole output is in")));
 }
 
