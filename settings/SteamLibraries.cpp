@@ -80,8 +80,8 @@ bool IsNumber(const std::string& text) {
                                       [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
-// Steam's files nest four deep; a deeper text is no library list, and reading it by
-// recursion must not run out of stack.
+// Steam's library file nests three deep (the list, a library, its apps); a much deeper
+// text is no library list, and reading it by recursion must not run out of stack.
 constexpr int kMaxVdfDepth = 32;
 // libraryfolders.vdf lists a few folders and the app ids in each: a few kilobytes.
 constexpr std::size_t kLibraryFileLimit = 4 * 1024 * 1024;
@@ -146,8 +146,8 @@ fs::path FlatpakSteamFolder(const fs::path& home) {
 }
 
 std::vector<fs::path> FlatpakSteamPaths(const fs::path& inside, const fs::path& home) {
+  if (!IsBelow(inside, home)) return {inside};
   const fs::path relative = inside.lexically_normal().lexically_relative(home.lexically_normal());
-  if (relative.empty() || *relative.begin() == "..") return {inside};
   return {(FlatpakSteamFolder(home) / relative).lexically_normal(), inside};
 }
 
