@@ -304,7 +304,7 @@ TEST_P(EngineEndToEnd, TheEngineRunsTheStoredRules) {
     Dialogs.MessageAnswers = {TMsgResult::Ok};
     const auto took =
         test::TimeOf([&] { test::Control<QToolButton>(*form, "StartQuakeBtn").click(); });
-    EXPECT_LT(took, 1s) << "the launch waited on the FIFO";
+    EXPECT_LT(took, 2s) << "the launch waited on the FIFO";  // it releases itself after 3 s
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
     EXPECT_NE(Dialogs.Messages[0].Text.find(row.Refused), std::string::npos)
         << Dialogs.Messages[0].Text;
