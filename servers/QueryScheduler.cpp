@@ -350,20 +350,26 @@ void TQueryScheduler::Receive(const TServerAddress& from, std::string_view datag
 }
 
 void TQueryScheduler::Refused(const TServerAddress& to, TTimePoint at) {
+  Unreachable(to, "refused", at);
+}
+
+void TQueryScheduler::Unreachable(const TServerAddress& to, const std::string& cause,
+                                  TTimePoint at) {
   if (const auto found = FByAddress.find(to); found != FByAddress.end()) {
     TServerQuery& query = FServers[found->second];
     // An error that comes after an answer belongs to an earlier datagram, or to a route
     // that changed: the server did answer.
     if (query.Finished || query.Answered) return;
     Release(found->second, at);
-    query.Finish(TServerState::Refused);
+    if (cause != "refused") query.Info.Error = cause;
+    query.Finish(cause == "refused" ? TServerState::Refused : TServerState::TimedOut);
     EndExchange(found->second, at);
     return;
   }
   if (const auto link = FMasterByAddress.find(to); link != FMasterByAddress.end()) {
     TMasterQuery& master = FMasters[link->second.first];
     TMasterLink& address = master.Links[link->second.second];
-    if (!master.Done && !address.Done && !address.Heard) EndLink(master, address, "refused");
+    if (!master.Done && !address.Done && !address.Heard) EndLink(master, address, cause);
   }
 }
 
@@ -448,17 +454,19 @@ void TQueryScheduler::ListServers(TMasterQuery& master, const std::vector<TServe
   }
 }
 
-// A master is done when each of its addresses is; it failed only when none answered, and
-// then for the reason most of them give ("refused" only when every address refused).
+// A master is done when each of its addresses is. It failed only when none answered:
+// "refused" when every address refused, "timed out" when any stayed silent, else the first
+// address's cause (a datagram that could not leave says nothing of the master).
 void TQueryScheduler::EndLink(TMasterQuery& master, TMasterLink& link, std::string error) {
   link.Done = true;
   link.Error = link.Heard ? std::string() : std::move(error);
   if (std::any_of(master.Links.begin(), master.Links.end(),
                   [](const TMasterLink& other) { return !other.Done; }))
     return;
-  std::string why;
+  std::string why = "refused";
   for (const TMasterLink& other : master.Links)
-    if (why.empty() || other.Error == "timed out") why = other.Error;
+    if (other.Error == "timed out" || (why == "refused" && other.Error != "refused"))
+      why = other.Error;
   FinishMaster(master, why);
 }
 

@@ -97,6 +97,9 @@ class TQueryScheduler {
   void Receive(const TServerAddress& from, std::string_view datagram, TTimePoint at);
   // ICMP said nothing listens at `to`. A server that answered listens: it stays answered.
   void Refused(const TServerAddress& to, TTimePoint at);
+  // A datagram to `to` could not leave, or the network said it cannot arrive, for `cause`
+  // ("no route", "not permitted", "too long"); an answered server stays answered.
+  void Unreachable(const TServerAddress& to, const std::string& cause, TTimePoint at);
   // When the last datagram to `to` left, which replaces the time Send was called with, so a
   // round trip leaves out how long the caller took to send it: the time the send call
   // returned, then the system's own departure stamp when it comes.

@@ -325,5 +325,38 @@ TEST(QuerySchedulerMasters, AnEndlessMasterEndsAndALateIcmpErrorChangesNothing) 
   EXPECT_EQ(net.Listed[server.Address].PlayerList.size(), 1u);
 }
 
+// A datagram that cannot leave is named by its cause; for a master with another address it is
+// no failure of the master's own.
+TEST(QuerySchedulerMasters, SendErrorsAreNamedByTheirCause) {
+  TFakeServer server = Fake(1, TServerFamily::QuakeWorld, 27500);
+  TFakeServer answered = Fake(2, TServerFamily::QuakeWorld, 27500);
+  TScriptedNet net({server, answered});
+  const TServerAddress first = TServerAddress::V4(127, 0, 0, 200, 27950);
+  const TServerAddress second = TServerAddress::V4(127, 0, 0, 201, 27950);
+  net.Lose = [&](const TScriptedNet::TSent& sent) {
+    return sent.Packet.Address == server.Address || sent.Packet.Address == second;
+  };
+  TRefreshRequest request = Asking({server, answered});
+  request.Masters = {{"master.test", 27950, TMasterKind::DpMaster}};
+  net.Scheduler.Start(request, {}, net.Clock.Now());
+  net.Scheduler.Resolved(0, {first, second}, "", net.Clock.Now());
+  // Errors as the socket reports them, after the datagrams were handed to it; the last one
+  // after the server answered.
+  const TServerAddress nobody = TServerAddress::V4(127, 0, 0, 99, 1);
+  net.Inject({net.At(1ms), nobody, "", false, [&] {
+                net.Scheduler.Unreachable(first, "no route", net.At(1ms));
+                net.Scheduler.Unreachable(server.Address, "not permitted", net.At(1ms));
+              }});
+  net.Inject({net.At(30ms), nobody, "", false,
+              [&] { net.Scheduler.Unreachable(answered.Address, "too long", net.At(30ms)); }});
+  net.Run(10s);
+  EXPECT_EQ(net.Listed[server.Address].State, TServerState::TimedOut);
+  EXPECT_EQ(net.Listed[server.Address].Error, "not permitted");
+  EXPECT_EQ(net.Listed[answered.Address].State, TServerState::Answered);
+  EXPECT_EQ(net.Listed[answered.Address].Error, "");
+  ASSERT_EQ(net.Masters.size(), 1u);
+  EXPECT_EQ(net.Masters[0].Error, "timed out");
+}
+
 }  // namespace
 }  // namespace fx
