@@ -17,6 +17,8 @@ std::optional<TServerAddress> NumericAddress(const std::string& host, std::uint1
   return TServerAddress::Parse("[" + host + "]", port);
 }
 
+constexpr std::size_t kMaxTraits = 65536;
+
 TServerFamily FamilyOf(TMasterKind kind) {
   return kind == TMasterKind::DpMaster ? TServerFamily::DarkPlaces : TServerFamily::QuakeWorld;
 }
@@ -50,6 +52,9 @@ void TQueryScheduler::Start(const TRefreshRequest& request, const std::vector<TL
   FNetQuakePlayers = request.NetQuakePlayers;
   FPacer.SetLimits(request.Limits, now);
   FPacer.Forget(now);
+  // What is kept of servers that never answered is dropped when a hostile list made it large.
+  if (FTraits.size() > kMaxTraits)
+    std::erase_if(FTraits, [](const auto& entry) { return !entry.second.Answered; });
   for (const TMasterServer& master : request.Masters)
     if (master.Enabled) AddMaster(master, now);
   for (const TKnownServer& server : request.Servers)
@@ -251,8 +256,12 @@ std::chrono::nanoseconds TQueryScheduler::SlotHold(const TServerAddress& address
 }
 
 void TQueryScheduler::ReleaseOverdue(TTimePoint now) {
-  while (!FSlotExpiry.empty() && FSlotExpiry.begin()->first <= now)
-    Release(FSlotExpiry.begin()->second, now);
+  while (!FSlotExpiry.empty() && FSlotExpiry.begin()->first <= now) {
+    const std::uint32_t id = FSlotExpiry.begin()->second;
+    FSlotExpiry.erase(FSlotExpiry.begin());
+    FServers[id].SlotUntil = {};
+    Release(id, now);
+  }
 }
 
 bool TQueryScheduler::Exhausted(const TServerQuery& query) const {

@@ -211,6 +211,7 @@ bool TServerQuery::ApplyNetQuake(TNetQuakeReply reply, TTimePoint at) {
 }
 
 void TServerQuery::Sample(TTimePoint at, const TAttempt* paired) {
+  Traits->Answered = true;
   if (!paired && Attempts.size() == 1) paired = &Attempts.front();
   if (paired) {
     if (FSamples.size() < kPingSamples)

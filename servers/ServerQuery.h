@@ -29,6 +29,7 @@ struct TServerTraits {
   std::optional<bool> AnswersStatus;  // a NetQuake server that answers getstatus too
   bool Fte = false;                   // counts status queries per querier and process
   bool Blocked = false;               // FTE blocked us: it answers no status query for a day
+  bool Answered = false;              // it answered once
   std::string Challenge;              // random, this server's own: a reply must echo it
 };
 

@@ -380,12 +380,13 @@ std::vector<std::string> FakeReplies(const TFakeServer& s, const std::string& re
   return {};
 }
 
-std::vector<TFakeServer> LoopbackFarm(int count, double loss) {
+std::vector<TFakeServer> LoopbackFarm(int count, double loss, bool oneAddress) {
   std::vector<TFakeServer> servers;
   for (int i = 0; i < count; ++i) {
     TFakeServer& s = servers.emplace_back();
-    s.Address = TServerAddress::V4(127, 1, static_cast<std::uint8_t>(i / 250),
-                                   static_cast<std::uint8_t>(i % 250 + 1), 0);
+    s.Address = oneAddress ? TServerAddress::V4(127, 1, 0, 1, 0)
+                           : TServerAddress::V4(127, 1, static_cast<std::uint8_t>(i / 250),
+                                                static_cast<std::uint8_t>(i % 250 + 1), 0);
     s.Family = static_cast<TServerFamily>(i % 3);
     s.Dialect = static_cast<TFakeDialect>(i / 3 % 3);
     s.FloodGuard = s.Family == TServerFamily::DarkPlaces && s.Dialect != TFakeDialect::Fte;

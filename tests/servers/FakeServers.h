@@ -116,6 +116,7 @@ std::vector<std::string> FakeReplies(const TFakeServer& server, const std::strin
 
 // `count` servers on 127.1.x.y of the three families in turn (getstatus ones in the three
 // dialects, with DarkPlaces' flood limiter or FTE's block), each losing `loss` of its requests.
-std::vector<TFakeServer> LoopbackFarm(int count, double loss);
+// `oneAddress`: all on 127.1.0.1, each on its own port, as a hosting provider runs them.
+std::vector<TFakeServer> LoopbackFarm(int count, double loss, bool oneAddress = false);
 
 }  // namespace fx::test
