@@ -34,8 +34,9 @@ TServerQuery::TServerQuery(const TKnownServer& server, bool details, bool player
     : Details(details), WantPlayers(players), Traits(&traits) {
   Info.Address = server.Address;
   Info.Family = server.Family;
-  // Which engine answers getstatus is unknown before it does: each is taken for DarkPlaces.
-  if (server.Family == TServerFamily::DarkPlaces) traits.Guarded = true;
+  // Which engine answers getstatus is unknown before it does: each is taken for DarkPlaces
+  // until it shows it is FTE, which has no flood limiter of that kind.
+  if (server.Family == TServerFamily::DarkPlaces && !traits.Fte) traits.Guarded = true;
 }
 
 std::size_t TServerQuery::AttemptsAllowed(std::size_t schedule) const {
@@ -153,7 +154,13 @@ TServerQuery::TResult TServerQuery::ApplyGetstatus(std::string_view datagram, TT
   // Our own challenge, but of an attempt of another exchange: a late reply.
   if (!paired && !reply->Challenge.empty()) return TResult::Ignored;
   if (Step != TQueryStep::Info) return TResult::Ignored;
-  if (reply->Challenge.empty()) Traits->Fte = true;
+  if (reply->Challenge.empty()) {
+    // FTE limits status replies to 20 a second for all queriers together (SVC_ThrottleInfo,
+    // fteqw engine/server/sv_main.c) and counts them in its window, but drops none within a
+    // second of the last: it is not guarded.
+    Traits->Fte = true;
+    Traits->Guarded = false;
+  }
   ApplyStatus(Info, std::move(reply->Info));
   Sample(at, paired);
   Answered = true;

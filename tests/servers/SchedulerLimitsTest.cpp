@@ -98,6 +98,28 @@ TEST(QuerySchedulerEngines, EveryGetstatusDialectListsAndAWrongChallengeIsABadRe
   EXPECT_EQ(challenges.size(), 4u);
 }
 
+// FTE has no flood limiter of DarkPlaces' kind: once its reply shows it is FTE (no
+// challenge echoed), a lost request is sent again on the ordinary schedule.
+TEST(QuerySchedulerEngines, FteIsRetriedOnTheOrdinaryScheduleOnceKnown) {
+  TFakeServer fte = Fake(3, TServerFamily::DarkPlaces);
+  fte.Dialect = TFakeDialect::Fte;
+  fte.DdosGuard = true;
+  TScriptedNet net({fte});
+  net.Scheduler.Start(Asking({fte}), {}, net.Clock.Now());
+  net.Run(10s);
+  net.Clock.Advance(40s);
+  const milliseconds start = net.Now();
+  const std::size_t before = net.Log.size();
+  net.Lose = [&](const TScriptedNet::TSent&) { return net.Log.size() == before + 1; };
+  net.Scheduler.Start(Asking({fte}), {}, net.Clock.Now());
+  net.Run(start + 10s);
+  std::vector<milliseconds> second;
+  for (std::size_t i = before; i < net.Log.size(); ++i)
+    second.push_back(net.Log[i].At - start);
+  EXPECT_EQ(second, (std::vector<milliseconds>{0ms, 250ms}));
+  EXPECT_EQ(net.Listed[fte.Address].State, TServerState::Answered);
+}
+
 struct TPlayerCase {
   const char* Name;
   int Playing, Connecting, Maximum;
