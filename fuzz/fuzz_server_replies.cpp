@@ -1,7 +1,7 @@
 // Every reply parser of the server browser on arbitrary datagrams, and the scheduler fed
-// them as the answers of a server, a master and a LAN server. The first byte picks the
-// parser; the rest is copied into a buffer of exactly its size, so a read past the datagram
-// is caught by AddressSanitizer.
+// them as the answers of a server, a master's two addresses, a LAN server and any source. The first
+// byte picks the parser; the rest is copied into a buffer of exactly its size, so a read past the
+// datagram is caught by AddressSanitizer.
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -26,33 +26,54 @@ void CheckMasterReply(const std::optional<fx::TMasterReply>& reply) {
     Check(address.Port != 0);
 }
 
-// A refresh of one server of the chosen family, one master and the LAN, where every party
-// answers with the same bytes.
+// The address a datagram of the input claims to come from: its first six bytes, so any
+// source can answer, a server's, a master's, the LAN's or a stranger's.
+fx::TServerAddress Source(std::string_view& datagram) {
+  fx::TServerAddress from = fx::TServerAddress::V4(127, 0, 0, 3, 27950);
+  if (datagram.size() < 6) return from;
+  for (int i = 0; i < 4; ++i)
+    from.Bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(datagram[i]);
+  from.Port = static_cast<std::uint16_t>(static_cast<std::uint8_t>(datagram[4]) << 8 |
+                                         static_cast<std::uint8_t>(datagram[5]));
+  datagram.remove_prefix(6);
+  return from;
+}
+
+// A refresh of one server of the chosen family, a master with two addresses and the LAN,
+// where every party, and a source the input names, answers with the same bytes. The
+// challenges are fixed, so the fuzzer can learn to echo them.
 void Schedule(std::uint8_t selector, std::string_view datagram) {
   using namespace std::chrono_literals;
   const auto family = static_cast<fx::TServerFamily>((selector & 3) % 3);
   const fx::TServerAddress server = fx::TServerAddress::V4(127, 0, 0, 1, 26000);
   const fx::TServerAddress lan = fx::TServerAddress::V4(127, 0, 0, 2, 26001);
+  const fx::TServerAddress master = fx::TServerAddress::V4(127, 0, 0, 3, 27950);
+  const fx::TServerAddress second = fx::TServerAddress::V4(127, 0, 0, 4, 27950);
+  const fx::TServerAddress stranger = (selector & 4) ? Source(datagram) : master;
   fx::TRefreshRequest request;
   request.Servers = {{server, family}};
-  request.Masters = {
-      {"127.0.0.3", 27950, selector & 8 ? fx::TMasterKind::QuakeWorld : fx::TMasterKind::DpMaster}};
-  fx::TQueryScheduler scheduler;
+  request.Masters = {{"master.fuzz", 27950,
+                      selector & 8 ? fx::TMasterKind::QuakeWorld : fx::TMasterKind::DpMaster}};
+  fx::TQueryTuning tuning;
+  tuning.Random = [] { return std::uint64_t{0x0123456789abcdef}; };
+  fx::TQueryScheduler scheduler(tuning);
   auto now = std::chrono::steady_clock::time_point{};
   scheduler.Start(request, {{fx::TServerAddress::V4(127, 0, 0, 255, 26000), family}}, now);
+  for (const fx::TNameToResolve& name : scheduler.TakeNamesToResolve())
+    scheduler.Resolved(name.Master, {master, second}, "", now);
   if (selector & 16) scheduler.QueryDetails({server, family}, {}, now);
   for (int round = 0; round < 4 && scheduler.Running(); ++round) {
     for (const fx::TDatagram& sent : scheduler.Send(now))
-      Check(!sent.Bytes.empty());
+      Check(!sent.Bytes.empty() && sent.Bytes.size() <= 1400);
     now += 30ms;
-    scheduler.Receive(server, datagram, now);
-    scheduler.Receive(fx::TServerAddress::V4(127, 0, 0, 3, 27950), datagram, now);
-    scheduler.Receive(lan, datagram, now);
+    for (const fx::TServerAddress& from : {server, master, second, lan, stranger})
+      scheduler.Receive(from, datagram, now);
     for (const fx::TServerInfo& info : scheduler.TakeChanged())
       Check(info.Players >= 0 && info.PlayerList.size() < 4096);
     if (selector & 32) scheduler.Refused(server, now);
   }
-  (void)scheduler.TakeMasterResults();
+  for (const fx::TMasterResult& result : scheduler.TakeMasterResults())
+    Check(result.Servers == static_cast<int>(result.List.size()));
 }
 
 }  // namespace

@@ -120,6 +120,27 @@ bool IsNetworkError(int code) {
 
 }  // namespace
 
+std::string NetworkErrorText(int code) {
+  switch (code) {
+    case ECONNREFUSED:
+      return "refused";
+    case ENETUNREACH:
+    case EHOSTUNREACH:
+    case EHOSTDOWN:
+    case ENETDOWN:
+    case EADDRNOTAVAIL:
+    case EAFNOSUPPORT:
+      return "no route";
+    case EPERM:
+    case EACCES:
+      return "not permitted";
+    case EMSGSIZE:
+      return "too long";
+    default:
+      return std::strerror(code);
+  }
+}
+
 TUdpSocket::TUdpSocket(const TUdpOptions& options) {
   FV6 = options.Local.IsV6 || options.DualStack;
   FHandle = ::socket(FV6 ? AF_INET6 : AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);

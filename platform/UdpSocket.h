@@ -57,6 +57,11 @@ struct TUdpOptions {
   bool SendStamps = false;      // the kernel reports each datagram's departure
 };
 
+// What an error of the network means to a user: "refused" (nothing listens there),
+// "no route", "not permitted" (a firewall, or broadcast not allowed), "too long", or the
+// system's own words.
+std::string NetworkErrorText(int code);
+
 class TUdpSocket {
  public:
   explicit TUdpSocket(const TUdpOptions& options);

@@ -24,7 +24,7 @@ std::string DarkPlacesInfoRequest(std::string_view challenge) {
 
 std::optional<TDarkPlacesReply> ParseDarkPlacesReply(std::string_view datagram) {
   TDatagramReader in(datagram);
-  if (!in.Skip(kConnectionless)) return std::nullopt;
+  if (datagram.size() > kMaxStatusReply || !in.Skip(kConnectionless)) return std::nullopt;
   TDarkPlacesReply reply;
   if (in.Skip("statusResponse"))
     reply.Status = true;
@@ -36,9 +36,11 @@ std::optional<TDarkPlacesReply> ParseDarkPlacesReply(std::string_view datagram) 
   text = text.substr(0, text.find('\0'));
   if (!text.starts_with('\\')) return std::nullopt;
   const std::size_t infoEnd = text.find('\n');
+  auto rules = ParseInfoString(text.substr(0, infoEnd));
+  if (!rules) return std::nullopt;
   TServerInfo& info = reply.Info;
   info.Family = TServerFamily::DarkPlaces;
-  info.Rules = ParseInfoString(text.substr(0, infoEnd));
+  info.Rules = std::move(*rules);
   reply.Challenge = InfoValue(info.Rules, "challenge").value_or("");
   info.Name = InfoValue(info.Rules, "hostname").value_or("");
   info.Map = InfoValue(info.Rules, "mapname").value_or("");

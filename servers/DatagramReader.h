@@ -63,6 +63,12 @@ class TDatagramReader {
   std::size_t FAt = 0;
 };
 
+// The largest status reply an engine sends: FTE builds getstatus and status replies in a
+// buffer of MAX_UDP_PACKET, 8192 bytes (fteqw engine/common/net.h, SVC_GetInfo in
+// engine/server/sv_main.c); DarkPlaces' is 2800 (netconn.c, NetConn_ServerParsePacket). A
+// longer datagram is no reply of these protocols.
+inline constexpr std::size_t kMaxStatusReply = 8192;
+
 // The four bytes that start a connectionless packet of the QuakeWorld, DarkPlaces and master
 // protocols.
 inline constexpr std::string_view kConnectionless{"\xff\xff\xff\xff", 4};

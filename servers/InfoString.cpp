@@ -5,16 +5,14 @@
 
 namespace fx {
 
-TInfoPairs ParseInfoString(std::string_view text) {
+std::optional<TInfoPairs> ParseInfoString(std::string_view text) {
   TInfoPairs pairs;
   if (text.starts_with('\\')) text.remove_prefix(1);
   while (!text.empty()) {
     const std::size_t keyEnd = text.find('\\');
+    // A key without its value: the string was cut short (or forged), so none of it is trusted.
+    if (keyEnd == std::string_view::npos) return std::nullopt;
     std::string key(text.substr(0, keyEnd));
-    if (keyEnd == std::string_view::npos) {
-      pairs.emplace_back(std::move(key), std::string());
-      break;
-    }
     text.remove_prefix(keyEnd + 1);
     const std::size_t valueEnd = text.find('\\');
     pairs.emplace_back(std::move(key), std::string(text.substr(0, valueEnd)));

@@ -13,8 +13,9 @@ namespace fx {
 
 using TInfoPairs = std::vector<std::pair<std::string, std::string>>;
 
-// Pairs in the order sent; a leading backslash is optional, a key without a value gets "".
-TInfoPairs ParseInfoString(std::string_view text);
+// Pairs in the order sent; a leading backslash is optional, an empty value is "". Nothing
+// when the string ends inside a key (a key with no backslash after it).
+std::optional<TInfoPairs> ParseInfoString(std::string_view text);
 // The first value under `key`, compared exactly; nothing when it is missing.
 std::optional<std::string> InfoValue(const TInfoPairs& pairs, std::string_view key);
 

@@ -1,5 +1,6 @@
 #include "servers/NetQuakeCodec.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "servers/DatagramReader.h"
@@ -95,7 +96,7 @@ std::string NetQuakePlayerRequest(int index) {
 
 std::string NetQuakeRuleRequest(std::string_view previous) {
   std::string payload{static_cast<char>(kRuleRequest)};
-  payload += previous.substr(0, previous.find('\0'));
+  payload += previous.substr(0, std::min(previous.find('\0'), kMaxRuleName));
   payload += '\0';
   return ControlPacket(std::move(payload));
 }

@@ -18,7 +18,11 @@ namespace fx {
 std::string NetQuakeInfoRequest();
 // 0x03 index: one player, counted among the active ones from 0.
 std::string NetQuakePlayerRequest(int index);
-// 0x04 name: the rule after `previous` ("" for the first).
+// Rule names longer than this are not echoed back in a rule request (the engines' rule names
+// are short cvar names; a longer one ends the list).
+inline constexpr std::size_t kMaxRuleName = 255;
+// 0x04 name: the rule after `previous` ("" for the first), cut at kMaxRuleName bytes so the
+// length word can never overflow.
 std::string NetQuakeRuleRequest(std::string_view previous);
 
 struct TNetQuakeInfo {

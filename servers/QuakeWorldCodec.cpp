@@ -16,15 +16,18 @@ std::string QuakeWorldPingRequest() {
 
 std::optional<TServerInfo> ParseQuakeWorldStatus(std::string_view datagram) {
   TDatagramReader in(datagram);
-  if (!in.Skip(kConnectionless) || !in.Skip("n") || !in.Rest().starts_with('\\'))
+  if (datagram.size() > kMaxStatusReply || !in.Skip(kConnectionless) || !in.Skip("n") ||
+      !in.Rest().starts_with('\\'))
     return std::nullopt;
   std::string_view text = in.Rest();
   text = text.substr(0, text.find('\0'));
   const std::size_t infoEnd = text.find('\n');
+  auto rules = ParseInfoString(text.substr(0, infoEnd));
+  if (!rules) return std::nullopt;
   TServerInfo info;
   info.Family = TServerFamily::QuakeWorld;
   info.Protocol = "28";
-  info.Rules = ParseInfoString(text.substr(0, infoEnd));
+  info.Rules = std::move(*rules);
   info.Name = InfoValue(info.Rules, "hostname").value_or("");
   info.Map = InfoValue(info.Rules, "map").value_or("");
   info.Game = InfoValue(info.Rules, "*gamedir").value_or("");
@@ -48,6 +51,13 @@ std::optional<TServerInfo> ParseQuakeWorldStatus(std::string_view datagram) {
 bool IsQuakeWorldPingReply(std::string_view datagram) {
   if (datagram.starts_with(kConnectionless)) datagram.remove_prefix(kConnectionless.size());
   return datagram == "l" || datagram == "l\n" || datagram == std::string_view("l\0", 2);
+}
+
+// fteqw engine/server/sv_main.c, SV_DetectAmplificationDDOS: "\xff\xff\xff\xff" A2C_PRINT
+// "Probable ddos amplification attack\n", once, when the 15th counted query comes.
+bool IsBlockNotice(std::string_view datagram) {
+  TDatagramReader in(datagram);
+  return in.Skip(kConnectionless) && in.Skip("nProbable ddos amplification attack");
 }
 
 }  // namespace fx

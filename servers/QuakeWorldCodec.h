@@ -26,5 +26,8 @@ std::string QuakeWorldPingRequest();
 std::optional<TServerInfo> ParseQuakeWorldStatus(std::string_view datagram);
 // The acknowledgement of a ping, with or without the connectionless header.
 bool IsQuakeWorldPingReply(std::string_view datagram);
+// FTE's notice that it blocks the querier for a day (a print, 'n', "Probable ddos
+// amplification attack"), sent in place of a status or getstatus reply.
+bool IsBlockNotice(std::string_view datagram);
 
 }  // namespace fx

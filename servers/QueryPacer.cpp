@@ -45,34 +45,43 @@ TQueryPacer::TTimePoint TQueryPacer::NextPacket(TTimePoint now) const {
   return now + ceil<steady_clock::duration>(duration<double>(wait));
 }
 
-TQueryPacer::TTimePoint TQueryPacer::Earliest(const TServerAddress& address, TQueryKind kind,
+TQueryPacer::TTimePoint TQueryPacer::Earliest(const TServerAddress& address,
+                                              const TServerAddress& window, TQueryKind kind,
                                               bool guarded, TTimePoint now) const {
-  const auto found = FHistory.find(address);
-  if (kind == TQueryKind::Free || found == FHistory.end()) return now;
-  const THistory& history = found->second;
+  if (kind == TQueryKind::Free) return now;
   TTimePoint earliest = now;
-  if ((guarded || history.Guarded) && history.AnyGuarded)
-    earliest = std::max(earliest, history.LastGuarded + kGuardGap);
-  if (kind == TQueryKind::Status && history.Status.size() >= kWindowQueries) {
-    const TTimePoint oldest = history.Status[history.Status.size() - kWindowQueries];
+  if (const auto last = FLastGuarded.find(address); guarded && last != FLastGuarded.end())
+    earliest = std::max(earliest, last->second + kGuardGap);
+  if (const auto sent = FWindows.find(window); kind == TQueryKind::Status &&
+                                               sent != FWindows.end() &&
+                                               sent->second.size() >= kWindowQueries) {
+    const TTimePoint oldest = sent->second[sent->second.size() - kWindowQueries];
     earliest = std::max(earliest, oldest + kWindow);
   }
   return earliest;
 }
 
-void TQueryPacer::Note(const TServerAddress& address, TQueryKind kind, bool guarded,
+void TQueryPacer::Note(const TServerAddress& address, const TServerAddress& window, TQueryKind kind,
                        TTimePoint now) {
   if (kind == TQueryKind::Free) return;
-  THistory& history = FHistory[address];
-  history.Guarded = history.Guarded || guarded;
   // Every status or player query counts for the one-a-second rule, so a server found to
-  // answer once a second only later still gets its full second after the last query.
-  history.LastGuarded = now;
-  history.AnyGuarded = true;
+  // answer once a second only later still gets its full gap after the last query.
+  FLastGuarded[address] = now;
   if (kind != TQueryKind::Status) return;
-  history.Status.push_back(now);
-  while (history.Status.size() > kWindowQueries)
-    history.Status.pop_front();
+  std::deque<TTimePoint>& sent = FWindows[window];
+  sent.push_back(now);
+  while (sent.size() > kWindowQueries)
+    sent.pop_front();
+}
+
+void TQueryPacer::ShareWindow(const TServerAddress& address) {
+  const auto own = FWindows.find(address);
+  if (own == FWindows.end()) return;
+  std::deque<TTimePoint>& host = FWindows[HostOf(address)];
+  host.insert(host.end(), own->second.begin(), own->second.end());
+  std::sort(host.begin(), host.end());
+  while (host.size() > kWindowQueries)
+    host.pop_front();
 }
 
 void TQueryPacer::Spend(int packets, TTimePoint now) {
@@ -97,10 +106,9 @@ void TQueryPacer::ReleaseHost(const TServerAddress& address) {
 }
 
 void TQueryPacer::Forget(TTimePoint now) {
-  std::erase_if(FHistory, [now](const auto& entry) {
-    const THistory& history = entry.second;
-    const bool statusOld = history.Status.empty() || history.Status.back() + kWindow <= now;
-    return statusOld && (!history.AnyGuarded || history.LastGuarded + kGuardGap <= now);
+  std::erase_if(FLastGuarded, [now](const auto& entry) { return entry.second + kGuardGap <= now; });
+  std::erase_if(FWindows, [now](const auto& entry) {
+    return entry.second.empty() || entry.second.back() + kWindow <= now;
   });
 }
 

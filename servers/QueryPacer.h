@@ -4,10 +4,13 @@
 // - all packets share a rate (a token bucket of TQueryLimits::PacketsPerSecond, with a burst
 //   of a twentieth of a second);
 // - each host (IP address) has at most TQueryLimits::PerHostConcurrency queries in flight;
-// - each server address gets at most 14 status queries in any 30 seconds (FTE blocks an
-//   address for a day after 15), and a server that answers one query a second (DarkPlaces'
-//   flood guard) gets at most one such query a second.
-// The history outlives a refresh, so pressing Refresh again cannot break the rules.
+// - each window key gets at most 14 status queries in any 32 seconds, and a server that
+//   answers one query a second (DarkPlaces' flood limiter) gets at most one such query in
+//   1.05 seconds. The window key is the server's address, or its host for an FTE server:
+//   FTE counts per querier and server process, and one process may listen on several ports.
+// The margins (32 s for the engines' 30, 1.05 s for their 1) leave room for the server's
+// clock, which reads the time once a frame. The history outlives a refresh, so pressing
+// Refresh again cannot break the rules.
 
 #include <chrono>
 #include <cstdint>
@@ -29,9 +32,9 @@ enum class TQueryKind : std::uint8_t {
 class TQueryPacer {
  public:
   using TTimePoint = std::chrono::steady_clock::time_point;
-  static constexpr std::chrono::seconds kGuardGap{1};
+  static constexpr std::chrono::milliseconds kGuardGap{1050};
   static constexpr int kWindowQueries = 14;
-  static constexpr std::chrono::seconds kWindow{30};
+  static constexpr std::chrono::seconds kWindow{32};
 
   void SetLimits(const TQueryLimits& limits, TTimePoint now);
   const TQueryLimits& Limits() const { return FLimits; }
@@ -41,11 +44,14 @@ class TQueryPacer {
   TTimePoint NextPacket(TTimePoint now) const;
 
   // When a packet of `kind` may go to `address` (at `now` or later); `guarded` for a server
-  // that answers one query a second. An address once noted as guarded stays so, whichever
-  // protocol asks it next.
-  TTimePoint Earliest(const TServerAddress& address, TQueryKind kind, bool guarded,
-                      TTimePoint now) const;
-  void Note(const TServerAddress& address, TQueryKind kind, bool guarded, TTimePoint now);
+  // that answers one query a second; `window` is the key its status queries are counted
+  // under (the address, or its host).
+  TTimePoint Earliest(const TServerAddress& address, const TServerAddress& window, TQueryKind kind,
+                      bool guarded, TTimePoint now) const;
+  void Note(const TServerAddress& address, const TServerAddress& window, TQueryKind kind,
+            TTimePoint now);
+  // The server's status queries so far count under its host from now on too.
+  void ShareWindow(const TServerAddress& address);
   // Counts packets that bypass the bucket's wait (the few master requests) against it.
   void Spend(int packets, TTimePoint now);
 
@@ -58,18 +64,15 @@ class TQueryPacer {
   void Forget(TTimePoint now);
 
  private:
-  struct THistory {
-    std::deque<TTimePoint> Status;  // the last status queries, oldest first
-    TTimePoint LastGuarded{};
-    bool AnyGuarded = false;
-    bool Guarded = false;
-  };
   void Refill(TTimePoint now) const;
 
   TQueryLimits FLimits;
   mutable double FTokens = 0;
   mutable TTimePoint FRefilled{};
-  std::unordered_map<TServerAddress, THistory, TServerAddressHash> FHistory;
+  // The last status or player query to each address, for the one-a-second rule.
+  std::unordered_map<TServerAddress, TTimePoint, TServerAddressHash> FLastGuarded;
+  // The last status queries under each window key, oldest first.
+  std::unordered_map<TServerAddress, std::deque<TTimePoint>, TServerAddressHash> FWindows;
   std::unordered_map<TServerAddress, int, TServerAddressHash> FHosts;
 };
 

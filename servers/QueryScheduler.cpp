@@ -17,16 +17,23 @@ std::optional<TServerAddress> NumericAddress(const std::string& host, std::uint1
   return TServerAddress::Parse("[" + host + "]", port);
 }
 
+constexpr std::size_t kMaxTraits = 65536;
+
 TServerFamily FamilyOf(TMasterKind kind) {
   return kind == TMasterKind::DpMaster ? TServerFamily::DarkPlaces : TServerFamily::QuakeWorld;
 }
 
-std::vector<std::string> MasterRequests(const TMasterServer& master, const TServerAddress& to) {
-  if (master.Kind == TMasterKind::QuakeWorld) return {QuakeWorldMasterRequest()};
-  std::vector<std::string> requests;
-  for (const std::string_view game : kDpMasterGames)
-    requests.push_back(DpMasterRequest(game, to.IsV6));
-  return requests;
+// dpmaster builds each reply in a packet of MAX_PACKET_SIZE_OUT, 1400 bytes (dpmaster
+// src/messages.c, HandleGetServers): a longer datagram is no list of it.
+constexpr std::size_t kMaxDpMasterReply = 1400;
+
+std::size_t GamesOf(const TMasterServer& master) {
+  return master.Kind == TMasterKind::DpMaster ? std::size(kDpMasterGames) : 1;
+}
+
+std::string MasterRequest(const TMasterServer& master, std::size_t game, const TServerAddress& to) {
+  if (master.Kind == TMasterKind::QuakeWorld) return QuakeWorldMasterRequest();
+  return DpMasterRequest(kDpMasterGames[game], to.IsV6);
 }
 
 }  // namespace
@@ -45,6 +52,9 @@ void TQueryScheduler::Start(const TRefreshRequest& request, const std::vector<TL
   FNetQuakePlayers = request.NetQuakePlayers;
   FPacer.SetLimits(request.Limits, now);
   FPacer.Forget(now);
+  // What is kept of servers that never answered is dropped when a hostile list made it large.
+  if (FTraits.size() > kMaxTraits)
+    std::erase_if(FTraits, [](const auto& entry) { return !entry.second.Answered; });
   for (const TMasterServer& master : request.Masters)
     if (master.Enabled) AddMaster(master, now);
   for (const TKnownServer& server : request.Servers)
@@ -79,6 +89,7 @@ void TQueryScheduler::Stop() {
   FBatch.clear();
   FByAddress.clear();
   FTimeline.clear();
+  FSlotExpiry.clear();
   FParked.clear();
   FActive = 0;
   FMasters.clear();
@@ -94,7 +105,9 @@ std::uint32_t TQueryScheduler::AddServer(const TKnownServer& server, bool detail
   if (const auto found = FByAddress.find(server.Address); found != FByAddress.end())
     return found->second;
   const auto id = static_cast<std::uint32_t>(FServers.size());
-  FServers.emplace_back(server, details, FNetQuakePlayers);
+  TServerTraits& traits = FTraits[server.Address];
+  if (traits.Challenge.empty()) traits.Challenge = NewChallenge();
+  FServers.emplace_back(server, details, FNetQuakePlayers, traits);
   FInBatch.push_back(false);
   FByAddress.emplace(server.Address, id);
   ++FActive;
@@ -125,14 +138,14 @@ void TQueryScheduler::Resolved(std::size_t index, const std::vector<TServerAddre
     return;
   }
   master.Resolved = true;
-  master.Due = now;
   for (const TServerAddress& address : addresses) {
-    if (std::find(master.Addresses.begin(), master.Addresses.end(), address) !=
-        master.Addresses.end())
-      continue;
-    master.Addresses.push_back(address);
-    FMasterByAddress.emplace(address, index);
+    if (FMasterByAddress.contains(address)) continue;
+    FMasterByAddress.emplace(address, std::make_pair(index, master.Links.size()));
+    TMasterLink& link = master.Links.emplace_back();
+    link.Address = address;
+    link.Due = now;
   }
+  if (master.Links.empty()) FinishMaster(master, "asked already");
 }
 
 void TQueryScheduler::Queue(std::uint32_t id, TTimePoint at) {
@@ -143,14 +156,20 @@ void TQueryScheduler::Queue(std::uint32_t id, TTimePoint at) {
   FTimeline.emplace(at, id);
 }
 
+// 64 random bits in hex: an off-path sender cannot guess it, so a reply that echoes another
+// is forged.
 std::string TQueryScheduler::NewChallenge() {
-  char text[16];
-  std::snprintf(text, sizeof text, "fx%08x", static_cast<unsigned>(++FChallenges));
+  const std::uint64_t word =
+      FTuning.Random ? FTuning.Random()
+                     : (std::uint64_t{FRandomDevice()} << 32) ^ std::uint64_t{FRandomDevice()};
+  char text[24];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(word));
   return text;
 }
 
 std::vector<TDatagram> TQueryScheduler::Send(TTimePoint now, std::size_t most) {
   std::vector<TDatagram> out;
+  ReleaseOverdue(now);
   SendMasters(now, out);
   SendLan(now, out);
   while (out.size() < most && !FTimeline.empty()) {
@@ -171,58 +190,93 @@ bool TQueryScheduler::Attempt(std::uint32_t id, TTimePoint now, std::vector<TDat
   const TServerAddress& address = query.Info.Address;
   const bool retry = !query.Attempts.empty();
   if (retry && Exhausted(query)) {
-    Release(query, now);
+    Release(id, now);
     query.GiveUp(now);
     EndExchange(id, now);
     return true;
   }
+  if (query.Traits->Blocked && query.Kind() == TQueryKind::Status) {
+    Release(id, now);
+    query.Finish(query.Answered ? TServerState::Answered : TServerState::Throttled);
+    EndExchange(id, now);
+    return true;
+  }
   if (retry) query.BeforeRetry();
+  const TServerAddress window = query.Traits->Fte ? HostOf(address) : address;
+  TTimePoint earliest = FPacer.Earliest(address, window, query.Kind(), query.Guarded(), now);
+  if (!retry) earliest = std::max(earliest, query.NotBefore);
+  if (earliest > now) {
+    if (query.Kind() == TQueryKind::Status && earliest - now > FTuning.ThrottlePatience) {
+      Release(id, now);
+      query.Finish(query.Answered ? TServerState::Answered : TServerState::Throttled);
+      EndExchange(id, now);
+      return true;
+    }
+    // A politeness wait holds no slot of the host.
+    Release(id, now);
+    Queue(id, earliest);
+    return true;
+  }
   if (!query.Holding) {
     if (!FPacer.HostFree(address)) {
-      FParked[HostOf(address)].push_back(id);
+      // A retry goes first: it finishes a server the others are not held back by.
+      auto& parked = FParked[HostOf(address)];
+      retry ? parked.push_front(id) : parked.push_back(id);
       query.Parked = true;
       return true;
     }
     FPacer.HoldHost(address);
     query.Holding = true;
   }
-  TTimePoint earliest = FPacer.Earliest(address, query.Kind(), query.Guarded, now);
-  if (!retry) earliest = std::max(earliest, query.NotBefore);
-  if (earliest > now) {
-    if (query.Kind() == TQueryKind::Status && earliest - now > FTuning.ThrottlePatience) {
-      Release(query, now);
-      query.Finish(query.Answered ? TServerState::Answered : TServerState::Throttled);
-      EndExchange(id, now);
-      return true;
-    }
-    Queue(id, earliest);
-    return true;
-  }
   if (!FPacer.TakePacket(now)) {
     Queue(id, now);
     return false;
   }
   std::string challenge =
-      query.Info.Family == TServerFamily::DarkPlaces ? NewChallenge() : std::string();
+      query.Challenged() ? query.Traits->Challenge + static_cast<char>('0' + query.Attempts.size())
+                         : std::string();
   out.push_back({address, query.Request(challenge)});
   query.Attempts.push_back({now, std::move(challenge)});
-  FPacer.Note(address, query.Kind(), query.Guarded, now);
+  FPacer.Note(address, window, query.Kind(), now);
   Queue(id, NextAttempt(query));
+  if (query.SlotUntil != TTimePoint{}) FSlotExpiry.erase({query.SlotUntil, id});
+  query.SlotUntil = now + SlotHold(address);
+  FSlotExpiry.emplace(query.SlotUntil, id);
   return true;
 }
 
+// How long an unanswered attempt keeps its host's slot.
+std::chrono::nanoseconds TQueryScheduler::SlotHold(const TServerAddress& address) const {
+  const std::chrono::nanoseconds most =
+      FTuning.Retries.size() > 1 ? FTuning.Retries[1] - FTuning.Retries[0] : FTuning.GiveUpAfter;
+  const auto rtt = FHostRtt.find(HostOf(address));
+  if (rtt == FHostRtt.end()) return most;
+  return std::clamp<std::chrono::nanoseconds>(rtt->second * FTuning.SlotHoldRoundTrips,
+                                              FTuning.SlotHoldLeast, most);
+}
+
+void TQueryScheduler::ReleaseOverdue(TTimePoint now) {
+  while (!FSlotExpiry.empty() && FSlotExpiry.begin()->first <= now) {
+    const std::uint32_t id = FSlotExpiry.begin()->second;
+    FSlotExpiry.erase(FSlotExpiry.begin());
+    FServers[id].SlotUntil = {};
+    Release(id, now);
+  }
+}
+
 bool TQueryScheduler::Exhausted(const TServerQuery& query) const {
-  const auto& offsets = query.Guarded ? FTuning.GuardedRetries : FTuning.Retries;
-  return query.Attempts.size() >= offsets.size();
+  const auto& offsets = query.Guarded() ? FTuning.GuardedRetries : FTuning.Retries;
+  return query.Attempts.size() >= query.AttemptsAllowed(offsets.size());
 }
 
 // The gaps between attempts follow the schedule from the last attempt, so a politeness wait
 // shifts the rest instead of bunching it up.
 TQueryScheduler::TTimePoint TQueryScheduler::NextAttempt(const TServerQuery& query) const {
-  const auto& offsets = query.Guarded ? FTuning.GuardedRetries : FTuning.Retries;
+  const auto& offsets = query.Guarded() ? FTuning.GuardedRetries : FTuning.Retries;
   const std::size_t sent = query.Attempts.size();
   const TTimePoint last = query.Attempts.back().At;
-  if (sent < offsets.size()) return last + (offsets[sent] - offsets[sent - 1]);
+  if (sent < query.AttemptsAllowed(offsets.size()))
+    return last + (offsets[sent] - offsets[sent - 1]);
   return last + FTuning.GiveUpAfter;
 }
 
@@ -248,7 +302,10 @@ void TQueryScheduler::EndExchange(std::uint32_t id, TTimePoint now) {
 }
 
 // Frees the query's slot of its host and lets the first one waiting for it go.
-void TQueryScheduler::Release(TServerQuery& query, TTimePoint now) {
+void TQueryScheduler::Release(std::uint32_t id, TTimePoint now) {
+  TServerQuery& query = FServers[id];
+  if (query.SlotUntil != TTimePoint{}) FSlotExpiry.erase({query.SlotUntil, id});
+  query.SlotUntil = {};
   if (!query.Holding) return;
   query.Holding = false;
   FPacer.ReleaseHost(query.Info.Address);
@@ -259,6 +316,13 @@ void TQueryScheduler::Release(TServerQuery& query, TTimePoint now) {
   if (parked->second.empty()) FParked.erase(parked);
   FServers[next].Parked = false;
   Queue(next, now);
+}
+
+// After a reply: what it taught about the server and its host.
+void TQueryScheduler::Learn(TServerQuery& query, bool wasFte) {
+  if (query.Traits->Fte && !wasFte) FPacer.ShareWindow(query.Info.Address);
+  if (query.Info.PingMicros >= 0)
+    FHostRtt[HostOf(query.Info.Address)] = std::chrono::microseconds(query.Info.PingMicros);
 }
 
 void TQueryScheduler::Note(std::uint32_t id) {
@@ -272,36 +336,49 @@ void TQueryScheduler::Receive(const TServerAddress& from, std::string_view datag
   if (const auto found = FByAddress.find(from); found != FByAddress.end()) {
     const std::uint32_t id = found->second;
     TServerQuery& query = FServers[id];
+    const bool wasFte = query.Traits->Fte;
     const TServerQuery::TResult result = query.Reply(datagram, at);
     if (result == TServerQuery::TResult::Ignored) return;
-    Release(query, at);
+    Release(id, at);
+    Learn(query, wasFte);
     if (result == TServerQuery::TResult::Bad)
       query.Finish(TServerState::BadReply);
+    else if (result == TServerQuery::TResult::Throttled)
+      query.Finish(query.Answered ? TServerState::Answered : TServerState::Throttled);
     else
       query.Next(at);
     EndExchange(id, at);
     return;
   }
-  if (const auto master = FMasterByAddress.find(from); master != FMasterByAddress.end()) {
-    MasterReply(FMasters[master->second], datagram, at);
+  if (const auto link = FMasterByAddress.find(from); link != FMasterByAddress.end()) {
+    TMasterQuery& master = FMasters[link->second.first];
+    MasterReply(master, master.Links[link->second.second], datagram, at);
     return;
   }
   if (FLanOpen) LanReply(from, datagram, at);
 }
 
 void TQueryScheduler::Refused(const TServerAddress& to, TTimePoint at) {
+  Unreachable(to, "refused", at);
+}
+
+void TQueryScheduler::Unreachable(const TServerAddress& to, const std::string& cause,
+                                  TTimePoint at) {
   if (const auto found = FByAddress.find(to); found != FByAddress.end()) {
     TServerQuery& query = FServers[found->second];
-    if (query.Finished) return;
-    Release(query, at);
-    query.Finish(TServerState::Refused);
+    // An error that comes after an answer belongs to an earlier datagram, or to a route
+    // that changed: the server did answer.
+    if (query.Finished || query.Answered) return;
+    Release(found->second, at);
+    if (cause != "refused") query.Info.Error = cause;
+    query.Finish(cause == "refused" ? TServerState::Refused : TServerState::TimedOut);
     EndExchange(found->second, at);
     return;
   }
-  if (const auto master = FMasterByAddress.find(to); master != FMasterByAddress.end()) {
-    TMasterQuery& query = FMasters[master->second];
-    if (!query.Done && !query.Heard && ++query.Refusals >= static_cast<int>(query.Addresses.size()))
-      FinishMaster(query, "refused");
+  if (const auto link = FMasterByAddress.find(to); link != FMasterByAddress.end()) {
+    TMasterQuery& master = FMasters[link->second.first];
+    TMasterLink& address = master.Links[link->second.second];
+    if (!master.Done && !address.Done && !address.Heard) EndLink(master, address, cause);
   }
 }
 
@@ -317,58 +394,100 @@ void TQueryScheduler::Departed(const TServerAddress& to, TTimePoint at) {
 }
 
 void TQueryScheduler::SendMasters(TTimePoint now, std::vector<TDatagram>& out) {
-  for (TMasterQuery& master : FMasters) {
-    if (master.Done || !master.Resolved) continue;
-    if (master.Heard) {
-      if (now >= master.LastHeard + FTuning.MasterQuiet) FinishMaster(master, "");
-      continue;
-    }
-    if (now < master.Due) continue;
-    if (master.Attempts >= FTuning.MasterRetries.size()) {
-      FinishMaster(master, "timed out");
-      continue;
-    }
-    if (master.Attempts == 0) master.FirstSend = now;
-    int sent = 0;
-    for (const TServerAddress& address : master.Addresses)
-      for (std::string& request : MasterRequests(master.Master, address)) {
-        out.push_back({address, std::move(request)});
-        ++sent;
-      }
-    // A handful of packets: they go at once and the servers' queries make up for them.
-    FPacer.Spend(sent, now);
-    ++master.Attempts;
-    master.Due = master.Attempts < FTuning.MasterRetries.size()
-                     ? master.FirstSend + FTuning.MasterRetries[master.Attempts]
-                     : now + FTuning.MasterGiveUpAfter;
-  }
+  for (TMasterQuery& master : FMasters)
+    for (TMasterLink& link : master.Links)
+      if (!master.Done && master.Resolved && !link.Done) SendLink(master, link, now, out);
 }
 
-void TQueryScheduler::MasterReply(TMasterQuery& master, std::string_view datagram, TTimePoint at) {
-  if (master.Done) return;
-  const auto reply = master.Master.Kind == TMasterKind::DpMaster
-                         ? ParseDpMasterReply(datagram)
-                         : ParseQuakeWorldMasterReply(datagram);
+// One master address: the request for its current list on the retry schedule, the end of
+// its window, and for a QuakeWorld master (no end mark) the quiet after its last packet.
+void TQueryScheduler::SendLink(TMasterQuery& master, TMasterLink& link, TTimePoint now,
+                               std::vector<TDatagram>& out) {
+  if (link.Heard && now >= link.FirstHeard + FTuning.MasterWindow) {
+    EndLink(master, link, "");
+    return;
+  }
+  if (master.Master.Kind == TMasterKind::QuakeWorld && link.Heard) {
+    if (now >= link.LastHeard + FTuning.MasterQuiet) EndLink(master, link, "");
+    return;
+  }
+  if (now < link.Due) return;
+  if (link.Attempts >= FTuning.MasterRetries.size()) {
+    // This list did not come; the next one is asked for all the same.
+    if (++link.Game < GamesOf(master.Master) && link.Heard) {
+      link.Attempts = 0;
+    } else {
+      EndLink(master, link, "timed out");
+      return;
+    }
+  }
+  if (link.Attempts == 0) link.FirstSend = now;
+  out.push_back({link.Address, MasterRequest(master.Master, link.Game, link.Address)});
+  // A single packet: it goes at once and the servers' queries make up for it.
+  FPacer.Spend(1, now);
+  ++link.Attempts;
+  link.Due = link.Attempts < FTuning.MasterRetries.size()
+                 ? link.FirstSend + FTuning.MasterRetries[link.Attempts]
+                 : now + FTuning.MasterGiveUpAfter;
+}
+
+void TQueryScheduler::MasterReply(TMasterQuery& master, TMasterLink& link,
+                                  std::string_view datagram, TTimePoint at) {
+  if (master.Done || link.Done) return;
+  const bool dp = master.Master.Kind == TMasterKind::DpMaster;
+  if (dp && datagram.size() > kMaxDpMasterReply) return;
+  const auto reply = dp ? ParseDpMasterReply(datagram) : ParseQuakeWorldMasterReply(datagram);
   if (!reply) return;
-  master.Heard = true;
-  master.LastHeard = at;
+  if (!link.Heard) link.FirstHeard = at;
+  link.Heard = true;
+  link.LastHeard = at;
+  ListServers(master, reply->Servers, at);
+  if (!reply->Last) return;
+  // This list is complete: the next game's, or this address is done.
+  if (++link.Game >= GamesOf(master.Master)) {
+    EndLink(master, link, "");
+    return;
+  }
+  link.Attempts = 0;
+  link.Due = at;
+}
+
+// The servers a master listed join the refresh.
+void TQueryScheduler::ListServers(TMasterQuery& master, const std::vector<TServerAddress>& servers,
+                                  TTimePoint at) {
   const TServerFamily family = FamilyOf(master.Master.Kind);
-  for (const TServerAddress& address : reply->Servers) {
+  for (const TServerAddress& address : servers) {
     if (!master.Learned.insert(address).second) continue;
     master.List.push_back({address, family});
     AddServer({address, family}, false, at);
   }
-  const int expected = static_cast<int>(master.Addresses.size() * std::size(kDpMasterGames));
-  if (reply->Last && ++master.Eots >= expected) FinishMaster(master, "");
+}
+
+// A master is done when each of its addresses is. It failed only when none answered:
+// "refused" when every address refused, "timed out" when any stayed silent, else the first
+// address's cause (a datagram that could not leave says nothing of the master).
+void TQueryScheduler::EndLink(TMasterQuery& master, TMasterLink& link, std::string error) {
+  link.Done = true;
+  link.Error = link.Heard ? std::string() : std::move(error);
+  if (std::any_of(master.Links.begin(), master.Links.end(),
+                  [](const TMasterLink& other) { return !other.Done; }))
+    return;
+  std::string why = "refused";
+  for (const TMasterLink& other : master.Links)
+    if (other.Error == "timed out" || (why == "refused" && other.Error != "refused"))
+      why = other.Error;
+  FinishMaster(master, why);
 }
 
 void TQueryScheduler::FinishMaster(TMasterQuery& master, std::string error) {
   master.Done = true;
+  const bool heard = std::any_of(master.Links.begin(), master.Links.end(),
+                                 [](const TMasterLink& link) { return link.Heard; });
   TMasterResult result;
   result.Master = master.Master;
-  result.Answered = master.Heard;
+  result.Answered = heard;
   result.Servers = static_cast<int>(master.List.size());
-  result.Error = master.Heard ? std::string() : std::move(error);
+  result.Error = heard ? std::string() : std::move(error);
   result.List = std::move(master.List);
   FMasterResults.push_back(std::move(result));
 }
@@ -405,7 +524,8 @@ void TQueryScheduler::LanReply(const TServerAddress& from, std::string_view data
     family = TServerFamily::NetQuake;
   } else if (ParseQuakeWorldStatus(datagram)) {
     family = TServerFamily::QuakeWorld;
-  } else if (const auto dp = ParseDarkPlacesReply(datagram); dp && dp->Challenge == FLanChallenge) {
+  } else if (const auto dp = ParseDarkPlacesReply(datagram);
+             dp && (dp->Challenge == FLanChallenge || dp->Challenge.empty())) {
     family = TServerFamily::DarkPlaces;
   } else {
     return;
@@ -433,9 +553,16 @@ std::optional<TQueryScheduler::TTimePoint> TQueryScheduler::NextWake(TTimePoint 
     const TTimePoint due = FTimeline.begin()->first;
     consider(due > now ? due : std::max(due, FPacer.NextPacket(now)));
   }
+  if (!FSlotExpiry.empty()) consider(FSlotExpiry.begin()->first);
   for (const TMasterQuery& master : FMasters)
-    if (!master.Done && master.Resolved)
-      consider(master.Heard ? master.LastHeard + FTuning.MasterQuiet : master.Due);
+    for (const TMasterLink& link : master.Links) {
+      if (master.Done || link.Done) continue;
+      if (link.Heard) consider(link.FirstHeard + FTuning.MasterWindow);
+      if (link.Heard && master.Master.Kind == TMasterKind::QuakeWorld)
+        consider(link.LastHeard + FTuning.MasterQuiet);
+      else
+        consider(link.Due);
+    }
   if (!FLan.empty() && !FLanSent) consider(now);
   if (FLanOpen) consider(FLanUntil);
   return wake;

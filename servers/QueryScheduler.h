@@ -13,8 +13,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <limits>
 #include <optional>
+#include <random>
 #include <set>
 #include <string>
 #include <string_view>
@@ -47,13 +49,21 @@ struct TQueryTuning {
   using ms = std::chrono::milliseconds;
   // When the attempts of one exchange leave, from its first; then the give-up wait.
   std::vector<ms> Retries{ms(0), ms(250), ms(500), ms(800), ms(1200), ms(1800), ms(2500)};
-  std::vector<ms> GuardedRetries{ms(0), ms(1000), ms(2000), ms(3000)};
+  std::vector<ms> GuardedRetries{ms(0), ms(1050), ms(2100), ms(3150)};
   ms GiveUpAfter{800};
+  // An unanswered attempt frees its host's slot after this many of the host's round trips
+  // (at least SlotHoldLeast, at most the first retry's gap; the gap before a round trip is
+  // known), so a silent server never holds back the others on its address.
+  int SlotHoldRoundTrips = 4;
+  ms SlotHoldLeast{20};
   std::vector<ms> MasterRetries{ms(0), ms(500), ms(1000)};
   ms MasterGiveUpAfter{1500};
-  ms MasterQuiet{750};  // a master without an end mark is done this long after its last packet
+  ms MasterQuiet{750};    // a master without an end mark is done this long after its last packet
+  ms MasterWindow{3000};  // and any master this long after its first, whatever keeps coming
   ms LanWindow{1500};
   ms ThrottlePatience{2000};  // a politeness wait longer than this ends the query
+  // The challenges' random source; unset: the system's (std::random_device).
+  std::function<std::uint64_t()> Random;
 };
 
 struct TStateCounts {
@@ -85,8 +95,11 @@ class TQueryScheduler {
                 const std::string& error, TTimePoint now);
 
   void Receive(const TServerAddress& from, std::string_view datagram, TTimePoint at);
-  // ICMP said nothing listens at `to`.
+  // ICMP said nothing listens at `to`. A server that answered listens: it stays answered.
   void Refused(const TServerAddress& to, TTimePoint at);
+  // A datagram to `to` could not leave, or the network said it cannot arrive, for `cause`
+  // ("no route", "not permitted", "too long"); an answered server stays answered.
+  void Unreachable(const TServerAddress& to, const std::string& cause, TTimePoint at);
   // When the last datagram to `to` left, which replaces the time Send was called with, so a
   // round trip leaves out how long the caller took to send it: the time the send call
   // returned, then the system's own departure stamp when it comes.
@@ -104,13 +117,20 @@ class TQueryScheduler {
   TStateCounts Counts() const;
 
  private:
+  // One address of a master. A dpmaster is asked for one game's list at a time, since its
+  // reply does not say which game it lists: each list's end mark asks for the next.
+  struct TMasterLink {
+    TServerAddress Address;
+    std::size_t Game = 0;      // the list asked for now (dpmaster: of kDpMasterGames)
+    std::size_t Attempts = 0;  // of the request for that list
+    bool Done = false, Heard = false;
+    std::string Error;  // why it ended unheard
+    TTimePoint FirstSend{}, Due{}, FirstHeard{}, LastHeard{};
+  };
   struct TMasterQuery {
     TMasterServer Master;
-    std::vector<TServerAddress> Addresses;
-    bool Resolved = false, Done = false, Heard = false;
-    std::size_t Attempts = 0;
-    int Eots = 0, Refusals = 0;
-    TTimePoint FirstSend{}, Due{}, LastHeard{};
+    std::vector<TMasterLink> Links;
+    bool Resolved = false, Done = false;
     std::unordered_set<TServerAddress, TServerAddressHash> Learned;
     std::vector<TKnownServer> List;
   };
@@ -122,10 +142,18 @@ class TQueryScheduler {
   TTimePoint NextAttempt(const TServerQuery& query) const;
   bool Exhausted(const TServerQuery& query) const;
   void EndExchange(std::uint32_t id, TTimePoint now);
-  void Release(TServerQuery& query, TTimePoint now);
+  void Release(std::uint32_t id, TTimePoint now);
+  void ReleaseOverdue(TTimePoint now);
+  std::chrono::nanoseconds SlotHold(const TServerAddress& address) const;
+  void Learn(TServerQuery& query, bool wasFte);
   void Note(std::uint32_t id);
   void SendMasters(TTimePoint now, std::vector<TDatagram>& out);
-  void MasterReply(TMasterQuery& master, std::string_view datagram, TTimePoint at);
+  void SendLink(TMasterQuery& master, TMasterLink& link, TTimePoint now,
+                std::vector<TDatagram>& out);
+  void MasterReply(TMasterQuery& master, TMasterLink& link, std::string_view datagram,
+                   TTimePoint at);
+  void ListServers(TMasterQuery& master, const std::vector<TServerAddress>& servers, TTimePoint at);
+  void EndLink(TMasterQuery& master, TMasterLink& link, std::string error);
   void FinishMaster(TMasterQuery& master, std::string error);
   void SendLan(TTimePoint now, std::vector<TDatagram>& out);
   void LanReply(const TServerAddress& from, std::string_view datagram, TTimePoint at);
@@ -133,19 +161,27 @@ class TQueryScheduler {
 
   TQueryTuning FTuning;
   TQueryPacer FPacer;
+  std::random_device FRandomDevice;
   bool FNetQuakePlayers = true;
-  std::uint32_t FChallenges = 0;
+
+  // What was found out about each server, for the whole session.
+  std::unordered_map<TServerAddress, TServerTraits, TServerAddressHash> FTraits;
+  // Each host's last measured round trip.
+  std::unordered_map<TServerAddress, std::chrono::nanoseconds, TServerAddressHash> FHostRtt;
 
   std::vector<TServerQuery> FServers;
   std::vector<bool> FInBatch;
   std::vector<std::uint32_t> FBatch;
   std::unordered_map<TServerAddress, std::uint32_t, TServerAddressHash> FByAddress;
   std::set<std::pair<TTimePoint, std::uint32_t>> FTimeline;
+  std::set<std::pair<TTimePoint, std::uint32_t>> FSlotExpiry;
   std::unordered_map<TServerAddress, std::deque<std::uint32_t>, TServerAddressHash> FParked;
   std::size_t FActive = 0;
 
   std::vector<TMasterQuery> FMasters;
-  std::unordered_map<TServerAddress, std::size_t, TServerAddressHash> FMasterByAddress;
+  // Master and link of each master address.
+  std::unordered_map<TServerAddress, std::pair<std::size_t, std::size_t>, TServerAddressHash>
+      FMasterByAddress;
   std::vector<TNameToResolve> FNames;
   std::vector<TMasterResult> FMasterResults;
 

@@ -75,6 +75,9 @@ struct TServerInfo {
   int Bots = 0;
   int PingMs = -1;      // round trip of the info query; -1 unknown
   int PingMicros = -1;  // the same in microseconds, as measured
+  // Why no query could reach it ("no route", "not permitted", "too long"); its state is then
+  // TimedOut, since it never answered.
+  std::string Error;
   bool Password = false;
   std::vector<std::pair<std::string, std::string>> Rules;  // in the order sent
   std::vector<TServerPlayer> PlayerList;

@@ -4,6 +4,7 @@
 #include <variant>
 
 #include "servers/DarkPlacesCodec.h"
+#include "servers/InfoString.h"
 #include "servers/NetQuakeCodec.h"
 #include "servers/QuakeWorldCodec.h"
 
@@ -28,11 +29,22 @@ void ApplyStatus(TServerInfo& info, TServerInfo&& status) {
 
 }  // namespace
 
-TServerQuery::TServerQuery(const TKnownServer& server, bool details, bool players)
-    : Details(details), WantPlayers(players) {
+TServerQuery::TServerQuery(const TKnownServer& server, bool details, bool players,
+                           TServerTraits& traits)
+    : Details(details), WantPlayers(players), Traits(&traits) {
   Info.Address = server.Address;
   Info.Family = server.Family;
-  Guarded = server.Family == TServerFamily::DarkPlaces;
+  // Which engine answers getstatus is unknown before it does: each is taken for DarkPlaces
+  // until it shows it is FTE, which has no flood limiter of that kind.
+  if (server.Family == TServerFamily::DarkPlaces && !traits.Fte) traits.Guarded = true;
+}
+
+std::size_t TServerQuery::AttemptsAllowed(std::size_t schedule) const {
+  return Step == TQueryStep::Players ? 1 : schedule;
+}
+
+bool TServerQuery::Challenged() const {
+  return Info.Family == TServerFamily::DarkPlaces || Step == TQueryStep::StatusPlayers;
 }
 
 std::string TServerQuery::Request(std::string_view challenge) const {
@@ -41,6 +53,8 @@ std::string TServerQuery::Request(std::string_view challenge) const {
       return NetQuakePlayerRequest(FPlayer);
     case TQueryStep::Rules:
       return NetQuakeRuleRequest(FRuleAfter);
+    case TQueryStep::StatusPlayers:
+      return DarkPlacesStatusRequest(challenge);
     case TQueryStep::Ping:
       if (Info.Family == TServerFamily::QuakeWorld) return QuakeWorldPingRequest();
       [[fallthrough]];
@@ -61,6 +75,8 @@ TQueryKind TServerQuery::Kind() const {
   switch (Step) {
     case TQueryStep::Players:
       return TQueryKind::Guarded;
+    case TQueryStep::StatusPlayers:
+      return TQueryKind::Status;
     case TQueryStep::Rules:
       return TQueryKind::Free;
     case TQueryStep::Ping:
@@ -72,14 +88,19 @@ TQueryKind TServerQuery::Kind() const {
 
 void TServerQuery::BeforeRetry() {
   if (Answered && Info.Family == TServerFamily::NetQuake && Kind() != TQueryKind::Free)
-    Guarded = true;
+    Traits->Guarded = true;
 }
 
 TServerQuery::TResult TServerQuery::Reply(std::string_view datagram, TTimePoint at) {
   if (Finished || Attempts.empty()) return TResult::Ignored;
+  if (Kind() == TQueryKind::Status && IsBlockNotice(datagram)) {
+    Traits->Fte = Traits->Blocked = true;
+    return TResult::Throttled;
+  }
   const TResult unknown = Step == TQueryStep::Info && !Answered ? TResult::Bad : TResult::Ignored;
   switch (Info.Family) {
     case TServerFamily::NetQuake: {
+      if (Step == TQueryStep::StatusPlayers) return ApplyStatusPlayers(datagram, at);
       auto reply = ParseNetQuakeReply(datagram);
       if (!reply) return unknown;
       return ApplyNetQuake(std::move(*reply), at) ? TResult::Done : TResult::Ignored;
@@ -93,29 +114,76 @@ TServerQuery::TResult TServerQuery::Reply(std::string_view datagram, TTimePoint 
       auto status = ParseQuakeWorldStatus(datagram);
       if (!status) return unknown;
       if (Step != TQueryStep::Info) return TResult::Ignored;
+      // FTE names itself in *version (version_string(), fteqw engine/common/common.c).
+      if (InfoValue(status->Rules, "*version").value_or("").starts_with("FTE ")) Traits->Fte = true;
       ApplyStatus(Info, std::move(*status));
       break;
     }
-    case TServerFamily::DarkPlaces: {
-      auto reply = ParseDarkPlacesReply(datagram);
-      if (!reply) return unknown;
-      // A fresh challenge per attempt: a reply that echoes none of them is stale or forged.
-      const auto paired = std::find_if(Attempts.begin(), Attempts.end(), [&](const TAttempt& a) {
-        return a.Challenge == reply->Challenge;
-      });
-      if (paired == Attempts.end() || Step != TQueryStep::Info) return TResult::Ignored;
-      ApplyStatus(Info, std::move(reply->Info));
-      Sample(at, &*paired);
-      Answered = true;
-      Info.State = TServerState::Answered;
-      Changed = true;
-      return TResult::Done;
-    }
+    case TServerFamily::DarkPlaces:
+      return ApplyGetstatus(datagram, at, unknown);
   }
   Sample(at, nullptr);
   Answered = true;
   Info.State = TServerState::Answered;
   Changed = true;
+  return TResult::Done;
+}
+
+// The attempt a challenge echoes. DarkPlaces and QuakeSpasm-Spiked echo it; FTE's
+// SV_GeneratePublicServerinfo (fteqw engine/server/sv_main.c) leaves "challenge" out, so a
+// reply without one is taken (it came from the address and port asked) but not paired.
+// One that echoes another challenge than this server's is forged.
+const TServerQuery::TAttempt* TServerQuery::Paired(const std::string& challenge,
+                                                   bool& wrong) const {
+  wrong = false;
+  if (challenge.empty()) return nullptr;
+  for (const TAttempt& attempt : Attempts)
+    if (attempt.Challenge == challenge) return &attempt;
+  wrong =
+      !challenge.starts_with(Traits->Challenge) || challenge.size() != Traits->Challenge.size() + 1;
+  return nullptr;
+}
+
+TServerQuery::TResult TServerQuery::ApplyGetstatus(std::string_view datagram, TTimePoint at,
+                                                   TResult unknown) {
+  auto reply = ParseDarkPlacesReply(datagram);
+  if (!reply) return unknown;
+  bool wrong = false;
+  const TAttempt* paired = Paired(reply->Challenge, wrong);
+  if (wrong) return TResult::Bad;
+  // Our own challenge, but of an attempt of another exchange: a late reply.
+  if (!paired && !reply->Challenge.empty()) return TResult::Ignored;
+  if (Step != TQueryStep::Info) return TResult::Ignored;
+  if (reply->Challenge.empty()) {
+    // FTE limits status replies to 20 a second for all queriers together (SVC_ThrottleInfo,
+    // fteqw engine/server/sv_main.c) and counts them in its window, but drops none within a
+    // second of the last: it is not guarded.
+    Traits->Fte = true;
+    Traits->Guarded = false;
+  }
+  ApplyStatus(Info, std::move(reply->Info));
+  Sample(at, paired);
+  Answered = true;
+  Info.State = TServerState::Answered;
+  Changed = true;
+  return TResult::Done;
+}
+
+// A NetQuake server's players from one getstatus: DarkPlaces answers it on the same port in
+// NetQuake mode (netconn.c, NetConn_ServerParsePacket); quakespasm does not.
+TServerQuery::TResult TServerQuery::ApplyStatusPlayers(std::string_view datagram, TTimePoint at) {
+  auto reply = ParseDarkPlacesReply(datagram);
+  if (!reply || !reply->Status) return TResult::Ignored;
+  bool wrong = false;
+  const TAttempt* paired = Paired(reply->Challenge, wrong);
+  if (wrong) return TResult::Bad;
+  if (!paired && !reply->Challenge.empty()) return TResult::Ignored;
+  Traits->AnswersStatus = true;
+  Traits->Guarded = true;
+  Info.PlayerList = std::move(reply->Info.PlayerList);
+  if (Info.PlayerList.size() > static_cast<std::size_t>(FPlayerCount))
+    Info.PlayerList.resize(static_cast<std::size_t>(FPlayerCount));
+  Sample(at, paired);
   return TResult::Done;
 }
 
@@ -138,7 +206,7 @@ bool TServerQuery::ApplyNetQuake(TNetQuakeReply reply, TTimePoint at) {
     if (Step != TQueryStep::Rules || (!rule.End && rule.Name == FRuleAfter)) return false;
     const bool seen = std::any_of(Info.Rules.begin(), Info.Rules.end(),
                                   [&](const auto& known) { return known.first == rule.Name; });
-    if (rule.End || seen || Info.Rules.size() >= kMaxRules) {
+    if (rule.End || seen || Info.Rules.size() >= kMaxRules || rule.Name.size() > kMaxRuleName) {
       FRulesEnded = true;
     } else {
       FRuleAfter = rule.Name;
@@ -150,6 +218,7 @@ bool TServerQuery::ApplyNetQuake(TNetQuakeReply reply, TTimePoint at) {
 }
 
 void TServerQuery::Sample(TTimePoint at, const TAttempt* paired) {
+  Traits->Answered = true;
   if (!paired && Attempts.size() == 1) paired = &Attempts.front();
   if (paired) {
     if (FSamples.size() < kPingSamples)
@@ -176,19 +245,29 @@ void TServerQuery::Next(TTimePoint now) {
   const TTimePoint last = Attempts.empty() ? now : Attempts.back().At;
   switch (Step) {
     case TQueryStep::Info:
-      if (Info.Family == TServerFamily::NetQuake && (Details || WantPlayers) && Info.Players > 0) {
+      // No engine answers an index past its active clients, and the count may include
+      // connections still connecting (quakespasm's net_activeconnections), so the count is
+      // only an upper bound, capped at the server's maximum.
+      FPlayerCount = std::min({Info.Players, Info.MaxPlayers, kMaxNetQuakePlayers});
+      if (Info.Family == TServerFamily::NetQuake && (Details || WantPlayers) && FPlayerCount > 0) {
         Info.PlayerList.clear();
         FPlayer = 0;
-        BeginExchange(TQueryStep::Players);
+        // A server known to answer getstatus gives all its players in one reply, a second
+        // after the info query its flood limiter counted.
+        BeginExchange(Traits->AnswersStatus.value_or(false) ? TQueryStep::StatusPlayers
+                                                            : TQueryStep::Players);
         return;
       }
       AfterPlayers(last);
       return;
     case TQueryStep::Players:
-      if (++FPlayer < std::min(Info.Players, kMaxNetQuakePlayers)) {
+      if (++FPlayer < FPlayerCount) {
         BeginExchange(TQueryStep::Players);
         return;
       }
+      AfterPlayers(last);
+      return;
+    case TQueryStep::StatusPlayers:
       AfterPlayers(last);
       return;
     case TQueryStep::Rules:
@@ -222,7 +301,7 @@ void TServerQuery::AfterRules(TTimePoint last) {
   }
   BeginExchange(TQueryStep::Ping);
   // A DarkPlaces server in NetQuake mode would drop a second info query within a second.
-  if (Info.Family == TServerFamily::NetQuake) NotBefore = last + seconds(1);
+  if (Info.Family == TServerFamily::NetQuake) NotBefore = last + TQueryPacer::kGuardGap;
 }
 
 void TServerQuery::GiveUp(TTimePoint now) {
@@ -232,9 +311,24 @@ void TServerQuery::GiveUp(TTimePoint now) {
       return;
     case TQueryStep::Rules:
       FRulesEnded = true;
-      [[fallthrough]];
-    case TQueryStep::Players:
       Next(now);
+      return;
+    case TQueryStep::Players:
+      // The first index missing ends the list. A server not yet known to answer getstatus
+      // may be DarkPlaces, whose flood limiter dropped the index: a getstatus a guard gap
+      // later tells, and gives the players.
+      if (!Traits->AnswersStatus) {
+        Traits->Guarded = true;
+        BeginExchange(TQueryStep::StatusPlayers);
+        return;
+      }
+      AfterPlayers(now);
+      return;
+    case TQueryStep::StatusPlayers:
+      // quakespasm answers no getstatus: it has no flood limiter either.
+      if (!Traits->AnswersStatus) Traits->Guarded = false;
+      Traits->AnswersStatus = Traits->AnswersStatus.value_or(false);
+      AfterPlayers(now);
       return;
     default:
       Finish(TServerState::Answered);

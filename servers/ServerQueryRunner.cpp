@@ -154,7 +154,7 @@ void TServerQueryRunner::TakeReports() {
   }
   const auto now = Clock::now();
   for (const TUdpError& error : errors)
-    FScheduler.Refused(ToAddress(error.Peer), now);
+    FScheduler.Unreachable(ToAddress(error.Peer), NetworkErrorText(error.Code), now);
 }
 
 void TServerQueryRunner::Read() {
@@ -196,8 +196,12 @@ void TServerQueryRunner::SendDue() {
     }
     while (FSentIds.size() > kSentIds)
       FSentIds.pop_front();
-    for (const TUdpError& error : failed)
-      FScheduler.Refused(ToAddress(error.Peer), now);
+    // A datagram that could not leave is named by its cause, never "refused": nothing
+    // reached the server to refuse it.
+    for (const TUdpError& error : failed) {
+      const std::string cause = NetworkErrorText(error.Code);
+      FScheduler.Unreachable(ToAddress(error.Peer), cause == "refused" ? "no route" : cause, now);
+    }
     Read();
   }
 }

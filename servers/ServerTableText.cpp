@@ -118,6 +118,7 @@ std::string ServerCellText(const TServerInfo& server, TServerColumn column) {
                  ? std::to_string(server.Players) + "/" + std::to_string(server.MaxPlayers)
                  : std::to_string(server.Players);
     case TServerColumn::Ping:
+      if (!server.Error.empty()) return server.Error;
       if (server.State != TServerState::Answered) return std::string(ServerStateText(server.State));
       return server.PingMs >= 0 ? std::to_string(server.PingMs) : std::string();
     case TServerColumn::Game:

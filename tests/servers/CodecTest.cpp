@@ -108,6 +108,8 @@ TEST(QuakeWorldCodec, StatusWithPlayersAndTheThreeSpectatorMarks) {
   EXPECT_TRUE(IsQuakeWorldPingReply("l"));
   EXPECT_TRUE(IsQuakeWorldPingReply("\xff\xff\xff\xffl"));
   EXPECT_FALSE(IsQuakeWorldPingReply("\xff\xff\xff\xffn"));
+  EXPECT_TRUE(IsBlockNotice("\xff\xff\xff\xffnProbable ddos amplification attack\n"));
+  EXPECT_FALSE(IsBlockNotice("\xff\xff\xff\xffnBad rcon_password.\n"));
 }
 
 struct TWant {
@@ -167,6 +169,33 @@ TEST(DarkPlacesCodec, ThePlayerLinesOfEachEngine) {
   EXPECT_FALSE(brief->Status);
   EXPECT_FALSE(ParseDarkPlacesReply("\xff\xff\xff\xffstatusResponse\nno info"));
   EXPECT_FALSE(ParseDarkPlacesReply("statusResponse\n" + info));
+}
+
+// What no engine sends is no reply: an info string cut inside a key, a datagram longer than
+// any status reply.
+TEST(StatusCodecs, RefuseAnInfoStringCutInsideAKeyAndAnOversizedDatagram) {
+  const std::string header = "\xff\xff\xff\xff";
+  const std::string cut = "\\hostname\\QW Trunc\\ma";
+  const std::string whole = "\\hostname\\QW\\map\\e1m1";
+  const std::string padding = "\\pad\\" + std::string(9000, 'x');
+  struct TRow {
+    const char* Name;
+    std::string QuakeWorld, DarkPlaces;
+    bool Parses;
+  };
+  for (const TRow& row : {
+           TRow{"Whole", header + "n" + whole + "\n", header + "statusResponse\n" + whole, true},
+           TRow{"EmptyValueAtTheEnd", header + "n" + whole + "\\rate\\",
+                header + "infoResponse\n" + whole + "\\rate\\", true},
+           TRow{"CutInsideAKey", header + "n" + cut + "\n", header + "statusResponse\n" + cut,
+                false},
+           TRow{"Oversized", header + "n" + whole + padding + "\n",
+                header + "statusResponse\n" + whole + padding, false},
+       }) {
+    SCOPED_TRACE(row.Name);
+    EXPECT_EQ(ParseQuakeWorldStatus(row.QuakeWorld).has_value(), row.Parses);
+    EXPECT_EQ(ParseDarkPlacesReply(row.DarkPlaces).has_value(), row.Parses);
+  }
 }
 
 TEST(MasterCodec, ListsAcrossPacketsWithTheEndMarkOnlyInTheLast) {

@@ -37,11 +37,15 @@ std::string NetQuakeReply(const TFakeServer& s, const std::string& request) {
   if (request.size() < 5 || static_cast<unsigned char>(request[0]) != 0x80) return "";
   switch (request[4]) {
     case 0x02:
-      return Control("\x83" + Z("127.0.0.1:26000") + Z(s.Name) + Z(s.Map) + char(s.Players.size()) +
-                     char(s.MaxPlayers) + char(3));
+      // quakespasm (net_dgrm.c, _Datagram_CheckNewConnections) reports net_activeconnections,
+      // which counts connections still connecting.
+      return Control("\x83" + Z("127.0.0.1:26000") + Z(s.Name) + Z(s.Map) +
+                     char(s.Players.size() + s.Connecting) + char(s.MaxPlayers) + char(3));
     case 0x03: {
       const std::size_t index = request.size() > 5 ? static_cast<unsigned char>(request[5]) : 0;
-      if (index >= s.Players.size()) return "";  // as the engines do: no answer
+      // Counted among the active clients only; past them, no answer (quakespasm and
+      // DarkPlaces alike).
+      if (index >= s.Players.size()) return "";
       const TServerPlayer& p = s.Players[index];
       return Control("\x84" + std::string(1, char(index)) + Z(p.Name) +
                      Le32(static_cast<std::uint32_t>(p.Top << 4 | p.Bottom)) +
@@ -78,6 +82,9 @@ std::string QuakeWorldReply(const TFakeServer& s, const std::string& command) {
                                  {"map", s.Map},
                                  {"maxclients", std::to_string(s.MaxPlayers)},
                                  {"*gamedir", s.Game}}) +
+                      // FTE's *version is version_string() (engine/common/common.c): its
+                      // DISTRIBUTION "FTE", a space, the build.
+                      (s.DdosGuard ? InfoPairs({{"*version", "FTE SVN 6303"}}) : "") +
                       InfoPairs(s.Rules) + "\n";
   int userid = 1;
   for (const TServerPlayer& p : s.Players)
@@ -126,8 +133,11 @@ std::string DarkPlacesReply(const TFakeServer& s, const std::string& command) {
                  std::to_string(p.Bottom) + "_" + std::to_string(p.Top) + " \"" + p.Name + "\"";
       return reply + InfoPairs(s.Rules) + (status ? lines : "");
     case TFakeDialect::Fte:
-      reply += InfoPairs({{"challenge", challenge},
-                          {"gamename", "FTE-Quake"},
+      // fteqw engine/server/sv_main.c, SV_GeneratePublicServerinfo: these six keys, then the
+      // server info with the host name first; "challenge" is among the keys left out, so
+      // the request's challenge never comes back. SVC_GetInfo puts a line per player after
+      // a line break ("%d %d \"%s\" \"%s\"\n": frags, ping, team, name) and ends with a zero.
+      reply += InfoPairs({{"gamename", "FTE-Quake"},
                           {"protocol", "3"},
                           {"modname", s.Game},
                           {"clients", clients},
@@ -135,9 +145,9 @@ std::string DarkPlacesReply(const TFakeServer& s, const std::string& command) {
                           {"mapname", s.Map},
                           {"hostname", s.Name}});
       for (const TServerPlayer& p : s.Players)
-        lines += "\n" + std::to_string(p.Frags) + " " + std::to_string(p.Ping) + " \"" + p.Team +
-                 "\" \"" + p.Name + "\"";
-      return reply + InfoPairs(s.Rules) + (status ? lines + "\n" : "") + std::string(1, '\0');
+        lines += std::to_string(p.Frags) + " " + std::to_string(p.Ping) + " \"" + p.Team + "\" \"" +
+                 p.Name + "\"\n";
+      return reply + InfoPairs(s.Rules) + (status ? "\n" + lines : "") + std::string(1, '\0');
   }
   return "";
 }
@@ -175,7 +185,84 @@ std::vector<std::string> QuakeWorldMasterReplies(const TFakeServer& s) {
   return packets;
 }
 
+bool StartsWord(const std::string& command, std::string_view word) {
+  return command.starts_with(word) && (command.size() == word.size() ||
+                                       command[word.size()] == ' ' || command[word.size()] == '\n');
+}
+
 }  // namespace
+
+// darkplaces netconn.c, NetConn_PreventFlood, called for CCREQ_SERVER_INFO,
+// CCREQ_PLAYER_INFO, "getinfo" and "getstatus" with net_getstatusfloodblockingtimeout 1: a
+// query within a second of the last one accepted from the querier's address is dropped, and
+// a dropped one does not renew the block. Rule queries are not checked.
+bool TFakeGate::Flooded(const TFakeServer& server, const std::string& request, TTimePoint at) {
+  if (!server.FloodGuard) return false;
+  const std::string command = request.starts_with(kHeader) ? request.substr(4) : std::string();
+  const bool netQuake = request.size() > 4 && static_cast<unsigned char>(request[0]) == 0x80 &&
+                        (request[4] == 0x02 || request[4] == 0x03);
+  if (!netQuake && !StartsWord(command, "getstatus") && !StartsWord(command, "getinfo"))
+    return false;
+  const auto last = FLastAccepted.find(server.Address);
+  if (last != FLastAccepted.end() && at < last->second + std::chrono::seconds(1)) return true;
+  FLastAccepted[server.Address] = at;
+  return false;
+}
+
+// fteqw engine/server/sv_main.c, SV_DetectAmplificationDDOS, called for "status",
+// "getstatus" and "getinfo": per querier address and server process, a window opens with
+// the first query (which is not counted) and lasts 30 s; a query after it opens a new one
+// (counted). The 15th counted query gets one print ('n') "Probable ddos amplification
+// attack" and a block of 24 hours; every later one is dropped.
+std::optional<std::string> TFakeGate::Ddos(const TFakeServer& server, const std::string& request,
+                                           TTimePoint at) {
+  const std::string command = request.starts_with(kHeader) ? request.substr(4) : std::string();
+  if (!server.DdosGuard || (!StartsWord(command, "status") && !StartsWord(command, "getstatus") &&
+                            !StartsWord(command, "getinfo")))
+    return std::nullopt;
+  using seconds = std::chrono::duration<double>;
+  TDdos& entry = FDdos[server.Process];
+  if (!entry.Known) {
+    entry = {at + std::chrono::duration_cast<Clock::duration>(seconds(30)), 0, true};
+    return std::nullopt;
+  }
+  if (at > entry.Timeout) {
+    entry.Count = 0;
+    entry.Timeout = at + std::chrono::duration_cast<Clock::duration>(seconds(30));
+  }
+  if (++entry.Count < 15) return std::nullopt;
+  if (entry.Count == 15) {
+    entry.Timeout = at + std::chrono::hours(24);
+    return kHeader + "nProbable ddos amplification attack\n";
+  }
+  entry.Timeout += std::chrono::duration_cast<Clock::duration>(seconds(30.0 / 15));
+  return "";
+}
+
+std::vector<std::string> TFakeGate::Answer(const TFakeServer& server, const std::string& request,
+                                           TTimePoint at) {
+  if (const auto blocked = Ddos(server, request, at)) {
+    ++FDropped[server.Address];
+    if (blocked->empty()) return {};
+    return {*blocked};
+  }
+  if (Flooded(server, request, at)) {
+    ++FDropped[server.Address];
+    return {};
+  }
+  return FakeReplies(server, request);
+}
+
+int TFakeGate::Dropped(const TServerAddress& server) const {
+  const auto found = FDropped.find(server);
+  return found == FDropped.end() ? 0 : found->second;
+}
+
+void TFakeGate::Reset() {
+  FLastAccepted.clear();
+  FDdos.clear();
+  FDropped.clear();
+}
 
 TFakeNetwork::TFakeNetwork(std::vector<TFakeServer> servers, unsigned seed) : FRandom(seed) {
   FEpoll = ::epoll_create1(EPOLL_CLOEXEC);
@@ -226,8 +313,8 @@ void TFakeNetwork::Reset() {
   for (TSlot& slot : FServers) {
     slot.Requests.clear();
     slot.Answers.clear();
-    slot.Guard.clear();
   }
+  FGate.Reset();
 }
 
 void TFakeNetwork::Run() {
@@ -252,18 +339,8 @@ void TFakeNetwork::Serve(TSlot& slot, const TUdpPacket& request) {
   slot.Requests.push_back(request.At);
   if (slot.Server.Loss > 0 && std::uniform_real_distribution<>(0, 1)(FRandom) < slot.Server.Loss)
     return;
-  if (slot.Server.FloodGuard) {
-    TUdpEndpoint host = request.Peer;
-    host.Port = 0;
-    auto& guard = slot.Guard;
-    const auto known = std::find_if(guard.begin(), guard.end(),
-                                    [&](const auto& entry) { return entry.first == host; });
-    if (known != guard.end() && request.At - known->second < std::chrono::seconds(1)) return;
-    if (known != guard.end()) guard.erase(known);
-    guard.emplace_back(host, request.At);
-  }
   std::vector<TUdpPacket> replies;
-  for (std::string& bytes : FakeReplies(slot.Server, request.Bytes))
+  for (std::string& bytes : FGate.Answer(slot.Server, request.Bytes, request.At))
     if (!bytes.empty()) replies.push_back({request.Peer, std::move(bytes), {}});
   if (replies.empty()) return;
   std::vector<TUdpError> failed;
@@ -287,6 +364,13 @@ std::vector<std::string> FakeReplies(const TFakeServer& s, const std::string& re
   }
   switch (s.Family) {
     case TServerFamily::NetQuake:
+      // DarkPlaces reads connectionless packets and NetQuake control packets on one port
+      // (netconn.c, NetConn_ServerParsePacket), whatever protocol it plays.
+      if (s.AnswersStatus && request.starts_with(kHeader)) {
+        TFakeServer dp = s;
+        dp.Dialect = TFakeDialect::DarkPlaces;
+        return {DarkPlacesReply(dp, command)};
+      }
       return {NetQuakeReply(s, request)};
     case TServerFamily::QuakeWorld:
       return {QuakeWorldReply(s, command)};
@@ -296,15 +380,18 @@ std::vector<std::string> FakeReplies(const TFakeServer& s, const std::string& re
   return {};
 }
 
-std::vector<TFakeServer> LoopbackFarm(int count, double loss) {
+std::vector<TFakeServer> LoopbackFarm(int count, double loss, bool oneAddress) {
   std::vector<TFakeServer> servers;
   for (int i = 0; i < count; ++i) {
     TFakeServer& s = servers.emplace_back();
-    s.Address = TServerAddress::V4(127, 1, static_cast<std::uint8_t>(i / 250),
-                                   static_cast<std::uint8_t>(i % 250 + 1), 0);
+    s.Address = oneAddress ? TServerAddress::V4(127, 1, 0, 1, 0)
+                           : TServerAddress::V4(127, 1, static_cast<std::uint8_t>(i / 250),
+                                                static_cast<std::uint8_t>(i % 250 + 1), 0);
     s.Family = static_cast<TServerFamily>(i % 3);
     s.Dialect = static_cast<TFakeDialect>(i / 3 % 3);
-    s.FloodGuard = s.Family == TServerFamily::DarkPlaces;
+    s.FloodGuard = s.Family == TServerFamily::DarkPlaces && s.Dialect != TFakeDialect::Fte;
+    s.DdosGuard = s.Family == TServerFamily::DarkPlaces && s.Dialect == TFakeDialect::Fte;
+    s.Process = i;
     s.Name = "Fake " + std::to_string(i);
     s.Loss = loss;
   }

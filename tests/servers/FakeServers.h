@@ -3,14 +3,17 @@
 // Scripted game servers and masters on loopback addresses, answering from one thread: the
 // three server families, a dpmaster and a QuakeWorld master. Their replies are written here
 // byte by byte, not with the program's codecs, so a test compares two independent readings.
-// Each can lose a share of the requests it gets, and guard itself as DarkPlaces does (one
-// answer a second to each source address). They record when each request arrived.
+// Each can lose a share of the requests it gets, and keep the limits of its engine
+// (TFakeGate): DarkPlaces' flood limiter and FTE's block of a querier that asks too often.
+// They record when each request arrived.
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -36,8 +39,39 @@ struct TFakeServer {
   std::vector<std::pair<std::string, std::string>> Rules;
   std::vector<TServerAddress> Listed;  // masters: the servers they list
   double Loss = 0;                     // share of requests dropped
+  // DarkPlaces' NetConn_PreventFlood: one info, player or getstatus query a second.
   bool FloodGuard = false;
-  bool Garbage = false;  // answers with bytes no protocol knows
+  // FTE's SV_DetectAmplificationDDOS: status queries counted per querier and server process.
+  bool DdosGuard = false;
+  int Process = 0;             // fakes with the same number are one FTE process on several ports
+  int Connecting = 0;          // NetQuake: counted in the player count, answered by no index
+  bool AnswersStatus = false;  // NetQuake: answers getstatus as DarkPlaces does in that mode
+  bool Garbage = false;        // answers with bytes no protocol knows
+};
+
+// The engines' own limits on queries from one querier (the fakes have one: the program).
+class TFakeGate {
+ public:
+  using TTimePoint = std::chrono::steady_clock::time_point;
+  // What `server` sends back to `request` arriving `at`; nothing when a limit drops it.
+  std::vector<std::string> Answer(const TFakeServer& server, const std::string& request,
+                                  TTimePoint at);
+  // Requests a limit dropped, by server.
+  int Dropped(const TServerAddress& server) const;
+  void Reset();
+
+ private:
+  struct TDdos {
+    TTimePoint Timeout{};
+    int Count = 0;
+    bool Known = false;
+  };
+  bool Flooded(const TFakeServer& server, const std::string& request, TTimePoint at);
+  std::optional<std::string> Ddos(const TFakeServer& server, const std::string& request,
+                                  TTimePoint at);
+  std::map<TServerAddress, TTimePoint> FLastAccepted;
+  std::map<int, TDdos> FDdos;
+  std::map<TServerAddress, int> FDropped;
 };
 
 class TFakeNetwork {
@@ -64,12 +98,12 @@ class TFakeNetwork {
     std::unique_ptr<TUdpSocket> Socket;
     std::vector<TTimePoint> Requests;
     std::vector<TAnswer> Answers;
-    std::vector<std::pair<TUdpEndpoint, TTimePoint>> Guard;
   };
   void Run();
   void Serve(TSlot& slot, const TUdpPacket& request);
 
   std::vector<TSlot> FServers;
+  TFakeGate FGate;
   mutable std::mutex FLock;
   std::mt19937 FRandom;
   int FEpoll = -1, FWakeUp = -1;
@@ -81,7 +115,8 @@ class TFakeNetwork {
 std::vector<std::string> FakeReplies(const TFakeServer& server, const std::string& request);
 
 // `count` servers on 127.1.x.y of the three families in turn (getstatus ones in the three
-// dialects, guarded), each losing `loss` of its requests.
-std::vector<TFakeServer> LoopbackFarm(int count, double loss);
+// dialects, with DarkPlaces' flood limiter or FTE's block), each losing `loss` of its requests.
+// `oneAddress`: all on 127.1.0.1, each on its own port, as a hosting provider runs them.
+std::vector<TFakeServer> LoopbackFarm(int count, double loss, bool oneAddress = false);
 
 }  // namespace fx::test

@@ -105,5 +105,21 @@ TEST(UdpSocket, DualStackSocketSpeaksPlainIPv4) {
   EXPECT_EQ(reply[0].Bytes, "pong");
 }
 
+// A datagram the system will not send is reported with its own cause, named for the user.
+TEST(UdpSocket, NamesASendErrorByItsCause) {
+  TUdpSocket from = Open(), to = Open();
+  std::vector<TUdpError> failed;
+  const std::vector<TUdpPacket> huge{{to.Local(), std::string(70000, 'x'), {}}};
+  EXPECT_EQ(from.Send(huge, failed), 1u);
+  ASSERT_EQ(failed.size(), 1u);
+  EXPECT_EQ(NetworkErrorText(failed[0].Code), "too long");
+  for (const auto& [code, text] : {std::pair{ECONNREFUSED, "refused"},
+                                   {ENETUNREACH, "no route"},
+                                   {EHOSTUNREACH, "no route"},
+                                   {EPERM, "not permitted"},
+                                   {EACCES, "not permitted"}})
+    EXPECT_EQ(NetworkErrorText(code), text);
+}
+
 }  // namespace
 }  // namespace fx
