@@ -45,6 +45,7 @@ void TQueryScheduler::Start(const TRefreshRequest& request, const std::vector<TL
   FNetQuakePlayers = request.NetQuakePlayers;
   FPacer.SetLimits(request.Limits, now);
   FPacer.Forget(now);
+  FGuard = TMasterListGuard(request.MasterLimits, request.LocalNetworks);
   for (const TMasterServer& master : request.Masters)
     if (master.Enabled) AddMaster(master, now);
   for (const TKnownServer& server : request.Servers)
@@ -85,6 +86,7 @@ void TQueryScheduler::Stop() {
   FMasterByAddress.clear();
   FNames.clear();
   FMasterResults.clear();
+  FGuard = TMasterListGuard();
   FLan.clear();
   FLanSent = FLanOpen = false;
   FPacer.ReleaseAllHosts();
@@ -283,7 +285,7 @@ void TQueryScheduler::Receive(const TServerAddress& from, std::string_view datag
     return;
   }
   if (const auto master = FMasterByAddress.find(from); master != FMasterByAddress.end()) {
-    MasterReply(FMasters[master->second], datagram, at);
+    MasterReply(FMasters[master->second], from, datagram, at);
     return;
   }
   if (FLanOpen) LanReply(from, datagram, at);
@@ -344,7 +346,8 @@ void TQueryScheduler::SendMasters(TTimePoint now, std::vector<TDatagram>& out) {
   }
 }
 
-void TQueryScheduler::MasterReply(TMasterQuery& master, std::string_view datagram, TTimePoint at) {
+void TQueryScheduler::MasterReply(TMasterQuery& master, const TServerAddress& from,
+                                  std::string_view datagram, TTimePoint at) {
   if (master.Done) return;
   const auto reply = master.Master.Kind == TMasterKind::DpMaster
                          ? ParseDpMasterReply(datagram)
@@ -353,8 +356,10 @@ void TQueryScheduler::MasterReply(TMasterQuery& master, std::string_view datagra
   master.Heard = true;
   master.LastHeard = at;
   const TServerFamily family = FamilyOf(master.Master.Kind);
+  const auto index = static_cast<std::size_t>(&master - FMasters.data());
   for (const TServerAddress& address : reply->Servers) {
-    if (!master.Learned.insert(address).second) continue;
+    // Only an IPv6 master is asked with getserversExt (MasterRequests).
+    if (FGuard.Admit(index, from, address, from.IsV6) != TAdmission::Admitted) continue;
     master.List.push_back({address, family});
     AddServer({address, family}, false, at);
   }
@@ -370,6 +375,7 @@ void TQueryScheduler::FinishMaster(TMasterQuery& master, std::string error) {
   result.Servers = static_cast<int>(master.List.size());
   result.Error = master.Heard ? std::string() : std::move(error);
   result.List = std::move(master.List);
+  result.Ignored = FGuard.Ignored(static_cast<std::size_t>(&master - FMasters.data()));
   FMasterResults.push_back(std::move(result));
 }
 

@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "servers/MasterListGuard.h"
 #include "servers/QueryPacer.h"
 #include "servers/ServerAddressHash.h"
 #include "servers/ServerQuery.h"
@@ -111,7 +112,6 @@ class TQueryScheduler {
     std::size_t Attempts = 0;
     int Eots = 0, Refusals = 0;
     TTimePoint FirstSend{}, Due{}, LastHeard{};
-    std::unordered_set<TServerAddress, TServerAddressHash> Learned;
     std::vector<TKnownServer> List;
   };
 
@@ -125,7 +125,8 @@ class TQueryScheduler {
   void Release(TServerQuery& query, TTimePoint now);
   void Note(std::uint32_t id);
   void SendMasters(TTimePoint now, std::vector<TDatagram>& out);
-  void MasterReply(TMasterQuery& master, std::string_view datagram, TTimePoint at);
+  void MasterReply(TMasterQuery& master, const TServerAddress& from, std::string_view datagram,
+                   TTimePoint at);
   void FinishMaster(TMasterQuery& master, std::string error);
   void SendLan(TTimePoint now, std::vector<TDatagram>& out);
   void LanReply(const TServerAddress& from, std::string_view datagram, TTimePoint at);
@@ -148,6 +149,7 @@ class TQueryScheduler {
   std::unordered_map<TServerAddress, std::size_t, TServerAddressHash> FMasterByAddress;
   std::vector<TNameToResolve> FNames;
   std::vector<TMasterResult> FMasterResults;
+  TMasterListGuard FGuard;
 
   std::vector<TLanTarget> FLan;
   bool FLanSent = false, FLanOpen = false;

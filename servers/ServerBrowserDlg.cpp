@@ -200,14 +200,11 @@ void TServerBrowserDlg::Refresh() {
   GatherSources();
   TRefreshRequest request;
   request.Masters = FLists.Masters;
-  request.Servers = FLists.KnownServers();
-  for (const TServerInfo& server : FTable->Servers())
-    if (!FLists.IsFavourite(server.Address))
-      request.Servers.push_back({server.Address, server.Family});
-  // The history may name a server the table already has; each is asked once.
-  std::set<TServerAddress> seen;
-  std::erase_if(request.Servers,
-                [&](const TKnownServer& known) { return !seen.insert(known.Address).second; });
+  std::vector<TMasterResult> last;
+  for (const auto& [key, result] : FMasterResults)
+    last.push_back(result);
+  request.Servers = ServersToRefresh(FLists.KnownServers(), FTable->Servers(), last, FLists.Masters,
+                                     FLists.SearchLan);
   request.Lan = FLists.SearchLan;
   request.Limits = FLists.Limits;
   FAskedDetails.clear();
@@ -244,6 +241,7 @@ void TServerBrowserDlg::MasterAnswered(const TMasterResult& result) {
   FMasterResults[key] = result;
   FMasterTimes[key] = QTime::currentTime().toString(QStringLiteral("HH:mm")).toStdString();
   FillMasters();
+  UpdateStatus();
 }
 
 void TServerBrowserDlg::RefreshFinished() {
@@ -295,7 +293,10 @@ void TServerBrowserDlg::UpdateStatus() {
     counts.ByState[state] = FTable->CountOf(static_cast<TServerState>(state));
   counts.Shown = FProxy->rowCount();
   counts.Refreshing = FRefreshing || HasPendingRows();
-  FUi->lblStatus->setText(QString::fromStdString(ServerStatusText(counts)));
+  std::string text = ServerStatusText(counts);
+  for (const auto& [key, result] : FMasterResults)
+    if (result.Ignored > 0) text += "; " + IgnoredAddressesText(result.Ignored, result.Master.Host);
+  FUi->lblStatus->setText(QString::fromStdString(text));
 }
 
 void TServerBrowserDlg::UpdateButtons() {

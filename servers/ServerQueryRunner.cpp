@@ -62,7 +62,9 @@ TServerQueryRunner::~TServerQueryRunner() {
 void TServerQueryRunner::Refresh(const TRefreshRequest& request) {
   Stop();
   if (!OpenSocket()) return;
-  FScheduler.Start(request, FOptions.LanTargets, Clock::now());
+  TRefreshRequest asked = request;
+  if (asked.LocalNetworks.empty()) asked.LocalNetworks = ThisMachinesNetworks();
+  FScheduler.Start(asked, FOptions.LanTargets, Clock::now());
   Begin();
 }
 
