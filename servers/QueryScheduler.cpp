@@ -307,6 +307,22 @@ void TQueryScheduler::Refused(const TServerAddress& to, TTimePoint at) {
   }
 }
 
+void TQueryScheduler::Unroutable(const TServerAddress& to, TTimePoint at) {
+  if (const auto found = FByAddress.find(to); found != FByAddress.end()) {
+    TServerQuery& query = FServers[found->second];
+    if (query.Finished) return;
+    Release(query, at);
+    query.Finish(TServerState::NoIpv6Route);
+    EndExchange(found->second, at);
+    return;
+  }
+  if (const auto master = FMasterByAddress.find(to); master != FMasterByAddress.end()) {
+    TMasterQuery& query = FMasters[master->second];
+    if (!query.Done && !query.Heard && ++query.Refusals >= static_cast<int>(query.Addresses.size()))
+      FinishMaster(query, "no IPv6 route");
+  }
+}
+
 void TQueryScheduler::Departed(const TServerAddress& to, TTimePoint at) {
   const auto found = FByAddress.find(to);
   if (found == FByAddress.end()) return;
@@ -490,6 +506,9 @@ TStateCounts TQueryScheduler::Counts() const {
         break;
       case TServerState::Throttled:
         ++counts.Throttled;
+        break;
+      case TServerState::NoIpv6Route:
+        ++counts.NoRoute;
         break;
     }
   }

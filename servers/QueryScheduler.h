@@ -58,7 +58,8 @@ struct TQueryTuning {
 };
 
 struct TStateCounts {
-  int Waiting = 0, Answered = 0, TimedOut = 0, Refused = 0, BadReply = 0, Throttled = 0;
+  int Waiting = 0, Answered = 0, TimedOut = 0, Refused = 0, BadReply = 0, Throttled = 0,
+      NoRoute = 0;
 };
 
 struct TNameToResolve {
@@ -88,6 +89,8 @@ class TQueryScheduler {
   void Receive(const TServerAddress& from, std::string_view datagram, TTimePoint at);
   // ICMP said nothing listens at `to`.
   void Refused(const TServerAddress& to, TTimePoint at);
+  // `to` is an IPv6 address and the socket carries IPv4 only: nothing was sent.
+  void Unroutable(const TServerAddress& to, TTimePoint at);
   // When the last datagram to `to` left, which replaces the time Send was called with, so a
   // round trip leaves out how long the caller took to send it: the time the send call
   // returned, then the system's own departure stamp when it comes.

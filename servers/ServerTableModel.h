@@ -51,7 +51,7 @@ class TServerTableModel : public QAbstractTableModel {
   std::vector<TServerInfo> FRows;
   std::vector<bool> FFavourite;
   std::map<TServerAddress, int> FRowOf;
-  std::array<int, 6> FCounts{};
+  std::array<int, kServerStates> FCounts{};
 };
 
 // The table's sorting and filtering: columns sort by ServerLess, rows pass IsServerShown.
