@@ -5,6 +5,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QShortcut>
+#include <QStyle>
+#include <QTableView>
 #include <QTime>
 
 #include <algorithm>
@@ -22,6 +24,24 @@ namespace {
 // in chunks small enough that one chunk never takes a frame.
 constexpr auto kShowSlice = std::chrono::milliseconds(5);
 constexpr std::size_t kShowChunk = 64;
+
+// The Ping column shows a number or what became of the query ("timed out", "no IPv6
+// route"): as wide as the widest of them in the table's font, bold as a favourite's row is,
+// plus the cell's text margins on both sides (QStyledItemDelegate: the focus frame's margin
+// and one pixel).
+int PingColumnWidth(const QTableView& view) {
+  QFont bold = view.font();
+  bold.setBold(true);
+  const QFontMetrics metrics(bold);
+  int widest = metrics.horizontalAdvance(QStringLiteral("99999"));
+  for (std::size_t state = 0; state < kServerStates; ++state) {
+    const std::string_view text = ServerStateText(static_cast<TServerState>(state));
+    widest = std::max(widest, metrics.horizontalAdvance(QString::fromLatin1(
+                                  text.data(), static_cast<qsizetype>(text.size()))));
+  }
+  const int margin = view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
+  return widest + 2 * margin + metrics.averageCharWidth();
+}
 
 bool IsEnter(const QKeyEvent& key) {
   return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
@@ -66,6 +86,8 @@ TServerBrowserDlg::TServerBrowserDlg(TServerSource& source, TServerBrowserOption
   FTable->AddWaiting(known);
   for (const TKnownServer& favourite : FLists.Favourites)
     FTable->SetFavourite(FTable->RowOf(favourite.Address), true);
+  for (const THistoryEntry& entry : FLists.History)
+    FTable->SetFromHistory(FTable->RowOf(entry.Server.Address));
   UpdateStatus();
   UpdateButtons();
 }
@@ -96,9 +118,9 @@ void TServerBrowserDlg::SetUpTable() {
                                       {TServerColumn::Address, 21},
                                       {TServerColumn::Map, 13},
                                       {TServerColumn::Players, 11},
-                                      {TServerColumn::Ping, 9},
                                       {TServerColumn::Game, 11}})
     view->setColumnWidth(static_cast<int>(column), chars * width);
+  view->setColumnWidth(static_cast<int>(TServerColumn::Ping), PingColumnWidth(*view));
   for (const auto& [list, widths] : {std::pair{FUi->lvPlayers, std::vector{24, 11, 7, 9}},
                                      {FUi->lvRules, std::vector{24}},
                                      {FUi->lvFoundPlayers, std::vector{24, 36}},
@@ -338,6 +360,7 @@ void TServerBrowserDlg::Join() {
   }
   FChosen = TServerJoinChoice{server, check.ModFolder};
   FLists.AddToHistory({server.Address, server.Family}, server.Name);
+  FTable->SetFromHistory(FTable->RowOf(server.Address));
   accept();
 }
 
