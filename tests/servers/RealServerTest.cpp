@@ -167,6 +167,21 @@ class TEngineServer {
   pid_t FPid = -1;
 };
 
+// Everything `server` tells the source when asked alone, after checking what every row
+// starts it with (named "Loopback", on e1m1, 4 players at most).
+TServerInfo AskedAlone(const TEngineServer& server, TServerFamily family) {
+  test::TRunnerRig rig;
+  rig.Runner.QueryDetails({server.Address(), family}, {});
+  EXPECT_TRUE(rig.Wait());
+  const TServerInfo& info = rig.Listed[server.Address()];
+  EXPECT_EQ(info.State, TServerState::Answered);
+  EXPECT_EQ(info.Name, "Loopback");
+  EXPECT_EQ(info.Map, "e1m1");
+  EXPECT_EQ(info.MaxPlayers, 4);
+  EXPECT_GE(info.PingMs, 0);
+  return info;
+}
+
 class RealServer : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -185,15 +200,7 @@ class RealServer : public ::testing::Test {
 TEST_F(RealServer, QuakespasmAnswersWhatQuakestatReads) {
   TEngineServer server(Game.Path(), {}, {"-dedicated", "4"});
   ASSERT_TRUE(server.Up(NetQuakeInfoRequest())) << test::ReadFileBytes(Game / "server.log");
-  test::TRunnerRig rig;
-  rig.Runner.QueryDetails({server.Address(), TServerFamily::NetQuake}, {});
-  ASSERT_TRUE(rig.Wait());
-  const TServerInfo& info = rig.Listed[server.Address()];
-  EXPECT_EQ(info.State, TServerState::Answered);
-  EXPECT_EQ(info.Name, "Loopback");
-  EXPECT_EQ(info.Map, "e1m1");
-  EXPECT_EQ(info.MaxPlayers, 4);
-  EXPECT_GE(info.PingMs, 0);
+  const TServerInfo info = AskedAlone(server, TServerFamily::NetQuake);
   ASSERT_FALSE(info.Rules.empty());
   // quakestat -R aborts on a rule name of 19 characters or more; quakespasm has none.
   for (const auto& [name, value] : info.Rules)
@@ -283,15 +290,7 @@ TEST_F(RealServer, MvdsvAnswersStatusAsQuakestatReadsIt) {
                                     "e1m1"};
   });
   ASSERT_TRUE(server.Up(QuakeWorldStatusRequest())) << test::ReadFileBytes(Game / "server.log");
-  test::TRunnerRig rig;
-  rig.Runner.QueryDetails({server.Address(), TServerFamily::QuakeWorld}, {});
-  ASSERT_TRUE(rig.Wait());
-  const TServerInfo& info = rig.Listed[server.Address()];
-  EXPECT_EQ(info.State, TServerState::Answered);
-  EXPECT_EQ(info.Name, "Loopback");
-  EXPECT_EQ(info.Map, "e1m1");
-  EXPECT_EQ(info.MaxPlayers, 4);
-  EXPECT_GE(info.PingMs, 0);
+  const TServerInfo info = AskedAlone(server, TServerFamily::QuakeWorld);
   const auto lines = test::Quakestat("-R -P -qws " + server.Address().ToString());
   ASSERT_GE(lines.size(), 2u);
   ASSERT_GE(lines[0].size(), 6u);
