@@ -223,8 +223,10 @@ void TServerBrowserDlg::Refresh() {
   TRefreshRequest request;
   request.Masters = FLists.Masters;
   std::vector<TMasterResult> last;
-  for (const auto& [key, result] : FMasterResults)
+  for (auto& [key, result] : FMasterResults) {
     last.push_back(result);
+    result.Ignored = 0;  // the status line speaks of this refresh only
+  }
   request.Servers = ServersToRefresh(FLists.KnownServers(), FTable->Servers(), last, FLists.Masters,
                                      FLists.SearchLan);
   request.Lan = FLists.SearchLan;

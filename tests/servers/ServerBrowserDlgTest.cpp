@@ -43,6 +43,7 @@ using test::AnsweredServer;
 using test::Control;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 std::vector<std::string> ShownNames(const QAbstractItemModel& model) {
   std::vector<std::string> names;
@@ -242,6 +243,8 @@ TEST_F(ServerBrowser, RefreshAsksOnlyWhatTheSourcesSwitchedOnListedAndMarksTheHi
   EXPECT_THAT(refresh(), ElementsAre(at(7), at(10), at(12)));
   Control<QCheckBox>(*dialog, "cbSearchLan").setChecked(false);
   EXPECT_THAT(refresh(), ElementsAre(at(7), at(10)));
+  EXPECT_THAT(Control<QLabel>(*dialog, "lblStatus").text().toStdString(),
+              Not(HasSubstr("ignored")));
 
   QTableView& table = Control<QTableView>(*dialog, "tvServers");
   Control<QCheckBox>(*dialog, "cbShowSilent").click();
