@@ -20,6 +20,11 @@ constexpr std::array kVkQuake = {"vkquake"sv};
 constexpr std::array kFTE = {"fteqw"sv,      "fteqw64"sv,  "fteqw-gl"sv,
                              "fteqw-gl64"sv, "fteqw-vk"sv, "fteqw-vk64"sv};
 constexpr std::array kDarkPlaces = {"darkplaces"sv, "darkplaces-sdl"sv, "darkplaces-glx"sv};
+// ezQuake's CMakeLists.txt names its Linux build "ezquake-<system>-<processor>" in lower
+// case; Debian's package installs "ezquake" (/usr/games/ezquake, a script that starts
+// /usr/lib/games/ezquake/ezquake with "-basedir ~/.config/ezquake").
+constexpr std::array kEzQuake = {"ezquake"sv, "ezquake-linux-x86_64"sv, "ezquake-linux-aarch64"sv,
+                                 "ezquake-linux-i686"sv};
 
 constexpr std::uint8_t kNetQuakeOnly = kSpeaksNetQuake;
 
@@ -28,7 +33,7 @@ constexpr std::uint8_t kNetQuakeOnly = kSpeaksNetQuake;
 // FTE and DarkPlaces size their memory themselves and read neither switch; "-winmem" and
 // the lock switches belong to the DOS and Windows builds of the original game. Rows name
 // their fields, so a new column is a line in the rows it concerns (the rest take its default).
-const std::array<TEngineProfile, 7> kEngineProfiles = {{
+const std::array<TEngineProfile, 8> kEngineProfiles = {{
     {.Family = TEngineFamily::QuakeSpasm,
      .Entry = "QuakeSpasm",
      .Programs = kQuakeSpasm,
@@ -77,6 +82,17 @@ const std::array<TEngineProfile, 7> kEngineProfiles = {{
      .WinMem = false,
      .LoadsPk3 = true,
      .Speaks = kSpeaksNetQuake | kSpeaksDarkPlaces},
+    // A QuakeWorld client only (it plays no NetQuake game of its own), so it is preferred
+    // last. Its home folder is "$HOME/.ezquake" (fs.c: Sys_HomeDirectory, getenv("HOME"));
+    // it reads .pk3 archives (fs.c, FS_AddDataFiles) and sizes its memory itself.
+    {.Family = TEngineFamily::EzQuake,
+     .Entry = "ezQuake",
+     .Programs = kEzQuake,
+     .UserFolder = "$HOME/.ezquake",
+     .HeapSize = false,
+     .WinMem = false,
+     .LoadsPk3 = true,
+     .Speaks = kSpeaksQuakeWorld},
     {.Family = TEngineFamily::Other,
      .Entry = "",
      .Programs = {},

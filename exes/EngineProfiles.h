@@ -19,6 +19,7 @@ enum class TEngineFamily : std::uint8_t {
   VkQuake,
   FTE,
   DarkPlaces,
+  EzQuake,
   Other,
 };
 

@@ -34,10 +34,12 @@ bool IsAny(const TUdpEndpoint& endpoint) {
   return std::all_of(endpoint.Bytes.begin(), endpoint.Bytes.end(), [](auto b) { return b == 0; });
 }
 
-// An IPv4 address goes to an IPv6 socket as ::ffff:a.b.c.d (0.0.0.0 as ::).
+// An IPv4 address goes to an IPv6 socket as ::ffff:a.b.c.d (0.0.0.0 as ::). An IPv6 address
+// stays one on an IPv4 socket, which the kernel then refuses (EAFNOSUPPORT) instead of
+// sending it to the IPv4 address of its first four bytes.
 socklen_t ToSockaddr(const TUdpEndpoint& endpoint, bool v6Socket, sockaddr_storage& storage) {
   std::memset(&storage, 0, sizeof storage);
-  if (!v6Socket) {
+  if (!v6Socket && !endpoint.IsV6) {
     auto& v4 = reinterpret_cast<sockaddr_in&>(storage);
     v4.sin_family = AF_INET;
     v4.sin_port = htons(endpoint.Port);

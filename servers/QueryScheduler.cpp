@@ -19,6 +19,9 @@ std::optional<TServerAddress> NumericAddress(const std::string& host, std::uint1
 
 constexpr std::size_t kMaxTraits = 65536;
 
+// The cause of a server or master address that the socket cannot reach at all.
+constexpr const char* kNoIpv6Route = "no IPv6 route";
+
 TServerFamily FamilyOf(TMasterKind kind) {
   return kind == TMasterKind::DpMaster ? TServerFamily::DarkPlaces : TServerFamily::QuakeWorld;
 }
@@ -55,6 +58,7 @@ void TQueryScheduler::Start(const TRefreshRequest& request, const std::vector<TL
   // What is kept of servers that never answered is dropped when a hostile list made it large.
   if (FTraits.size() > kMaxTraits)
     std::erase_if(FTraits, [](const auto& entry) { return !entry.second.Answered; });
+  FGuard = TMasterListGuard(request.MasterLimits, request.LocalNetworks);
   for (const TMasterServer& master : request.Masters)
     if (master.Enabled) AddMaster(master, now);
   for (const TKnownServer& server : request.Servers)
@@ -96,6 +100,7 @@ void TQueryScheduler::Stop() {
   FMasterByAddress.clear();
   FNames.clear();
   FMasterResults.clear();
+  FGuard = TMasterListGuard();
   FLan.clear();
   FLanSent = FLanOpen = false;
   FPacer.ReleaseAllHosts();
@@ -370,8 +375,14 @@ void TQueryScheduler::Unreachable(const TServerAddress& to, const std::string& c
     // that changed: the server did answer.
     if (query.Finished || query.Answered) return;
     Release(found->second, at);
-    if (cause != "refused") query.Info.Error = cause;
-    query.Finish(cause == "refused" ? TServerState::Refused : TServerState::TimedOut);
+    // A missing IPv6 route has a state of its own; other causes are a timed-out server with
+    // the cause beside it.
+    if (cause == kNoIpv6Route) {
+      query.Finish(TServerState::NoIpv6Route);
+    } else {
+      if (cause != "refused") query.Info.Error = cause;
+      query.Finish(cause == "refused" ? TServerState::Refused : TServerState::TimedOut);
+    }
     EndExchange(found->second, at);
     return;
   }
@@ -380,6 +391,10 @@ void TQueryScheduler::Unreachable(const TServerAddress& to, const std::string& c
     TMasterLink& address = master.Links[link->second.second];
     if (!master.Done && !address.Done && !address.Heard) EndLink(master, address, cause);
   }
+}
+
+void TQueryScheduler::Unroutable(const TServerAddress& to, TTimePoint at) {
+  Unreachable(to, kNoIpv6Route, at);
 }
 
 void TQueryScheduler::Departed(const TServerAddress& to, TTimePoint at) {
@@ -441,7 +456,7 @@ void TQueryScheduler::MasterReply(TMasterQuery& master, TMasterLink& link,
   if (!link.Heard) link.FirstHeard = at;
   link.Heard = true;
   link.LastHeard = at;
-  ListServers(master, reply->Servers, at);
+  ListServers(master, link.Address, reply->Servers, at);
   if (!reply->Last) return;
   // This list is complete: the next game's, or this address is done.
   if (++link.Game >= GamesOf(master.Master)) {
@@ -453,11 +468,13 @@ void TQueryScheduler::MasterReply(TMasterQuery& master, TMasterLink& link,
 }
 
 // The servers a master listed join the refresh.
-void TQueryScheduler::ListServers(TMasterQuery& master, const std::vector<TServerAddress>& servers,
-                                  TTimePoint at) {
+void TQueryScheduler::ListServers(TMasterQuery& master, const TServerAddress& from,
+                                  const std::vector<TServerAddress>& servers, TTimePoint at) {
   const TServerFamily family = FamilyOf(master.Master.Kind);
+  const auto index = static_cast<std::size_t>(&master - FMasters.data());
   for (const TServerAddress& address : servers) {
-    if (!master.Learned.insert(address).second) continue;
+    // Only an IPv6 master is asked with getserversExt (MasterRequest).
+    if (FGuard.Admit(index, from, address, from.IsV6) != TAdmission::Admitted) continue;
     master.List.push_back({address, family});
     AddServer({address, family}, false, at);
   }
@@ -489,6 +506,7 @@ void TQueryScheduler::FinishMaster(TMasterQuery& master, std::string error) {
   result.Servers = static_cast<int>(master.List.size());
   result.Error = heard ? std::string() : std::move(error);
   result.List = std::move(master.List);
+  result.Ignored = FGuard.Ignored(static_cast<std::size_t>(&master - FMasters.data()));
   FMasterResults.push_back(std::move(result));
 }
 
@@ -611,6 +629,9 @@ TStateCounts TQueryScheduler::Counts() const {
         break;
       case TServerState::Throttled:
         ++counts.Throttled;
+        break;
+      case TServerState::NoIpv6Route:
+        ++counts.NoRoute;
         break;
     }
   }

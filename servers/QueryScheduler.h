@@ -25,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "servers/MasterListGuard.h"
 #include "servers/QueryPacer.h"
 #include "servers/ServerAddressHash.h"
 #include "servers/ServerQuery.h"
@@ -67,7 +68,8 @@ struct TQueryTuning {
 };
 
 struct TStateCounts {
-  int Waiting = 0, Answered = 0, TimedOut = 0, Refused = 0, BadReply = 0, Throttled = 0;
+  int Waiting = 0, Answered = 0, TimedOut = 0, Refused = 0, BadReply = 0, Throttled = 0,
+      NoRoute = 0;
 };
 
 struct TNameToResolve {
@@ -100,6 +102,8 @@ class TQueryScheduler {
   // A datagram to `to` could not leave, or the network said it cannot arrive, for `cause`
   // ("no route", "not permitted", "too long"); an answered server stays answered.
   void Unreachable(const TServerAddress& to, const std::string& cause, TTimePoint at);
+  // `to` is an IPv6 address and the socket carries IPv4 only: nothing was sent.
+  void Unroutable(const TServerAddress& to, TTimePoint at);
   // When the last datagram to `to` left, which replaces the time Send was called with, so a
   // round trip leaves out how long the caller took to send it: the time the send call
   // returned, then the system's own departure stamp when it comes.
@@ -131,7 +135,6 @@ class TQueryScheduler {
     TMasterServer Master;
     std::vector<TMasterLink> Links;
     bool Resolved = false, Done = false;
-    std::unordered_set<TServerAddress, TServerAddressHash> Learned;
     std::vector<TKnownServer> List;
   };
 
@@ -152,7 +155,8 @@ class TQueryScheduler {
                 std::vector<TDatagram>& out);
   void MasterReply(TMasterQuery& master, TMasterLink& link, std::string_view datagram,
                    TTimePoint at);
-  void ListServers(TMasterQuery& master, const std::vector<TServerAddress>& servers, TTimePoint at);
+  void ListServers(TMasterQuery& master, const TServerAddress& from,
+                   const std::vector<TServerAddress>& servers, TTimePoint at);
   void EndLink(TMasterQuery& master, TMasterLink& link, std::string error);
   void FinishMaster(TMasterQuery& master, std::string error);
   void SendLan(TTimePoint now, std::vector<TDatagram>& out);
@@ -184,6 +188,7 @@ class TQueryScheduler {
       FMasterByAddress;
   std::vector<TNameToResolve> FNames;
   std::vector<TMasterResult> FMasterResults;
+  TMasterListGuard FGuard;
 
   std::vector<TLanTarget> FLan;
   bool FLanSent = false, FLanOpen = false;

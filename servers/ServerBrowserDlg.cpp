@@ -5,6 +5,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QShortcut>
+#include <QStyle>
+#include <QTableView>
 #include <QTime>
 
 #include <algorithm>
@@ -22,6 +24,24 @@ namespace {
 // in chunks small enough that one chunk never takes a frame.
 constexpr auto kShowSlice = std::chrono::milliseconds(5);
 constexpr std::size_t kShowChunk = 64;
+
+// The Ping column shows a number or what became of the query ("timed out", "no IPv6
+// route"): as wide as the widest of them in the table's font, bold as a favourite's row is,
+// plus the cell's text margins on both sides (QStyledItemDelegate: the focus frame's margin
+// and one pixel).
+int PingColumnWidth(const QTableView& view) {
+  QFont bold = view.font();
+  bold.setBold(true);
+  const QFontMetrics metrics(bold);
+  int widest = metrics.horizontalAdvance(QStringLiteral("99999"));
+  for (std::size_t state = 0; state < kServerStates; ++state) {
+    const std::string_view text = ServerStateText(static_cast<TServerState>(state));
+    widest = std::max(widest, metrics.horizontalAdvance(QString::fromLatin1(
+                                  text.data(), static_cast<qsizetype>(text.size()))));
+  }
+  const int margin = view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
+  return widest + 2 * margin + metrics.averageCharWidth();
+}
 
 bool IsEnter(const QKeyEvent& key) {
   return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
@@ -66,6 +86,8 @@ TServerBrowserDlg::TServerBrowserDlg(TServerSource& source, TServerBrowserOption
   FTable->AddWaiting(known);
   for (const TKnownServer& favourite : FLists.Favourites)
     FTable->SetFavourite(FTable->RowOf(favourite.Address), true);
+  for (const THistoryEntry& entry : FLists.History)
+    FTable->SetFromHistory(FTable->RowOf(entry.Server.Address));
   UpdateStatus();
   UpdateButtons();
 }
@@ -96,9 +118,9 @@ void TServerBrowserDlg::SetUpTable() {
                                       {TServerColumn::Address, 21},
                                       {TServerColumn::Map, 13},
                                       {TServerColumn::Players, 11},
-                                      {TServerColumn::Ping, 9},
                                       {TServerColumn::Game, 11}})
     view->setColumnWidth(static_cast<int>(column), chars * width);
+  view->setColumnWidth(static_cast<int>(TServerColumn::Ping), PingColumnWidth(*view));
   for (const auto& [list, widths] : {std::pair{FUi->lvPlayers, std::vector{24, 11, 7, 9}},
                                      {FUi->lvRules, std::vector{24}},
                                      {FUi->lvFoundPlayers, std::vector{24, 36}},
@@ -200,14 +222,13 @@ void TServerBrowserDlg::Refresh() {
   GatherSources();
   TRefreshRequest request;
   request.Masters = FLists.Masters;
-  request.Servers = FLists.KnownServers();
-  for (const TServerInfo& server : FTable->Servers())
-    if (!FLists.IsFavourite(server.Address))
-      request.Servers.push_back({server.Address, server.Family});
-  // The history may name a server the table already has; each is asked once.
-  std::set<TServerAddress> seen;
-  std::erase_if(request.Servers,
-                [&](const TKnownServer& known) { return !seen.insert(known.Address).second; });
+  std::vector<TMasterResult> last;
+  for (auto& [key, result] : FMasterResults) {
+    last.push_back(result);
+    result.Ignored = 0;  // the status line speaks of this refresh only
+  }
+  request.Servers = ServersToRefresh(FLists.KnownServers(), FTable->Servers(), last, FLists.Masters,
+                                     FLists.SearchLan);
   request.Lan = FLists.SearchLan;
   request.Limits = FLists.Limits;
   FAskedDetails.clear();
@@ -244,6 +265,7 @@ void TServerBrowserDlg::MasterAnswered(const TMasterResult& result) {
   FMasterResults[key] = result;
   FMasterTimes[key] = QTime::currentTime().toString(QStringLiteral("HH:mm")).toStdString();
   FillMasters();
+  UpdateStatus();
 }
 
 void TServerBrowserDlg::RefreshFinished() {
@@ -295,7 +317,10 @@ void TServerBrowserDlg::UpdateStatus() {
     counts.ByState[state] = FTable->CountOf(static_cast<TServerState>(state));
   counts.Shown = FProxy->rowCount();
   counts.Refreshing = FRefreshing || HasPendingRows();
-  FUi->lblStatus->setText(QString::fromStdString(ServerStatusText(counts)));
+  std::string text = ServerStatusText(counts);
+  for (const auto& [key, result] : FMasterResults)
+    if (result.Ignored > 0) text += "; " + IgnoredAddressesText(result.Ignored, result.Master.Host);
+  FUi->lblStatus->setText(QString::fromStdString(text));
 }
 
 void TServerBrowserDlg::UpdateButtons() {
@@ -337,6 +362,7 @@ void TServerBrowserDlg::Join() {
   }
   FChosen = TServerJoinChoice{server, check.ModFolder};
   FLists.AddToHistory({server.Address, server.Family}, server.Name);
+  FTable->SetFromHistory(FTable->RowOf(server.Address));
   accept();
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <compare>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -57,10 +58,12 @@ enum class TServerState : std::uint8_t {
   Waiting,  // asked, no answer yet
   Answered,
   TimedOut,
-  Refused,    // ICMP port unreachable
-  BadReply,   // a reply that did not parse
-  Throttled,  // the server asked us to slow down, or our politeness rules hold it back
+  Refused,      // ICMP port unreachable
+  BadReply,     // a reply that did not parse
+  Throttled,    // the server asked us to slow down, or our politeness rules hold it back
+  NoIpv6Route,  // an IPv6 server, and this machine can only send IPv4
 };
+inline constexpr std::size_t kServerStates = 7;
 
 struct TServerInfo {
   TServerAddress Address;

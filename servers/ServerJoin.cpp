@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "exes/EngineProfiles.h"
 #include "platform/GamePaths.h"
+#include "platform/RegistryTypes.h"
+#include "servers/InfoString.h"
 #include "servers/ServerTableText.h"
 
 namespace fx {
@@ -16,17 +20,32 @@ std::string ProgramName(std::string_view file) {
   return std::string(slash == std::string_view::npos ? file : file.substr(slash + 1));
 }
 
-std::string_view ProtocolName(std::uint8_t need) {
-  switch (need) {
-    case kSpeaksQuakeWorld:
-      return "QuakeWorld";
-    case kSpeaksFTE:
-      return "FTE's own protocol";
-    case kSpeaksDarkPlaces:
-      return "DarkPlaces' own protocol";
-    default:
-      return "NetQuake";
+// The protocols a refusal names: those of `need` an engine could lack ("NetQuake or
+// QuakeWorld"); a warning names FTE's or DarkPlaces' own.
+std::string ProtocolName(std::uint8_t need) {
+  if ((need & kSpeaksFTE) != 0) return "FTE's own protocol";
+  if ((need & kSpeaksDarkPlaces) != 0) return "DarkPlaces' own protocol";
+  std::string names;
+  for (const auto& [bit, name] :
+       {std::pair{kSpeaksNetQuake, "NetQuake"}, {kSpeaksQuakeWorld, "QuakeWorld"}})
+    if ((need & bit) != 0) names += (names.empty() ? "" : " or ") + std::string(name);
+  return names;
+}
+
+const std::string* RuleValue(const TServerInfo& server, std::string_view key) {
+  for (const auto& [name, value] : server.Rules)
+    if (name == key) return &value;
+  return nullptr;
+}
+
+std::vector<std::string_view> GameFolders(std::string_view names) {
+  std::vector<std::string_view> folders;
+  while (!names.empty()) {
+    const std::size_t end = std::min(names.find(';'), names.size());
+    if (end > 0) folders.push_back(names.substr(0, end));
+    names.remove_prefix(std::min(end + 1, names.size()));
   }
+  return folders;
 }
 
 // A folder name a server may name: one component, nothing that climbs out of the game
@@ -48,7 +67,7 @@ TJoinCheck CheckProtocol(const TServerInfo& server, std::string_view programFile
   if ((EngineProfileFor(program).Speaks & need) != 0) return {};
   const std::string address = server.Address.ToString();
   const std::string protocol(ProtocolName(need));
-  if (need == kSpeaksNetQuake || need == kSpeaksQuakeWorld)
+  if ((need & (kSpeaksFTE | kSpeaksDarkPlaces)) == 0)
     return Refused("\"" + program + "\" cannot join the " + protocol + " server " + address +
                    ": it does not speak " + protocol +
                    ".\n\nChoose an executable that does in the main window.");
@@ -59,23 +78,35 @@ TJoinCheck CheckProtocol(const TServerInfo& server, std::string_view programFile
           {}};
 }
 
+// QuakeSpasm-Spiked names every game folder it runs, base first: "hipnotic;quoth"
+// (common.c, com_gamenames). Each must be here; the last is the one the launch names.
 TJoinCheck CheckMod(const TServerInfo& server, const std::filesystem::path& gameFolder) {
-  const std::string mod = ServerModFolder(server);
-  if (mod.empty()) return {};
-  const std::string shown = QuakeServerText(mod);
-  if (!IsPlainFolderName(mod))
-    return Refused("The server names its game folder \"" + shown +
-                   "\", which is no folder name. It cannot be joined from here.");
-  const std::filesystem::path folder = ResolveGamePath(gameFolder, mod);
-  std::error_code error;
-  if (!std::filesystem::is_directory(folder, error))
-    return Refused("The server runs the mod \"" + shown + "\", which is not in the game folder " +
-                   gameFolder.string() + ".\n\nInstall the mod there to join this server.");
-  return {TJoinVerdict::Go, {}, folder.filename().string()};
+  TJoinCheck found;
+  for (const std::string_view mod : GameFolders(ServerModFolder(server))) {
+    if (SameName(mod, "id1")) continue;
+    const std::string shown = QuakeServerText(mod);
+    if (!IsPlainFolderName(mod))
+      return Refused("The server names its game folder \"" + shown +
+                     "\", which is no folder name. It cannot be joined from here.");
+    const std::filesystem::path folder = ResolveGamePath(gameFolder, std::string(mod));
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error))
+      return Refused("The server runs the mod \"" + shown + "\", which is not in the game folder " +
+                     gameFolder.string() + ".\n\nInstall the mod there to join this server.");
+    found.ModFolder = folder.filename().string();
+  }
+  return found;
 }
 
 }  // namespace
 
+// A DarkPlaces-family server says what it speaks in its keys: QuakeSpasm-Spiked names its
+// NetQuake protocol in "nqprotocol" (net_dgrm.c: sv.protocol, 15, 666 or 999, each of which
+// the quakespasm family joins), whatever game name ("FTE-Quake") it registers under; FTE
+// puts a letter after the number of "protocol" for each protocol it listens on ("3wnd":
+// QuakeWorld, NetQuake, DarkPlaces; sv_main.c, SV_GetProtocolVersionString). The bits are
+// alternatives: an engine that speaks any of them joins. Without such keys the game name
+// says whose server it is.
 std::uint8_t ProtocolNeeded(const TServerInfo& server) {
   switch (server.Family) {
     case TServerFamily::QuakeWorld:
@@ -84,6 +115,19 @@ std::uint8_t ProtocolNeeded(const TServerInfo& server) {
       return kSpeaksNetQuake;
     case TServerFamily::DarkPlaces:
       break;
+  }
+  if (const std::string* nq = RuleValue(server, "nqprotocol")) {
+    const int number = LeadingInt(*nq).value_or(0);
+    return number == 15 || number == 666 || number == 999 ? kSpeaksNetQuake : kSpeaksFTE;
+  }
+  if (const std::string* listens = RuleValue(server, "protocol")) {
+    const std::string_view letters = std::string_view(*listens).substr(
+        std::min(listens->find_first_not_of("0123456789"), listens->size()));
+    std::uint8_t need = 0;
+    for (const auto& [letter, bit] :
+         {std::pair{'n', kSpeaksNetQuake}, {'w', kSpeaksQuakeWorld}, {'d', kSpeaksDarkPlaces}})
+      if (letters.find(letter) != std::string_view::npos) need |= bit;
+    if (need != 0) return need;
   }
   const std::string_view protocol = server.Protocol;
   if (ContainsIgnoringCase(protocol, "FTE")) return kSpeaksFTE;

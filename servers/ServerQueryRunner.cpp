@@ -62,7 +62,9 @@ TServerQueryRunner::~TServerQueryRunner() {
 void TServerQueryRunner::Refresh(const TRefreshRequest& request) {
   Stop();
   if (!OpenSocket()) return;
-  FScheduler.Start(request, FOptions.LanTargets, Clock::now());
+  TRefreshRequest asked = request;
+  if (asked.LocalNetworks.empty()) asked.LocalNetworks = ThisMachinesNetworks();
+  FScheduler.Start(asked, FOptions.LanTargets, Clock::now());
   Begin();
 }
 
@@ -177,8 +179,15 @@ void TServerQueryRunner::SendDue() {
     std::vector<TDatagram> due = FScheduler.Send(Clock::now(), kPacketsPerCall);
     if (due.empty()) break;
     packets.clear();
-    for (TDatagram& datagram : due)
-      packets.push_back({ToEndpoint(datagram.Address), std::move(datagram.Bytes), {}});
+    const bool v6 = FSocket->Local().IsV6;
+    for (TDatagram& datagram : due) {
+      // An IPv4 socket cannot carry it, and must not send it elsewhere.
+      if (datagram.Address.IsV6 && !v6)
+        FScheduler.Unroutable(datagram.Address, Clock::now());
+      else
+        packets.push_back({ToEndpoint(datagram.Address), std::move(datagram.Bytes), {}});
+    }
+    if (packets.empty()) continue;
     failed.clear();
     // What the kernel does not take now counts as lost; the retries make up for it.
     std::uint32_t id = FSocket->NextId();
@@ -207,31 +216,47 @@ void TServerQueryRunner::SendDue() {
 }
 
 void TServerQueryRunner::LookUpNames() {
+  const auto& tuning = FOptions.Tuning;
+  const auto patience = tuning.MasterRetries.empty()
+                            ? tuning.MasterGiveUpAfter
+                            : tuning.MasterRetries.back() + tuning.MasterGiveUpAfter;
   for (const TNameToResolve& name : FScheduler.TakeNamesToResolve()) {
     const int session = FSession;
     const std::size_t master = name.Master;
     const std::uint16_t port = name.Port;
-    FLookups.push_back(
-        QHostInfo::lookupHost(QString::fromStdString(name.Host), this,
-                              [this, session, master, port](const QHostInfo& info) {
-                                if (session != FSession) return;
-                                std::vector<TServerAddress> addresses;
-                                bool v4 = false, v6 = false;
-                                const bool socketV6 = FSocket && FSocket->Local().IsV6;
-                                for (const QHostAddress& host : info.addresses()) {
-                                  const auto address = FromHostAddress(host, port);
-                                  if (!address || (address->IsV6 ? (v6 || !socketV6) : v4))
-                                    continue;
-                                  (address->IsV6 ? v6 : v4) = true;
-                                  addresses.push_back(*address);
-                                }
-                                const std::string error = info.error() == QHostInfo::HostNotFound
-                                                              ? "no such host"
-                                                              : info.errorString().toStdString();
-                                FScheduler.Resolved(master, addresses, error, Clock::now());
-                                if (!FInPump) Pump();
-                              }));
+    auto done = [this, session, master, port](const QHostInfo& info) {
+      if (session == FSession && FNamesPending.erase(master) > 0) NameFound(master, port, info);
+    };
+    const QString host = QString::fromStdString(name.Host);
+    const int id = FOptions.LookUp ? FOptions.LookUp(host, this, done)
+                                   : QHostInfo::lookupHost(host, this, done);
+    FLookups.push_back(id);
+    FNamesPending.insert(master);
+    // Qt's lookups have no time-out of their own: a dead resolver would hold the refresh.
+    QTimer::singleShot(patience, this, [this, session, master, id] {
+      if (session != FSession || FNamesPending.erase(master) == 0) return;
+      FOptions.AbortLookUp ? FOptions.AbortLookUp(id) : QHostInfo::abortHostLookup(id);
+      FScheduler.Resolved(master, {}, "name lookup timed out", Clock::now());
+      if (!FInPump) Pump();
+    });
   }
+}
+
+void TServerQueryRunner::NameFound(std::size_t master, std::uint16_t port, const QHostInfo& info) {
+  std::vector<TServerAddress> addresses;
+  bool v4 = false, v6 = false;
+  const bool socketV6 = FSocket && FSocket->Local().IsV6;
+  for (const QHostAddress& host : info.addresses()) {
+    const auto address = FromHostAddress(host, port);
+    if (!address || (address->IsV6 ? (v6 || !socketV6) : v4)) continue;
+    (address->IsV6 ? v6 : v4) = true;
+    addresses.push_back(*address);
+  }
+  const std::string error = info.error() == QHostInfo::HostNotFound ? "no such host"
+                            : !info.addresses().isEmpty()           ? "no IPv6 route"
+                                                          : info.errorString().toStdString();
+  FScheduler.Resolved(master, addresses, error, Clock::now());
+  if (!FInPump) Pump();
 }
 
 void TServerQueryRunner::Deliver(bool now) {
@@ -267,8 +292,9 @@ void TServerQueryRunner::Arm() {
 
 void TServerQueryRunner::AbortLookups() {
   for (const int lookup : FLookups)
-    QHostInfo::abortHostLookup(lookup);
+    FOptions.AbortLookUp ? FOptions.AbortLookUp(lookup) : QHostInfo::abortHostLookup(lookup);
   FLookups.clear();
+  FNamesPending.clear();
 }
 
 }  // namespace fx

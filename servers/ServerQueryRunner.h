@@ -12,8 +12,10 @@
 #include <chrono>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "platform/UdpSocket.h"
@@ -32,6 +34,14 @@ struct TServerQueryRunnerOptions {
   TQueryTuning Tuning;
   std::size_t BatchSize = 256;               // servers per OnServers call at most
   std::chrono::milliseconds BatchDelay{25};  // how long a server waits for its batch at most
+  // Looks a master's name up and calls `done` with the answer; returns an id for
+  // `AbortLookUp`. Unset: Qt's lookup threads (QHostInfo). A lookup that has not answered
+  // when the master's own time-out ends (its last try and the wait after it) fails with
+  // "name lookup timed out".
+  std::function<int(const QString& name, QObject* context,
+                    std::function<void(const QHostInfo&)> done)>
+      LookUp;
+  std::function<void(int id)> AbortLookUp;
 };
 
 class TServerQueryRunner final : public QObject, public TServerSource {
@@ -56,7 +66,7 @@ class TServerQueryRunner final : public QObject, public TServerSource {
   void TakeReports();
   void SendDue();
   void LookUpNames();
-  void NameFound(int session, std::size_t master, const QHostInfo& info);
+  void NameFound(std::size_t master, std::uint16_t port, const QHostInfo& info);
   void Deliver(bool now);
   void Arm();
   void AbortLookups();
@@ -71,6 +81,7 @@ class TServerQueryRunner final : public QObject, public TServerSource {
   std::vector<TServerInfo> FPending;
   std::chrono::steady_clock::time_point FPendingSince{};
   std::vector<int> FLookups;
+  std::set<std::size_t> FNamesPending;  // masters whose name lookup has not answered
   int FSession = 0;
   bool FRunning = false;
   bool FInPump = false;

@@ -7,9 +7,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "servers/MasterListGuard.h"
 #include "servers/ServerInfo.h"
 
 namespace fx {
@@ -47,6 +49,9 @@ struct TRefreshRequest {
   // Ask NetQuake servers for their players too, one query each (the other families send
   // them with their status anyway).
   bool NetQuakePlayers = true;
+  // What the masters' lists may hold; the local networks name their directed broadcasts.
+  TMasterListLimits MasterLimits;
+  std::vector<TLocalNetwork> LocalNetworks;
 };
 
 // What a master answered in the last refresh.
@@ -56,7 +61,17 @@ struct TMasterResult {
   int Servers = 0;
   std::string Error;               // why not ("no such host", "timed out"), empty when it answered
   std::vector<TKnownServer> List;  // what it listed, in its order
+  int Ignored = 0;                 // listed addresses the guard did not let through
 };
+
+// The servers a refresh asks by themselves: `known` (the favourites and the history), and of
+// the servers `listed` before, those a master still switched on listed last time and, when
+// the LAN is searched, those no master listed (the LAN's). A server only a switched-off
+// master listed is not asked. Each address once, `known` first.
+std::vector<TKnownServer> ServersToRefresh(std::vector<TKnownServer> known,
+                                           std::span<const TServerInfo> listed,
+                                           std::span<const TMasterResult> lastResults,
+                                           std::span<const TMasterServer> masters, bool lan);
 
 // The masters the program knows: the dpmasters and QuakeWorld masters current engines point
 // at, each enabled and marked BuiltIn.

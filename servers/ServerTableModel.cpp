@@ -43,9 +43,10 @@ QVariant TServerTableModel::data(const QModelIndex& index, int role) const {
     case Qt::TextAlignmentRole:
       return IsNumeric(column) ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     case Qt::FontRole:
-      if (IsFavourite(index.row())) {
+      if (IsFavourite(index.row()) || IsFromHistory(index.row())) {
         QFont font;
-        font.setBold(true);
+        font.setBold(IsFavourite(index.row()));
+        font.setItalic(IsFromHistory(index.row()));
         return font;
       }
       return {};
@@ -55,8 +56,11 @@ QVariant TServerTableModel::data(const QModelIndex& index, int role) const {
         return QPalette().brush(QPalette::Disabled, QPalette::Text);
       return {};
     case Qt::ToolTipRole:
-      if (column == TServerColumn::Name && IsFavourite(index.row()))
-        return QStringLiteral("Favourite");
+      if (column != TServerColumn::Name) return {};
+      if (IsFavourite(index.row()))
+        return IsFromHistory(index.row()) ? QStringLiteral("Favourite, joined before")
+                                          : QStringLiteral("Favourite");
+      if (IsFromHistory(index.row())) return QStringLiteral("Joined before (history)");
       return {};
     default:
       return {};
@@ -108,6 +112,7 @@ void TServerTableModel::Apply(std::vector<TServerInfo> servers) {
       Count(*server, +1);
       FRows.push_back(std::move(*server));
       FFavourite.push_back(false);
+      FHistory.push_back(false);
     }
     endInsertRows();
   }
@@ -143,6 +148,12 @@ int TServerTableModel::RowOf(const TServerAddress& address) const {
 void TServerTableModel::SetFavourite(int row, bool favourite) {
   if (row < 0 || row >= rowCount() || IsFavourite(row) == favourite) return;
   FFavourite[static_cast<std::size_t>(row)] = favourite;
+  emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void TServerTableModel::SetFromHistory(int row) {
+  if (row < 0 || row >= rowCount() || IsFromHistory(row)) return;
+  FHistory[static_cast<std::size_t>(row)] = true;
   emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 

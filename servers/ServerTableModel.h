@@ -41,6 +41,9 @@ class TServerTableModel : public QAbstractTableModel {
 
   bool IsFavourite(int row) const { return FFavourite[static_cast<std::size_t>(row)]; }
   void SetFavourite(int row, bool favourite);
+  // A server the user joined before: shown in italics, said so in its tool tip.
+  bool IsFromHistory(int row) const { return FHistory[static_cast<std::size_t>(row)]; }
+  void SetFromHistory(int row);
 
   // How many rows are in each state (indexed by TServerState).
   int CountOf(TServerState state) const { return FCounts[static_cast<std::size_t>(state)]; }
@@ -50,8 +53,9 @@ class TServerTableModel : public QAbstractTableModel {
 
   std::vector<TServerInfo> FRows;
   std::vector<bool> FFavourite;
+  std::vector<bool> FHistory;
   std::map<TServerAddress, int> FRowOf;
-  std::array<int, 6> FCounts{};
+  std::array<int, kServerStates> FCounts{};
 };
 
 // The table's sorting and filtering: columns sort by ServerLess, rows pass IsServerShown.

@@ -89,6 +89,8 @@ std::string_view ServerStateText(TServerState state) {
       return "bad reply";
     case TServerState::Throttled:
       return "slow down";
+    case TServerState::NoIpv6Route:
+      return "no IPv6 route";
   }
   return "";
 }
@@ -154,6 +156,8 @@ std::string ServerStatusText(const TServerCounts& counts) {
   text += std::to_string(count(TServerState::Refused)) + " refused, ";
   text += std::to_string(bad) + (bad == 1 ? " bad reply, " : " bad replies, ");
   text += std::to_string(count(TServerState::Throttled)) + " asked to slow down";
+  if (const int unroutable = count(TServerState::NoIpv6Route); unroutable > 0)
+    text += ", " + std::to_string(unroutable) + " without an IPv6 route";
   if (const int waiting = count(TServerState::Waiting); waiting > 0)
     text += ", " + std::to_string(waiting) + " waiting";
   return text + "; " + std::to_string(counts.Shown) + " shown";

@@ -39,8 +39,8 @@ bool ServerLess(const TServerInfo& a, const TServerInfo& b, TServerColumn column
 
 // What the status line counts.
 struct TServerCounts {
-  std::array<int, 6> ByState{};  // indexed by TServerState
-  int Shown = 0;                 // rows the filter lets through
+  std::array<int, kServerStates> ByState{};  // indexed by TServerState
+  int Shown = 0;                             // rows the filter lets through
   bool Refreshing = false;
 };
 // "Refreshing... 958 servers: 812 answered, 40 timed out, 3 refused, 1 bad reply,

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -23,6 +24,8 @@
 #include "fixtures/TempDir.h"
 #include "platform/UdpSocket.h"
 #include "servers/NetQuakeCodec.h"
+#include "servers/QuakeWorldCodec.h"
+#include "servers/ServerJoin.h"
 #include "tests/servers/QueryRunnerRig.h"
 
 extern char** environ;
@@ -33,6 +36,15 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr const char* kDarkPlaces = "/usr/games/darkplaces-server";
+constexpr const char* kMvdsv = "/usr/games/mvdsv";
+
+// Whether `program` can be started; a missing one fails the test where the engines are
+// required and skips it elsewhere.
+bool Present(const std::string& program) {
+  if (std::system(("command -v " + program + " >/dev/null").c_str()) == 0) return true;
+  if (std::getenv("FX_REQUIRE_ENGINE") != nullptr) ADD_FAILURE() << program << " is missing";
+  return false;
+}
 
 std::uint16_t FreePort() {
   TUdpOptions options;
@@ -84,22 +96,13 @@ class TEngineServer {
           std::string("+hostname"), std::string("Loopback"), std::string("+map"),
           std::string("e1m1")})
       args.push_back(arg);
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-      argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 1, (game / "server.log").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&files, 1, 2);
-    if (::posix_spawn(&FPid, argv[0], &files, &attributes, argv.data(), environ) != 0) FPid = -1;
-    posix_spawn_file_actions_destroy(&files);
-    posix_spawnattr_destroy(&attributes);
+    Spawn(game, std::move(args));
+  }
+  // A server the runner script does not know: `command(port)` is its whole command line.
+  TEngineServer(const std::filesystem::path& game,
+                const std::function<std::vector<std::string>(std::uint16_t)>& command)
+      : Port(FreePort()) {
+    Spawn(game, command(Port));
   }
   // The runner script waits out its time limit after a TERM, so its whole tree is ended,
   // the engine first.
@@ -141,8 +144,43 @@ class TEngineServer {
   const std::uint16_t Port;
 
  private:
+  void Spawn(const std::filesystem::path& game, std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+      argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addchdir_np(&files, game.c_str());
+    posix_spawn_file_actions_addopen(&files, 1, (game / "server.log").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&files, 1, 2);
+    if (::posix_spawn(&FPid, argv[0], &files, &attributes, argv.data(), environ) != 0) FPid = -1;
+    posix_spawn_file_actions_destroy(&files);
+    posix_spawnattr_destroy(&attributes);
+  }
+
   pid_t FPid = -1;
 };
+
+// Everything `server` tells the source when asked alone, after checking what every row
+// starts it with (named "Loopback", on e1m1, 4 players at most).
+TServerInfo AskedAlone(const TEngineServer& server, TServerFamily family) {
+  test::TRunnerRig rig;
+  rig.Runner.QueryDetails({server.Address(), family}, {});
+  EXPECT_TRUE(rig.Wait());
+  const TServerInfo& info = rig.Listed[server.Address()];
+  EXPECT_EQ(info.State, TServerState::Answered);
+  EXPECT_EQ(info.Name, "Loopback");
+  EXPECT_EQ(info.Map, "e1m1");
+  EXPECT_EQ(info.MaxPlayers, 4);
+  EXPECT_GE(info.PingMs, 0);
+  return info;
+}
 
 class RealServer : public ::testing::Test {
  protected:
@@ -162,15 +200,7 @@ class RealServer : public ::testing::Test {
 TEST_F(RealServer, QuakespasmAnswersWhatQuakestatReads) {
   TEngineServer server(Game.Path(), {}, {"-dedicated", "4"});
   ASSERT_TRUE(server.Up(NetQuakeInfoRequest())) << test::ReadFileBytes(Game / "server.log");
-  test::TRunnerRig rig;
-  rig.Runner.QueryDetails({server.Address(), TServerFamily::NetQuake}, {});
-  ASSERT_TRUE(rig.Wait());
-  const TServerInfo& info = rig.Listed[server.Address()];
-  EXPECT_EQ(info.State, TServerState::Answered);
-  EXPECT_EQ(info.Name, "Loopback");
-  EXPECT_EQ(info.Map, "e1m1");
-  EXPECT_EQ(info.MaxPlayers, 4);
-  EXPECT_GE(info.PingMs, 0);
+  const TServerInfo info = AskedAlone(server, TServerFamily::NetQuake);
   ASSERT_FALSE(info.Rules.empty());
   // quakestat -R aborts on a rule name of 19 characters or more; quakespasm has none.
   for (const auto& [name, value] : info.Rules)
@@ -228,6 +258,55 @@ TEST_F(RealServer, DarkPlacesAnswersGetstatusAndNetQuakeOnceASecond) {
   EXPECT_EQ(lines[0][2], netQuake.Name);
   EXPECT_EQ(lines[0][5], netQuake.Map);
   EXPECT_EQ(lines[0][6], std::to_string(netQuake.MaxPlayers));
+}
+
+// mvdsv keeps a map running only with QuakeWorld gamecode: a qwprogs.dat whose header CRC
+// is QuakeWorld's 54730 (pr_edict.c, PR1_LoadProgs; Debian's 0.35 takes no NetQuake
+// progs.dat and says "You must have the qwprogs.dat from QuakeWorld installed"). Ours is
+// built here from tests/servers/qwgame with Debian's fteqcc.
+TEST_F(RealServer, MvdsvAnswersStatusAsQuakestatReadsIt) {
+  if (!Present(kMvdsv) || !Present("fteqcc")) GTEST_SKIP() << "mvdsv or fteqcc is missing";
+  const std::filesystem::path source = Game / "qwsrc", qw = Game / "qw";
+  std::filesystem::copy(FX_QWGAME_DIR, source);
+  std::filesystem::create_directories(qw);
+  ASSERT_EQ(std::system(("cd '" + source.string() + "' && fteqcc >fteqcc.out 2>&1").c_str()), 0)
+      << test::ReadFileBytes(source / "fteqcc.out");
+  std::filesystem::copy_file(source / "qwprogs.dat", qw / "qwprogs.dat");
+  TEngineServer server(Game.Path(), [&](std::uint16_t port) {
+    return std::vector<std::string>{"/usr/bin/timeout",
+                                    "60",
+                                    kMvdsv,
+                                    "-basedir",
+                                    Game.Path().string(),
+                                    "-ip",
+                                    "127.0.0.1",
+                                    "-port",
+                                    std::to_string(port),
+                                    "+hostname",
+                                    "Loopback",
+                                    "+maxclients",
+                                    "4",
+                                    "+map",
+                                    "e1m1"};
+  });
+  ASSERT_TRUE(server.Up(QuakeWorldStatusRequest())) << test::ReadFileBytes(Game / "server.log");
+  const TServerInfo info = AskedAlone(server, TServerFamily::QuakeWorld);
+  const auto lines = test::Quakestat("-R -P -qws " + server.Address().ToString());
+  ASSERT_GE(lines.size(), 2u);
+  ASSERT_GE(lines[0].size(), 6u);
+  EXPECT_EQ(lines[0][2], info.Name);
+  EXPECT_EQ(lines[0][3], info.Map);
+  EXPECT_EQ(lines[0][4], std::to_string(info.MaxPlayers));
+  EXPECT_EQ(lines[0][5], std::to_string(info.Players));
+  ASSERT_FALSE(lines[1].empty());
+  for (const std::string& rule : lines[1]) {
+    const std::size_t equals = rule.find('=');
+    const std::pair<std::string, std::string> pair{rule.substr(0, equals), rule.substr(equals + 1)};
+    EXPECT_NE(std::find(info.Rules.begin(), info.Rules.end(), pair), info.Rules.end()) << rule;
+  }
+  // A QuakeWorld client joins it, a NetQuake one is refused.
+  EXPECT_EQ(CheckJoin(info, "/usr/games/ezquake", Game.Path()).Verdict, TJoinVerdict::Go);
+  EXPECT_EQ(CheckJoin(info, "/usr/games/quakespasm", Game.Path()).Verdict, TJoinVerdict::Refuse);
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ using test::AnsweredServer;
 using test::Control;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 std::vector<std::string> ShownNames(const QAbstractItemModel& model) {
   std::vector<std::string> names;
@@ -205,6 +206,65 @@ TEST_F(ServerBrowser, ListsWhatArrivesCountsWhatDidNotAndKeepsFavourites) {
   Sandbox.Reopen();
   TServerListStore stored;
   EXPECT_TRUE(stored.Load().Favourites.empty());
+}
+
+TEST_F(ServerBrowser, RefreshAsksOnlyWhatTheSourcesSwitchedOnListedAndMarksTheHistory) {
+  const auto at = [](std::uint16_t port) { return TServerAddress::V4(127, 0, 0, 1, port); };
+  {
+    TServerListStore store;
+    TServerLists lists = store.Load();
+    lists.AddToHistory({at(7), TServerFamily::NetQuake}, "Old game");
+    store.Save(lists);
+  }
+  // The user's font, large: the Ping column's words must still fit.
+  const QFont usual = QApplication::font();
+  QFont large = usual;
+  large.setPointSizeF(22);
+  QApplication::setFont(large);
+  auto dialog = Open();
+  const std::vector<TMasterServer> masters = BuiltInMasters();
+  Source.OnMaster({masters[0], true, 1, "", {{at(10), TServerFamily::DarkPlaces}}, 0});
+  Source.OnMaster({masters[1], true, 1, "", {{at(11), TServerFamily::DarkPlaces}}, 12});
+  Source.Send({AnsweredServer(10, "on", TServerFamily::DarkPlaces),
+               AnsweredServer(11, "off", TServerFamily::DarkPlaces), AnsweredServer(12, "lan")});
+  Source.Finish();
+  Drain(*dialog);
+  EXPECT_THAT(Control<QLabel>(*dialog, "lblStatus").text().toStdString(),
+              HasSubstr("; 12 addresses from dpmaster.tchr.no ignored"));
+
+  const auto refresh = [&] {
+    QTest::keyClick(&Control<QTableView>(*dialog, "tvServers"), Qt::Key_F5);
+    std::vector<TServerAddress> asked;
+    for (const TKnownServer& server : Source.Refreshes.back().Servers)
+      asked.push_back(server.Address);
+    return asked;
+  };
+  Control<QTreeWidget>(*dialog, "lvMasters").topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+  EXPECT_THAT(refresh(), ElementsAre(at(7), at(10), at(12)));
+  Control<QCheckBox>(*dialog, "cbSearchLan").setChecked(false);
+  EXPECT_THAT(refresh(), ElementsAre(at(7), at(10)));
+  EXPECT_THAT(Control<QLabel>(*dialog, "lblStatus").text().toStdString(),
+              Not(HasSubstr("ignored")));
+
+  QTableView& table = Control<QTableView>(*dialog, "tvServers");
+  Control<QCheckBox>(*dialog, "cbShowSilent").click();
+  const QAbstractItemModel& rows = *table.model();
+  int history = -1;
+  for (int row = 0; row < rows.rowCount(); ++row)
+    if (rows.index(row, static_cast<int>(TServerColumn::Address)).data() == "127.0.0.1:7")
+      history = row;
+  ASSERT_GE(history, 0);
+  EXPECT_EQ(rows.index(history, 0).data(Qt::ToolTipRole).toString(), "Joined before (history)");
+  EXPECT_TRUE(rows.index(history, 0).data(Qt::FontRole).value<QFont>().italic());
+  EXPECT_FALSE(rows.index(0, 0).data(Qt::FontRole).value<QFont>().italic());
+
+  QFont bold = table.font();
+  bold.setBold(true);
+  const int width = table.columnWidth(static_cast<int>(TServerColumn::Ping));
+  for (const char* word : {"timed out", "bad reply", "refused", "no IPv6 route"})
+    EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(QString::fromLatin1(word)) + 4) << word;
+  dialog.reset();
+  QApplication::setFont(usual);
 }
 
 class ServerJoin : public ::testing::Test {

@@ -19,12 +19,15 @@ struct TJoinCase {
   TJoinVerdict Verdict;
   const char* MessagePart;  // "" when there is no message
   const char* ModFolder;
+  const char* Key = "";  // a key of the server's info besides the game name
+  const char* Value = "";
 };
 
 TEST(ServerJoin, TheEngineMustSpeakTheProtocolAndHaveTheMod) {
   test::TTempDir game;
   std::filesystem::create_directories(game / "id1");
   std::filesystem::create_directories(game / "AD");
+  std::filesystem::create_directories(game / "hipnotic");
   using enum TServerFamily;
   using enum TJoinVerdict;
   const std::vector<TJoinCase> cases = {
@@ -49,11 +52,36 @@ TEST(ServerJoin, TheEngineMustSpeakTheProtocolAndHaveTheMod) {
       {"ironwail", DarkPlaces, "DP7", "copper", Refuse, "\"copper\"", ""},
       {"quakespasm", QuakeWorld, "28", "copper", Refuse, "does not speak QuakeWorld", ""},
       {"ironwail", DarkPlaces, "DP7", "ad", Warn, "Join it anyway?", "AD"},
+      // QuakeSpasm-Spiked registers as "FTE-Quake" and names its NetQuake protocol.
+      {"quakespasm", DarkPlaces, "FTE-Quake", "", Go, "", "", "nqprotocol", "666"},
+      {"ironwail", DarkPlaces, "FTE-Quake", "", Go, "", "", "nqprotocol", "999"},
+      {"vkquake", DarkPlaces, "FTE-Quake", "", Go, "", "", "nqprotocol", "15"},
+      {"quakespasm", DarkPlaces, "FTE-Quake", "", Warn, "FTE's own protocol", "", "nqprotocol",
+       "10002"},
+      // FTE lists what it listens on after the number.
+      {"quakespasm", DarkPlaces, "FTE-Quake", "", Go, "", "", "protocol", "3wnd"},
+      {"quakespasm", DarkPlaces, "FTE-Quake", "", Refuse, "does not speak QuakeWorld.", "",
+       "protocol", "3w"},
+      {"ezquake", DarkPlaces, "FTE-Quake", "", Go, "", "", "protocol", "3w"},
+      {"ironwail", DarkPlaces, "FTE-Quake", "", Warn, "DarkPlaces' own protocol", "", "protocol",
+       "3d"},
+      {"quakespasm", DarkPlaces, "DarkPlaces-Quake", "", Warn, "DarkPlaces' own", "", "protocol",
+       "3"},
+      // ezQuake joins QuakeWorld and nothing else.
+      {"/usr/games/ezquake", QuakeWorld, "28", "qw", Go, "", ""},
+      {"ezquake-linux-x86_64", QuakeWorld, "28", "", Go, "", ""},
+      {"ezquake", NetQuake, "3", "", Refuse, "does not speak NetQuake", ""},
+      // Several game folders, base first: each must be here, the last is the mod.
+      {"quakespasm", DarkPlaces, "FTE-Quake", "id1;AD", Go, "", "AD", "nqprotocol", "666"},
+      {"quakespasm", NetQuake, "3", "hipnotic;ad", Go, "", "AD"},
+      {"quakespasm", NetQuake, "3", "ad;copper", Refuse, "\"copper\"", ""},
+      {"quakespasm", NetQuake, "3", "hipnotic;..", Refuse, "which is no folder name", ""},
   };
   for (const TJoinCase& c : cases) {
     TServerInfo server = test::AnsweredServer(26000, "x", c.Family);
     server.Protocol = c.Protocol;
     server.Game = c.Game;
+    if (*c.Key != '\0') server.Rules = {{c.Key, c.Value}};
     const TJoinCheck check = CheckJoin(server, c.Program, game.Path());
     const std::string what = std::string(c.Program) + " / " + c.Protocol + " / " + c.Game;
     EXPECT_EQ(check.Verdict, c.Verdict) << what << ": " << check.Message;
