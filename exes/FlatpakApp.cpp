@@ -106,25 +106,59 @@ std::vector<std::string> FlatpakContextValues(std::string_view keyfile, std::str
   return Split(GroupValue(keyfile, "Context", key));
 }
 
-std::optional<TFlatpakApp> FlatpakAppOf(const fs::path& program, const TUserHomes& homes) {
-  // exports/bin/<ID> is a link into app/<ID>/current/active/export/bin/<ID>; either names it.
+namespace {
+
+// The deployed application a program file belongs to: its folder, holding "metadata" and
+// "files", and the installation it lies in. exports/bin/<ID> is a link into
+// app/<ID>/current/active/export/bin/<ID>, and "active" one to the deployed commit
+// (app/<ID>/<arch>/<branch>/<commit>), so both the export's own path and its real path tell.
+struct TDeploy {
+  std::string Id;
+  fs::path Folder;
+  fs::path Installation;
+};
+
+std::optional<TDeploy> DeployOf(const fs::path& program) {
+  const auto valid = [](const std::string& id) {
+    return id.find('.') != std::string::npos && id.find("..") == std::string::npos;
+  };
   const fs::path folder = program.parent_path();
-  if (!folder.generic_string().ends_with(kExports)) return std::nullopt;
-  TFlatpakApp app;
-  app.Id = program.filename().string();
-  if (app.Id.find('.') == std::string::npos || app.Id.find("..") != std::string::npos)
+  if (folder.generic_string().ends_with(kExports)) {
+    TDeploy deploy{program.filename().string(), {}, folder.parent_path().parent_path()};
+    deploy.Folder = deploy.Installation / "app" / deploy.Id / "current" / "active";
+    if (valid(deploy.Id)) return deploy;
+  }
+  std::error_code error;
+  const fs::path real = fs::weakly_canonical(program, error);
+  if (error || real.parent_path().generic_string().ends_with("/export/bin") == false)
     return std::nullopt;
-  const fs::path installation = folder.parent_path().parent_path();
-  const fs::path active = installation / "app" / app.Id / "current" / "active";
-  const auto metadata = ReadSmallFile(active / "metadata", kKeyfileLimit);
+  TDeploy deploy{real.filename().string(), real.parent_path().parent_path().parent_path(), {}};
+  fs::path installation = deploy.Folder;
+  for (int up = 0; up < 5; ++up)
+    installation = installation.parent_path();
+  deploy.Installation = installation;
+  if (!valid(deploy.Id) ||
+      deploy.Folder.parent_path().parent_path().parent_path().filename() != deploy.Id)
+    return std::nullopt;
+  return deploy;
+}
+
+}  // namespace
+
+std::optional<TFlatpakApp> FlatpakAppOf(const fs::path& program, const TUserHomes& homes) {
+  const auto deploy = DeployOf(program);
+  if (!deploy) return std::nullopt;
+  TFlatpakApp app;
+  app.Id = deploy->Id;
+  const auto metadata = ReadSmallFile(deploy->Folder / "metadata", kKeyfileLimit);
   if (!metadata) return std::nullopt;
-  app.Files = active / "files";
+  app.Files = deploy->Folder / "files";
   app.Command = GroupValue(*metadata, "Application", "command");
   // The application's own permissions, then the overrides: the system's, then the user's,
   // each the global ones before the application's.
   AddFrom(app.Filesystems, metadata, "filesystems");
   AddFrom(app.Persistent, metadata, "persistent");
-  std::vector<fs::path> overrides = {installation / "overrides"};
+  std::vector<fs::path> overrides = {deploy->Installation / "overrides"};
   if (const std::string home = HomeOf(homes); !home.empty())
     overrides.push_back(fs::path(home) / ".local/share/flatpak/overrides");
   if (overrides.size() > 1 && overrides[0] == overrides[1]) overrides.pop_back();

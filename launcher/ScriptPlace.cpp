@@ -158,6 +158,13 @@ void WritePlacedScript(const TScriptPlace& place, std::string_view name,
     const fs::path shadow = folder / placed;
     std::error_code error;
     if (!fs::is_regular_file(shadow, error)) continue;
+    // In the mirrored base folder an old copy of the read-only game folder is a link: taking
+    // the link away hides it from the engine.
+    if (!place.BaseDir.empty() && fs::is_symlink(fs::symlink_status(shadow, error)) &&
+        IsOwnCopy(shadow)) {
+      fs::remove(shadow, error);
+      continue;
+    }
     if (!IsOwnCopy(shadow))
       throw EScriptWriteError("The engine would run \"" + shadow.string() +
                               "\" instead of this launch's script, since it looks in that "

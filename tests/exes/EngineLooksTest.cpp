@@ -135,6 +135,24 @@ TEST_F(EngineLooksTest, FlatpakEnginesLookInsideTheirSandbox) {
   EXPECT_FALSE(FlatpakSees(*looks.Flatpak, Game, Homes));
 }
 
+TEST_F(EngineLooksTest, ALinkToAFlatpakExportIsKnownByTheDeployedApplication) {
+  // As flatpak deploys: app/<ID>/<arch>/<branch>/<commit>, its export linked from elsewhere.
+  const fs::path deploy = Temp / "flatpak/app/info.fteqw.FTEQW/x86_64/stable/0123abcd";
+  WriteFileBytes(deploy / "metadata",
+                 "[Application]\ncommand=fteqw\n[Context]\nfilesystems=host;\n");
+  WriteFileBytes(deploy / "files/bin/fteqw", kElf);
+  WriteFileBytes(deploy / "export/bin/info.fteqw.FTEQW", "#!/bin/sh\n");
+  fs::create_directories(Temp / "bin");
+  fs::create_symlink(deploy / "export/bin/info.fteqw.FTEQW", Temp / "bin" / "fte");
+  const auto app = FlatpakAppOf(Temp / "bin" / "fte", Homes);
+  ASSERT_TRUE(app.has_value());
+  EXPECT_EQ(app->Id, "info.fteqw.FTEQW");
+  EXPECT_EQ(app->Files, deploy / "files");
+  EXPECT_EQ(app->Command, "fteqw");
+  EXPECT_TRUE(FlatpakSees(*app, Game, Homes));
+  EXPECT_FALSE(FlatpakAppOf(deploy / "files/bin/fteqw", Homes).has_value());
+}
+
 TEST(FlatpakApp, ContextValuesAreReadFromTheirGroupOnly) {
   const std::string keyfile =
       "[Application]\nfilesystems=wrong\n[Context]\n shared=network;ipc;\nfilesystems = host;"

@@ -196,6 +196,8 @@ TEST(BaseFolder, MirrorsTheGameFolderAndKeepsTheEnginesFiles) {
   WriteFileBytes(rig.Id1("maps/e1m1.bsp"), "bsp");
   WriteFileBytes(rig.Id1("Frax.cfg"), "// created by Fraxinel\r\n");
   WriteFileBytes(rig.Game / "ctf" / "maps" / "ctf1.bsp", "bsp");
+  // An old script of this program's that the engine would run first, in the read-only mod.
+  WriteFileBytes(rig.Game / "ctf" / "Frax.cfg", "// created by Fraxinel\r\nmap old\r\n");
   WriteEngine(rig.Temp / "bin" / "quakespasm", TBuildKind::Script, {});
   rig.Exe.ExeName = (rig.Temp / "bin" / "quakespasm").string();
   const fs::path own = rig.Temp / "data/fraxinel/engine-base";
@@ -206,6 +208,7 @@ TEST(BaseFolder, MirrorsTheGameFolderAndKeepsTheEnginesFiles) {
     fs::permissions(folder, kReadOnly);
   TLaunchInput input;
   input.MapText = "e1m1";
+  input.Patch = "ctf";
   const TLaunchResult result = rig.Launch(input);
   for (const fs::path& folder : {rig.Game, rig.Game / "id1", rig.Game / "ctf"})
     fs::permissions(folder, fs::perms::owner_all);
@@ -219,6 +222,10 @@ TEST(BaseFolder, MirrorsTheGameFolderAndKeepsTheEnginesFiles) {
   // The script is a file of its own, not written through the link to the game's copy.
   EXPECT_FALSE(fs::is_symlink(own / "id1" / "Frax.cfg"));
   EXPECT_EQ(ReadFileBytes(rig.Id1("Frax.cfg")), "// created by Fraxinel\r\n");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(own / "ctf" / "Frax.cfg")))
+      << "hidden from the engine";
+  EXPECT_EQ(ReadFileBytes(rig.Game / "ctf" / "Frax.cfg"), "// created by Fraxinel\r\nmap old\r\n");
+  EXPECT_NE(result.CommandLine.find(" -game ctf "), std::string::npos) << result.CommandLine;
 }
 
 // A script of this program's that cannot be written in a writable id1 sends every script
