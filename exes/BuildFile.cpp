@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <functional>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <tuple>
 #include <utility>
 
 namespace fx {
@@ -65,10 +68,53 @@ std::optional<std::string> ReadSmallFile(const std::filesystem::path& file, std:
   return text;
 }
 
+namespace {
+
+// The command preview asks at every change of the window's controls; a program file read
+// once is not read again until it changes (another file, size or time of change).
+using TProbeKey = std::tuple<dev_t, ino_t, off_t, long, long, std::string>;
+constexpr std::size_t kProbesKept = 32;
+
+std::mutex& ProbeLock() {
+  static std::mutex lock;
+  return lock;
+}
+std::map<TProbeKey, std::vector<bool>>& Probes() {
+  static std::map<TProbeKey, std::vector<bool>> probes;
+  return probes;
+}
+
+std::optional<std::vector<bool>> Scan(int fd, std::span<const std::string_view> needles);
+
+}  // namespace
+
 std::optional<std::vector<bool>> ProgramHolds(const std::filesystem::path& program,
                                               std::span<const std::string_view> needles) {
   auto opened = OpenRegular(program);
   if (!opened || opened->second > kProgramLimit) return std::nullopt;
+  struct stat info {};
+  if (::fstat(opened->first.Get(), &info) != 0) return std::nullopt;
+  std::string joined;
+  for (const std::string_view needle : needles)
+    joined.append(needle).append(1, '\n');
+  const TProbeKey key{info.st_dev,         info.st_ino,          info.st_size,
+                      info.st_mtim.tv_sec, info.st_mtim.tv_nsec, joined};
+  {
+    const std::lock_guard guard(ProbeLock());
+    if (const auto found = Probes().find(key); found != Probes().end()) return found->second;
+  }
+  auto holds = Scan(opened->first.Get(), needles);
+  if (holds) {
+    const std::lock_guard guard(ProbeLock());
+    if (Probes().size() >= kProbesKept) Probes().clear();
+    Probes().emplace(key, *holds);
+  }
+  return holds;
+}
+
+namespace {
+
+std::optional<std::vector<bool>> Scan(int fd, std::span<const std::string_view> needles) {
   std::size_t longest = kElfMagic.size();
   for (const std::string_view needle : needles)
     longest = std::max(longest, needle.size());
@@ -79,7 +125,7 @@ std::optional<std::vector<bool>> ProgramHolds(const std::filesystem::path& progr
   std::string chunk(kChunk, '\0');
   bool first = true;
   for (;;) {
-    const std::size_t got = ReadSome(opened->first.Get(), chunk.data(), chunk.size());
+    const std::size_t got = ReadSome(fd, chunk.data(), chunk.size());
     if (first && (got < kElfMagic.size() || std::string_view(chunk).substr(0, 4) != kElfMagic))
       return std::nullopt;
     first = false;
@@ -87,13 +133,14 @@ std::optional<std::vector<bool>> ProgramHolds(const std::filesystem::path& progr
     window.append(chunk, 0, got);
     for (std::size_t i = 0; i < needles.size(); ++i)
       if (!found[i] && !needles[i].empty())
-        found[i] = std::search(window.begin(), window.end(),
-                               std::boyer_moore_horspool_searcher(
-                                   needles[i].begin(), needles[i].end())) != window.end();
+        found[i] =
+            ::memmem(window.data(), window.size(), needles[i].data(), needles[i].size()) != nullptr;
     if (got < chunk.size()) break;
     window.erase(0, window.size() - std::min(window.size(), longest - 1));
   }
   return found;
 }
+
+}  // namespace
 
 }  // namespace fx

@@ -34,10 +34,13 @@ TEST(BuildFile, NeedlesAreFoundAcrossChunksOnlyInPrograms) {
   ASSERT_TRUE(holds.has_value());
   EXPECT_TRUE((*holds)[0]);
   EXPECT_FALSE((*holds)[1]);
+  // A file read before is read again once it changed.
+  WriteFileBytes(temp / "engine", kElf + "-userdir");
+  EXPECT_EQ(ProgramHolds(temp / "engine", needles), (std::vector<bool>{false, true}));
   WriteFileBytes(temp / "script", "#!/bin/sh\n-nohome\n");
   EXPECT_FALSE(ProgramHolds(temp / "script", needles).has_value());
   EXPECT_FALSE(ProgramHolds(temp / "missing", needles).has_value());
-  EXPECT_FALSE(ReadSmallFile(temp / "engine", 16).has_value()) << "larger than the limit";
+  EXPECT_FALSE(ReadSmallFile(temp / "engine", 8).has_value()) << "larger than the limit";
 }
 
 TEST(EngineProfiles, FlatpakIdsNameTheirFamily) {
