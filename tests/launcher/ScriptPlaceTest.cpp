@@ -127,7 +127,20 @@ const TPlaceCase kPlaceCases[] = {
      .Params = "-basedir <temp>/other",
      .Folder = "other/id1",
      .Folders = {"other/id1"}},
+    // A -basedir of the player's own is the only base folder the engine reads: no second.
+    {.Name = "BasedirGivenReadOnly",
+     .Program = "quakespasm",
+     .Kind = TBuildKind::NoUserDirs,
+     .Holds = {"-basedir"},
+     .Params = "-basedir <temp>/Quake"},
     {.Name = "UnknownEngine", .Program = "fx-engine", .Kind = TBuildKind::NoUserDirs},
+    // FTE without a home yet, the game folder writable: it reads its base folder only.
+    {.Name = "FteWithoutHome",
+     .Program = "fteqw",
+     .Kind = TBuildKind::NoUserDirs,
+     .Holds = {"-basedir"},
+     .Folder = "data/fraxinel/engine-base/id1",
+     .BaseDir = true},
     // FTE: ~/.quake when only that exists, and no new folder that would move it.
     {.Name = "FteOldHome",
      .Program = "fteqw",
