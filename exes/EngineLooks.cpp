@@ -56,7 +56,7 @@ class TBuild {
   std::optional<std::vector<bool>> FHolds;
 };
 
-// The value after the last `name` (engines take the first; so does this).
+// The value after the first `name`, the one the engines take (COM_CheckParm finds the first).
 std::optional<std::string> SwitchValue(const std::vector<std::string>& args,
                                        std::string_view name) {
   for (std::size_t i = 0; i + 1 < args.size(); ++i)
