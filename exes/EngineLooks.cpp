@@ -110,6 +110,23 @@ fs::path OutsideSandbox(const TFlatpakApp& app, const fs::path& folder, const TU
   return FlatpakSees(app, folder, homes) ? folder : fs::path();
 }
 
+// The base folder a Flatpak application's own launcher script hands its engine: FTE's
+// (fteqw dist/linux/org.fteqw.fteqw.sh) runs "/app/bin/fteqw -basedir $XDG_DATA_HOME "$@"",
+// and the engine takes the first "-basedir". Nothing when the command is the engine itself.
+std::optional<fs::path> LauncherBaseDir(const TFlatpakApp& app, const TUserHomes& outside) {
+  const auto script = ReadSmallFile(app.Files / "bin" / app.Command, 64u << 10);
+  if (!script || !script->starts_with("#!")) return std::nullopt;
+  for (const std::string_view value :
+       {"-basedir $XDG_DATA_HOME", "-basedir \"$XDG_DATA_HOME\"", "-basedir ${XDG_DATA_HOME}"})
+    if (script->find(value) != std::string::npos) return app.DataFolder(outside) / "data";
+  return std::nullopt;
+}
+
+bool SameFolder(const fs::path& a, const fs::path& b) {
+  std::error_code error;
+  return fs::weakly_canonical(a, error) == fs::weakly_canonical(b, error);
+}
+
 }  // namespace
 
 TEngineLooks WhereEngineLooks(const TEngineProfile& profile, const fs::path& program,
@@ -124,7 +141,17 @@ TEngineLooks WhereEngineLooks(const TEngineProfile& profile, const fs::path& pro
   const std::vector<std::string> args = SplitCommandLine(parameters);
 
   looks.GameFolder = gameFolder;
-  if (profile.TakesBaseDir && build.Reads(kBaseDirSwitch)) {
+  if (const auto forced = looks.Flatpak ? LauncherBaseDir(*looks.Flatpak, outside) : std::nullopt) {
+    looks.GameFolder = *forced;
+    looks.BaseDirGiven = true;
+    if (!SameFolder(*forced, gameFolder))
+      looks.Problem = "The Flatpak engine " + looks.Flatpak->Id +
+                      " reads the game from its own folder \"" + forced->string() +
+                      "\" only, which its launcher hands it; it would not find the game in \"" +
+                      gameFolder.string() +
+                      "\". The engine is not started.\n\nPut the game's folders (id1 and the "
+                      "mods) there, or set that folder as the game folder.";
+  } else if (profile.TakesBaseDir && build.Reads(kBaseDirSwitch)) {
     if (const auto base = SwitchValue(args, kBaseDirSwitch)) {
       looks.GameFolder = InFolder(gameFolder, *base);
       looks.BaseDirGiven = true;

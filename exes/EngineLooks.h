@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "exes/EngineProfiles.h"
@@ -27,6 +28,9 @@ struct TEngineLooks {
   // The launch may hand it "-basedir <folder>" of its own.
   bool TakesBaseDir = false;
   std::optional<TFlatpakApp> Flatpak;
+  // Why this engine cannot play the game folder at all (its Flatpak launcher gives it a base
+  // folder of its own); empty when it can.
+  std::string Problem;
 
   // The per-user folder to rely on: empty when none or unsure.
   std::filesystem::path SureUserFolder() const {

@@ -95,6 +95,7 @@ void CheckSandboxSees(const TEngineLooks& looks, const fs::path& folder, const T
 TScriptPlace PlanScriptPlace(const TEngineLooks& looks, std::string_view cfgFileName,
                              const std::vector<std::string>& gameDirs, const fs::path& ownBase,
                              const TUserHomes& homes) {
+  if (!looks.Problem.empty()) throw EScriptWriteError(looks.Problem);
   CheckSandboxSees(looks, looks.GameFolder, homes);
   TScriptPlace place;
   place.GameFolder = looks.GameFolder;

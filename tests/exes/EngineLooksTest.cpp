@@ -156,6 +156,24 @@ TEST_F(EngineLooksTest, ALinkToAFlatpakExportIsKnownByTheDeployedApplication) {
   EXPECT_FALSE(FlatpakAppOf(deploy / "files/bin/fteqw", Homes).has_value());
 }
 
+TEST_F(EngineLooksTest, AFlatpakLauncherThatGivesItsOwnBaseFolderIsSaid) {
+  const fs::path root = Temp / "flatpak";
+  const fs::path active = root / "app/org.fteqw.fteqw/current/active";
+  WriteFileBytes(active / "metadata", "[Application]\ncommand=org.fteqw.fteqw.sh\n");
+  WriteFileBytes(active / "files/bin/org.fteqw.fteqw.sh",
+                 "#!/bin/bash\n/app/bin/fteqw -basedir $XDG_DATA_HOME \"$@\"\n");
+  WriteFileBytes(root / "exports/bin/org.fteqw.fteqw", "#!/bin/sh\n");
+  const fs::path program = root / "exports/bin/org.fteqw.fteqw";
+  const fs::path own = Home / ".var/app/org.fteqw.fteqw/data";
+  TEngineLooks looks =
+      WhereEngineLooks(EngineProfileFor(program.string()), program, "", Game, Homes);
+  EXPECT_EQ(looks.GameFolder, own);
+  EXPECT_NE(looks.Problem.find(own.string()), std::string::npos) << looks.Problem;
+  fs::create_directories(own);
+  looks = WhereEngineLooks(EngineProfileFor(program.string()), program, "", own, Homes);
+  EXPECT_EQ(looks.Problem, "") << "the game folder is that folder";
+}
+
 TEST(FlatpakApp, ContextValuesAreReadFromTheirGroupOnly) {
   const std::string keyfile =
       "[Application]\nfilesystems=wrong\n[Context]\n shared=network;ipc;\nfilesystems = host;"
