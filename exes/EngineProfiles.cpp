@@ -28,11 +28,50 @@ constexpr std::array kEzQuake = {"ezquake"sv, "ezquake-linux-x86_64"sv, "ezquake
 
 constexpr std::uint8_t kNetQuakeOnly = kSpeaksNetQuake;
 
+// Flatpak application IDs: Flathub's (the IDs players install), FTE's own manifests
+// (fteqw dist/linux/org.fteqw.fteqw.yml "app-id", the older flatpak.json's
+// "info.triptohell.fteqw").
+constexpr std::array kVkQuakeFlatpak = {"io.github.Novum.vkQuake"sv};
+constexpr std::array kFTEFlatpak = {"info.fteqw.FTEQW"sv, "org.fteqw.fteqw"sv,
+                                    "info.triptohell.fteqw"sv};
+
+// Only builds made with DO_USERDIRS hold this text: it is the error of Sys_GetUserdir, inside
+// "#ifdef DO_USERDIRS" of Quake/sys_sdl_unix.c in quakespasm, QuakeSpasm-Spiked
+// (quakespasm/Quake/sys_sdl_unix.c), vkQuake and ironwail alike, and in no other file of
+// theirs. (The folder names themselves do not tell: ironwail's Sys_GetAltUserPrefDir names
+// ".ironwail" in every build.) The terminating zero is part of the mark.
+constexpr std::string_view kUserDirsBuilt{"Couldn't determine userspace directory\0", 39};
+
 // The order is the order found engines are listed in. The memory columns follow each
 // engine's start-up code: the QuakeSpasm family reads "-heapsize" (kilobytes); vkQuake,
 // FTE and DarkPlaces size their memory themselves and read neither switch; "-winmem" and
 // the lock switches belong to the DOS and Windows builds of the original game. Rows name
 // their fields, so a new column is a line in the rows it concerns (the rest take its default).
+//
+// The per-user folders, from each engine's current source:
+// - quakespasm (sezero/quakespasm): Quake/sys_sdl_unix.c Sys_Init takes userdir = basedir
+//   unless built with DO_USERDIRS (Quake/Makefile: DO_USERDIRS=0 by default; Debian builds
+//   with it); then Sys_GetUserdir gives pw_dir (else $HOME) + "/.quakespasm", or the folder
+//   after "-userdir" (Sys_GetUserdirArgs, 0.96 on; Debian's 0.95 has no such switch).
+//   Basedir is the working folder (Sys_GetBasedir: getcwd), "-basedir" replaces it
+//   (Quake/common.c COM_InitFilesystem); COM_AddGameDirectory adds userdir/<game> after
+//   basedir/<game>, so the per-user copy is searched first.
+// - QuakeSpasm-Spiked (Shpoike/Quakespasm): quakespasm/Quake/Makefile DO_USERDIRS=0 too;
+//   with it ~/.quakespasm, which "-nohome" turns off (quakespasm/Quake/sys_sdl_unix.c Sys_Init).
+// - ironwail: Quake/Makefile DO_USERDIRS=1 by default, ~/.ironwail (Quake/quakedef.h
+//   ENGINE_USERDIR_UNIX, Quake/sys_sdl_unix.c Sys_GetUserdir); no "-userdir".
+// - vkQuake: meson_options.txt do_userdirs "disabled"; with it ~/.vkquake and "-userdir"
+//   (Quake/sys_sdl_unix.c SYS_USERDIR, Sys_GetUserdirArgs). Without it "-multiuser" makes
+//   SDL_GetPrefPath("", "vkQuake") the user folder (Quake/common.c COM_InitFilesystem,
+//   COM_SetUserPrefDir): $XDG_DATA_HOME/vkQuake, as SDL builds it.
+// - FTE: engine/common/fs.c FS_GetBestHomeDir: $FTEHOME when set, else
+//   $XDG_DATA_HOME/quake (XDG_DATA_HOME defaulting to $HOME/.local/share, HOME from the
+//   environment), or $HOME/.quake when only that one exists; COM_InitHomedir: "-homedir
+//   <folder>" names it, "-nohome" turns it off; "-basedir" replaces the working folder.
+//   It is used when it exists or the base folder cannot be written.
+// - DarkPlaces: fs.c FS_Init_Dir: "-userdir <folder>", "-nohome" (none), else
+//   FS_ChooseUserDir's USERDIRMODE_HOME, getenv("HOME") + "/.darkplaces/" (gameuserdirname
+//   "darkplaces" in com_game.c); "-basedir" replaces the base folder.
 const std::array<TEngineProfile, 8> kEngineProfiles = {{
     {.Family = TEngineFamily::QuakeSpasm,
      .Entry = "QuakeSpasm",
@@ -41,7 +80,10 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .HeapSize = true,
      .WinMem = false,
      .LoadsPk3 = false,
-     .Speaks = kNetQuakeOnly},
+     .Speaks = kNetQuakeOnly,
+     .BuildMark = kUserDirsBuilt,
+     .UserDirSwitch = "-userdir",
+     .TakesBaseDir = true},
     {.Family = TEngineFamily::QuakeSpasmSpiked,
      .Entry = "QuakeSpasm-Spiked",
      .Programs = kQuakeSpasmSpiked,
@@ -49,7 +91,10 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .HeapSize = true,
      .WinMem = false,
      .LoadsPk3 = true,
-     .Speaks = kSpeaksNetQuake | kSpeaksFTE},
+     .Speaks = kSpeaksNetQuake | kSpeaksFTE,
+     .BuildMark = kUserDirsBuilt,
+     .NoUserDirSwitch = "-nohome",
+     .TakesBaseDir = true},
     {.Family = TEngineFamily::Ironwail,
      .Entry = "Ironwail",
      .Programs = kIronwail,
@@ -57,7 +102,9 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .HeapSize = true,
      .WinMem = false,
      .LoadsPk3 = false,
-     .Speaks = kNetQuakeOnly},
+     .Speaks = kNetQuakeOnly,
+     .BuildMark = kUserDirsBuilt,
+     .TakesBaseDir = true},
     {.Family = TEngineFamily::VkQuake,
      .Entry = "vkQuake",
      .Programs = kVkQuake,
@@ -65,7 +112,13 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .HeapSize = false,
      .WinMem = false,
      .LoadsPk3 = false,
-     .Speaks = kNetQuakeOnly},
+     .Speaks = kNetQuakeOnly,
+     .BuildMark = kUserDirsBuilt,
+     .UserDirSwitch = "-userdir",
+     .MultiUserSwitch = "-multiuser",
+     .MultiUserFolder = "$XDG_DATA_HOME/vkQuake",
+     .TakesBaseDir = true,
+     .FlatpakIds = kVkQuakeFlatpak},
     {.Family = TEngineFamily::FTE,
      .Entry = "FTE",
      .Programs = kFTE,
@@ -73,7 +126,14 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .HeapSize = false,
      .WinMem = false,
      .LoadsPk3 = true,
-     .Speaks = kSpeaksNetQuake | kSpeaksQuakeWorld | kSpeaksFTE | kSpeaksDarkPlaces},
+     .Speaks = kSpeaksNetQuake | kSpeaksQuakeWorld | kSpeaksFTE | kSpeaksDarkPlaces,
+     .OldUserFolder = "$HOME/.quake",
+     .UserFolderVariable = "FTEHOME",
+     .UserDirSwitch = "-homedir",
+     .NoUserDirSwitch = "-nohome",
+     .TakesBaseDir = true,
+     .UserFolderWhenNeeded = true,
+     .FlatpakIds = kFTEFlatpak},
     {.Family = TEngineFamily::DarkPlaces,
      .Entry = "DarkPlaces",
      .Programs = kDarkPlaces,
@@ -81,10 +141,14 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .HeapSize = false,
      .WinMem = false,
      .LoadsPk3 = true,
-     .Speaks = kSpeaksNetQuake | kSpeaksDarkPlaces},
+     .Speaks = kSpeaksNetQuake | kSpeaksDarkPlaces,
+     .UserDirSwitch = "-userdir",
+     .NoUserDirSwitch = "-nohome",
+     .TakesBaseDir = true},
     // A QuakeWorld client only (it plays no NetQuake game of its own), so it is preferred
     // last. Its home folder is "$HOME/.ezquake" (fs.c: Sys_HomeDirectory, getenv("HOME"));
-    // it reads .pk3 archives (fs.c, FS_AddDataFiles) and sizes its memory itself.
+    // it reads .pk3 archives (fs.c, FS_AddDataFiles) and sizes its memory itself. It reads
+    // "-basedir" (Debian's /usr/games/ezquake starts it with one).
     {.Family = TEngineFamily::EzQuake,
      .Entry = "ezQuake",
      .Programs = kEzQuake,
@@ -92,7 +156,8 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .HeapSize = false,
      .WinMem = false,
      .LoadsPk3 = true,
-     .Speaks = kSpeaksQuakeWorld},
+     .Speaks = kSpeaksQuakeWorld,
+     .TakesBaseDir = true},
     {.Family = TEngineFamily::Other,
      .Entry = "",
      .Programs = {},
@@ -136,6 +201,9 @@ std::span<const TEngineProfile> EngineProfiles() {
 
 const TEngineProfile& EngineProfileFor(std::string_view programFile) {
   const std::string name = ProgramName(programFile);
+  for (const TEngineProfile& profile : kEngineProfiles)
+    for (const std::string_view id : profile.FlatpakIds)
+      if (name == Lower(id)) return profile;
   const TEngineProfile* best = &EngineProfileOf(TEngineFamily::Other);
   std::size_t bestLength = 0;
   // The longest program name wins, so "quakespasm-spiked" is not taken for "quakespasm".

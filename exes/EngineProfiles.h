@@ -45,13 +45,36 @@ struct TEngineProfile {
   bool WinMem;          // "-winmem <MB>" and the lock switches mean something to it
   bool LoadsPk3;        // reads .pk3 (zip) archives besides PACK files
   std::uint8_t Speaks;  // TProtocolBits
+
+  // Whether a build has the per-user folder at all. Empty: every build has it. Otherwise
+  // the bytes only a build with it holds (the folder's name as its source spells it, ending
+  // in the string's terminating zero): a build file without them reads its base folder only.
+  std::string_view BuildMark = {};
+  // Used instead of UserFolder when it exists and UserFolder does not (an older default).
+  std::string_view OldUserFolder = {};
+  // An environment variable that names the per-user folder outright.
+  std::string_view UserFolderVariable = {};
+  // Switches of the engine's command line: the folder after `UserDirSwitch` is its per-user
+  // folder; `NoUserDirSwitch` turns it off; `MultiUserSwitch` gives a build without one
+  // the folder `MultiUserFolder`; "-basedir <folder>" replaces the working folder as the
+  // game folder when `TakesBaseDir`.
+  std::string_view UserDirSwitch = {};
+  std::string_view NoUserDirSwitch = {};
+  std::string_view MultiUserSwitch = {};
+  std::string_view MultiUserFolder = {};
+  bool TakesBaseDir = false;
+  // The per-user folder is used only when it exists or the base folder cannot be written.
+  bool UserFolderWhenNeeded = false;
+  // Flatpak application IDs the family is installed under (exports/bin/<id>).
+  std::span<const std::string_view> FlatpakIds = {};
 };
 
 // Every known family, "Other" last (no programs: it stands for anything else).
 std::span<const TEngineProfile> EngineProfiles();
 
 // The profile of a program file, by its file name (without folder; case and a trailing
-// ".exe" or version suffix as packagers add are ignored): "Other" when none matches.
+// ".exe" or version suffix as packagers add are ignored), or a Flatpak application ID
+// as exports/bin names it: "Other" when none matches.
 const TEngineProfile& EngineProfileFor(std::string_view programFile);
 
 // The profile of a family.

@@ -188,15 +188,23 @@ void TConfigurations::InitialLoad(bool tempFound, const std::string& lastConfig)
 
 void TConfigurations::StoreOnExit(TFXUserSettings& user, const std::string& gameFolder,
                                   const std::string& patchDir) {
+  StoreOnExit(user, std::vector<std::string>{gameFolder}, patchDir);
+}
+
+void TConfigurations::StoreOnExit(TFXUserSettings& user,
+                                  const std::vector<std::string>& configFolders,
+                                  const std::string& gameDir) {
   // Each step on its own: a failure in one must not cost the user the unsaved changes.
   const std::string selected = SelectedName();
   try {
     user.SetLastConfig(selected);
   } catch (const std::exception&) {
   }
-  try {
-    user.CleanUpConfigFiles(true, patchDir, gameFolder);
-  } catch (const std::exception&) {
+  for (const std::string& folder : configFolders) {
+    try {
+      user.CleanUpConfigFiles(true, gameDir, folder);
+    } catch (const std::exception&) {
+    }
   }
   try {
     if (FModified) {

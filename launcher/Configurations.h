@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "launcher/ConfigHost.h"
 #include "platform/Registry.h"
@@ -79,6 +80,10 @@ class TConfigurations {
   // completes.
   void StoreOnExit(TFXUserSettings& user, const std::string& gameFolder,
                    const std::string& patchDir);
+  // The same with the clean-up run in each of `configFolders` (the engine's base and
+  // per-user folders), `gameDir` naming the mod folder in them.
+  void StoreOnExit(TFXUserSettings& user, const std::vector<std::string>& configFolders,
+                   const std::string& gameDir);
 
  private:
   std::unique_ptr<TRegistry> OpenConfigs() const;

@@ -116,8 +116,19 @@ TScriptNames DiskScriptNames(const TScriptNames& names, const std::vector<fs::pa
           DiskName(folders, "", names.DemoPlay, ".dem")};
 }
 
-std::string GameDirName(const fs::path& gameFolder, std::string_view patch) {
+fs::path FindModFolder(const fs::path& gameFolder, std::string_view patch,
+                       const fs::path& userFolder) {
   const fs::path folder = ResolveModFolder(gameFolder, patch);
+  std::error_code error;
+  if (fs::is_directory(folder, error) || userFolder.empty()) return folder;
+  // A bare name only: the per-user folder holds mods by their name, not paths below it.
+  const fs::path user = ResolveModFolder(userFolder, patch);
+  return fs::is_directory(user, error) && user.parent_path() == userFolder ? user : folder;
+}
+
+std::string GameDirName(const fs::path& gameFolder, std::string_view patch,
+                        const fs::path& userFolder) {
+  const fs::path folder = FindModFolder(gameFolder, patch, userFolder);
   std::error_code error;
   if (fs::is_directory(folder, error)) return folder.filename().string();
   std::string written = WithSlashes(std::string(patch));
@@ -126,12 +137,22 @@ std::string GameDirName(const fs::path& gameFolder, std::string_view patch) {
   return written.substr(written.find_last_of('/') + 1);
 }
 
-bool ModLiesInGameFolder(const fs::path& gameFolder, std::string_view patch) {
-  const fs::path folder = ResolveModFolder(gameFolder, patch).lexically_normal();
-  const fs::path game = (gameFolder / "").lexically_normal().parent_path();
-  const fs::path parent = folder.parent_path();
-  const std::string name = GameDirName(gameFolder, patch);
-  return parent == game && !name.empty() && name != "." && name != "..";
+bool ModLiesInGameFolder(const fs::path& gameFolder, std::string_view patch,
+                         const fs::path& userFolder) {
+  const std::string name = GameDirName(gameFolder, patch, userFolder);
+  if (name.empty() || name == "." || name == "..") return false;
+  const fs::path folder = FindModFolder(gameFolder, patch, userFolder).lexically_normal();
+  // The real folders, so a link to the game folder (or from it) counts as the game folder.
+  const auto real = [](const fs::path& path) {
+    std::error_code error;
+    const fs::path resolved = fs::weakly_canonical(path, error);
+    return error ? path.lexically_normal() : resolved;
+  };
+  const fs::path parent = real(folder.parent_path());
+  const auto same = [&](const fs::path& place) {
+    return !place.empty() && parent == real((place / "").lexically_normal().parent_path());
+  };
+  return same(gameFolder) || same(userFolder);
 }
 
 }  // namespace fx

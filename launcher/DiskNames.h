@@ -45,11 +45,21 @@ TScriptNames DiskScriptNames(const TScriptNames& names,
                              const std::vector<std::filesystem::path>& folders);
 
 // The mod folder's name for "-game": the real name of the folder the patch stands for
-// (found whatever its case, or under its common name), else the patch's last part as written.
-std::string GameDirName(const std::filesystem::path& gameFolder, std::string_view patch);
+// (found whatever its case, or under its common name) in the game folder, else in the
+// engine's per-user folder (when given), else the patch's last part as written.
+std::string GameDirName(const std::filesystem::path& gameFolder, std::string_view patch,
+                        const std::filesystem::path& userFolder = {});
 
-// Whether the patch's folder lies directly in the game folder, the only place engines load
-// a mod from ("-game" takes a single folder name, never a path).
-bool ModLiesInGameFolder(const std::filesystem::path& gameFolder, std::string_view patch);
+// The folder the patch stands for: in the game folder, else in the per-user folder where
+// only that one holds it (a mod installed there); the game folder's path when neither does.
+std::filesystem::path FindModFolder(const std::filesystem::path& gameFolder, std::string_view patch,
+                                    const std::filesystem::path& userFolder = {});
+
+// Whether the patch's folder lies directly in the game folder or the engine's per-user
+// folder, the only places engines load a mod from ("-game" takes a single folder name, never
+// a path). Real paths are compared: a patch folder setting that is a link to the game folder
+// names mods in the game folder.
+bool ModLiesInGameFolder(const std::filesystem::path& gameFolder, std::string_view patch,
+                         const std::filesystem::path& userFolder = {});
 
 }  // namespace fx

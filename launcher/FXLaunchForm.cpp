@@ -11,6 +11,7 @@
 #include <string>
 
 #include "launcher/Configurations.h"
+#include "launcher/LaunchPipeline.h"
 #include "platform/PictureLibrary.h"
 #include "platform/Registry.h"
 #include "settings/AppSettings.h"
@@ -198,12 +199,26 @@ void TFXLaunchForm::ReportException(const std::exception& e) {
   ShowError(e.what());
 }
 
+TConfigCleanUp TFXLaunchForm::ExitCleanUp() const {
+  // The clean-up looks where the selected engine does, as a launch's does.
+  const int exe = SelectedExe();
+  if (exe < 0 || exe >= static_cast<int>(FExes.size()))
+    return {{FXSettings().QPath()}, PatchName()};
+  try {
+    return ConfigCleanUpFor(GatherLaunchInput(), FXSettings(), FExes[static_cast<std::size_t>(exe)],
+                            CurrentUserHomes());
+  } catch (const std::exception&) {
+    return {{FXSettings().QPath()}, PatchName()};
+  }
+}
+
 void TFXLaunchForm::closeEvent(QCloseEvent* event) {
   // A window that only started a configuration from outside keeps the user's state as it was.
   if (!FClosed && FStoreOnClose) {
     FClosed = true;
     SavePlacement();
-    FConfigs->StoreOnExit(FXUserSettings(), FXSettings().QPath(), PatchName());
+    const TConfigCleanUp cleanUp = ExitCleanUp();
+    FConfigs->StoreOnExit(FXUserSettings(), cleanUp.Folders, cleanUp.GameDir);
     // Written here rather than at destruction, where an error could no longer be shown.
     try {
       WriteExeList();

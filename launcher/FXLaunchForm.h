@@ -261,6 +261,8 @@ class TFXLaunchForm : public QMainWindow,
   void SetUpLaunchExtras(const TLaunchFormOptions& options);
   std::string GameFolder() const;
   std::string PatchName() const;
+  // Where the CONFIG.CFG clean-up looks when the window closes.
+  TConfigCleanUp ExitCleanUp() const;
   std::string ChooseDemo(bool save);
   void OpenDocument(const std::filesystem::path& file);
   void ShowError(const std::string& text);

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "exes/EngineProfiles.h"
+#include "launcher/BaseFolder.h"
 #include "launcher/GameOutput.h"
 #include "launcher/MapListing.h"
 #include "platform/CommandLine.h"
@@ -187,21 +188,44 @@ std::string BuildCommandLine(const TLaunchInput& input, std::string_view switche
   return line;
 }
 
-fs::path EngineUserFolder(const TQuakeExe& exe, const TUserHomes& homes) {
-  return ExpandUserFolder(EngineProfileFor(exe.ExeName).UserFolder, homes);
+TEngineLooks EngineLooksFor(const TLaunchInput& input, const TFXSettings& machine,
+                            const TQuakeExe& exe, const TUserHomes& homes) {
+  const char* path = std::getenv("PATH");
+  const fs::path program = FindExeFile(exe.ExeName, machine.QPath(), path != nullptr ? path : "");
+  return WhereEngineLooks(EngineProfileFor(exe.ExeName), program,
+                          exe.CmdLine + " " + input.ExtraParams, machine.QPath(), homes);
 }
 
 TLaunchDisk PlanLaunchDisk(const TLaunchInput& input, const TFXSettings& machine,
                            const TQuakeExe& exe, const TUserHomes& homes) {
   TLaunchDisk disk;
-  const fs::path game = machine.QPath();
+  disk.Looks = EngineLooksFor(input, machine, exe, homes);
+  const fs::path& game = disk.Looks.GameFolder;
   if (const std::string patch = LaunchPatchName(input.Patch); !patch.empty())
-    disk.GameDir = GameDirName(game, patch);
+    disk.GameDir = GameDirName(game, patch, disk.Looks.SureUserFolder());
   // The game type's switches are asked for last in a launch, so only the player's own
   // parameters name mission packs here.
   const std::vector<std::string> dirs = EngineGameDirs(disk.GameDir, input.ExtraParams);
-  disk.Place = PlanScriptPlace(game, machine.CfgFileName(), EngineUserFolder(exe, homes), dirs);
+  disk.Place =
+      PlanScriptPlace(disk.Looks, machine.CfgFileName(), dirs, OwnBaseFolder(homes), homes);
   return disk;
+}
+
+std::vector<std::string> ConfigFolders(const TEngineLooks& looks, const TUserHomes& homes) {
+  std::vector<std::string> folders = {looks.GameFolder.string()};
+  if (const fs::path own = OwnBaseFolder(homes); looks.TakesBaseDir && IsDirectory(own))
+    folders.push_back(own.string());
+  if (!looks.UserFolder.empty()) folders.push_back(looks.UserFolder.string());
+  return folders;
+}
+
+TConfigCleanUp ConfigCleanUpFor(const TLaunchInput& input, const TFXSettings& machine,
+                                const TQuakeExe& exe, const TUserHomes& homes) {
+  const TEngineLooks looks = EngineLooksFor(input, machine, exe, homes);
+  TConfigCleanUp cleanUp{ConfigFolders(looks, homes), ""};
+  if (const std::string patch = LaunchPatchName(input.Patch); !patch.empty())
+    cleanUp.GameDir = GameDirName(looks.GameFolder, patch, looks.SureUserFolder());
+  return cleanUp;
 }
 
 namespace {
@@ -212,7 +236,10 @@ std::string DiskCommandLine(const TLaunchInput& input, std::string_view switches
                             const TLaunchDisk& disk) {
   TLaunchInput named = input;
   named.Patch = disk.GameDir;
-  return BuildCommandLine(named, switches, disk.Place.MainScript);
+  std::string line = BuildCommandLine(named, switches, disk.Place.MainScript);
+  if (!disk.Place.BaseDir.empty())
+    line = "-basedir " + CommandLineArgument(disk.Place.BaseDir.string()) + " " + line;
+  return line;
 }
 
 }  // namespace
@@ -236,7 +263,7 @@ std::string CommandPreview(const TExeStart& start) {
 }
 
 std::string ScriptPlaceNote(const TScriptPlace& place) {
-  if (!place.InUserFolder) return "";
+  if (!place.InUserFolder && place.BaseDir.empty()) return "";
   return "  # script: " + place.MainScriptPath().string();
 }
 
@@ -258,14 +285,19 @@ bool TLaunchPipeline::ConfirmMap() {
 }
 
 bool TLaunchPipeline::ConfirmPatch() {
-  if (FPatch.empty() || IsDirectory(ResolveModFolder(FGameFolder, FPatch))) return true;
+  const TEngineLooks& looks = FDisk.Looks;
+  if (FPatch.empty() ||
+      IsDirectory(FindModFolder(looks.GameFolder, FPatch, looks.SureUserFolder())))
+    return true;
   return Ask(kNoPatchText, TMsgResult::No);
 }
 
 bool TLaunchPipeline::CheckModPlace() {
   // "-game" takes a folder name; engines refuse a path, and a folder elsewhere is not found.
-  if (FPatch.empty() || ModLiesInGameFolder(FGameFolder, FPatch)) return true;
-  FContext.Dialogs.ShowMessage({ModPlaceText(FPatch, FGameFolder), "Error", TMsgIcon::Error,
+  const TEngineLooks& looks = FDisk.Looks;
+  if (FPatch.empty() || ModLiesInGameFolder(looks.GameFolder, FPatch, looks.SureUserFolder()))
+    return true;
+  FContext.Dialogs.ShowMessage({ModPlaceText(FPatch, looks.GameFolder), "Error", TMsgIcon::Error,
                                 TMsgButtons::Ok, TMsgResult::Ok});
   return false;
 }
@@ -329,8 +361,10 @@ TLaunchResult TLaunchPipeline::Launch() {
   // Without a game folder every script would land relative to our working directory.
   if (FGameFolder.empty())
     throw EScriptWriteError("No game folder is set, so the launch scripts cannot be written.");
+  FDisk.Looks = EngineLooksFor(FInput, FContext.Machine, FContext.Exe, FContext.Homes);
   if (!ConfirmMap() || !ConfirmPatch() || !CheckModPlace()) return result;
   PlanDisk();
+  PrepareScriptPlace(FDisk.Place);
 
   TScriptLines script = ScriptHeader(DateText());
   if (!Dedicated()) script.push_back("disconnect");
@@ -359,10 +393,10 @@ void TLaunchPipeline::PlanDisk() {
 }
 
 void TLaunchPipeline::CleanUpConfigFiles() const {
-  FContext.User.CleanUpConfigFiles(false, FPatch, FGameFolder.string());
-  // The engine keeps its CONFIG.CFG in its per-user folder when it has one.
-  const fs::path user = EngineUserFolder(FContext.Exe, FContext.Homes);
-  if (!user.empty()) FContext.User.CleanUpConfigFiles(false, FDisk.GameDir, user.string());
+  // The engine keeps its CONFIG.CFG in its per-user folder when it has one, and in the mod
+  // folder by the name "-game" gives it ("fortress" for TEAMF).
+  for (const std::string& folder : ConfigFolders(FDisk.Looks, FContext.Homes))
+    FContext.User.CleanUpConfigFiles(false, FDisk.GameDir, folder);
 }
 
 void TLaunchPipeline::Start(TLaunchResult& result, std::string_view switches) const {

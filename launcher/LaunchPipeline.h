@@ -84,17 +84,32 @@ std::string BuildCommandLine(const TLaunchInput& input, std::string_view switche
 // quoted when it holds a blank, a tab or a double quote, or is empty.
 std::string CommandLineArgument(std::string_view text);
 
-// The engine's per-user folder for an entry (its profile's, expanded); empty when not known.
-std::filesystem::path EngineUserFolder(const TQuakeExe& exe, const TUserHomes& homes);
+// Where the entry's engine looks in a launch of `input`: its build (the program file the
+// launch starts) and the entry's and the player's parameters decide.
+TEngineLooks EngineLooksFor(const TLaunchInput& input, const TFXSettings& machine,
+                            const TQuakeExe& exe, const TUserHomes& homes);
 
 // What the disk decides for a launch: the mod folder "-game" names, where the scripts go and
 // the main script's name there. Throws EScriptWriteError as PlanScriptPlace.
 struct TLaunchDisk {
   std::string GameDir;  // "" without a patch
   TScriptPlace Place;
+  TEngineLooks Looks;
 };
 TLaunchDisk PlanLaunchDisk(const TLaunchInput& input, const TFXSettings& machine,
                            const TQuakeExe& exe, const TUserHomes& homes);
+
+// The folders whose CONFIG.CFG (in id1 and the mod folder "-game" names) the clean-up removes:
+// the engine's base folder, this program's own base folder when the engine may be given it
+// and it exists, and the engine's per-user folder.
+std::vector<std::string> ConfigFolders(const TEngineLooks& looks, const TUserHomes& homes);
+// The same with the mod folder's name, for the clean-up when the program ends.
+struct TConfigCleanUp {
+  std::vector<std::string> Folders;
+  std::string GameDir;
+};
+TConfigCleanUp ConfigCleanUpFor(const TLaunchInput& input, const TFXSettings& machine,
+                                const TQuakeExe& exe, const TUserHomes& homes);
 
 // What a launch starts for the window's choices: the entry's program and its complete
 // parameter string with the launch's own command line (`switches` are the plug-in's).

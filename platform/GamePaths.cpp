@@ -126,10 +126,12 @@ TUserHomes CurrentUserHomes() {
     homes.Account = found->pw_dir;
   homes.Environment = Environment("HOME");
   homes.XdgDataHome = Environment("XDG_DATA_HOME");
+  homes.FteHome = Environment("FTEHOME");
   return homes;
 }
 
 std::filesystem::path ExpandUserFolder(std::string_view pattern, const TUserHomes& homes) {
+  if (pattern == "$FTEHOME") return homes.FteHome;
   const auto rest = [pattern](std::string_view prefix) { return pattern.substr(prefix.size()); };
   if (pattern.starts_with("~/"))
     return Below(homes.Account.empty() ? homes.Environment : homes.Account, rest("~/"));

@@ -29,12 +29,14 @@ struct TUserHomes {
   std::string Account;      // the password database's home; "" when the account has none
   std::string Environment;  // $HOME; "" when unset
   std::string XdgDataHome;  // $XDG_DATA_HOME; "" when unset
+  std::string FteHome;      // $FTEHOME, which names FTE's per-user folder; "" when unset
 };
 TUserHomes CurrentUserHomes();
 
 // A per-user folder written as an engine profile has it: "~/" is the account's home (else
 // $HOME), "$HOME/" the environment's (else the account's), "$XDG_DATA_HOME/" that folder
 // (else $HOME/.local/share). Empty when the pattern is empty or names a home not known.
+// "$FTEHOME" alone is that folder (empty when unset).
 std::filesystem::path ExpandUserFolder(std::string_view pattern, const TUserHomes& homes);
 
 }  // namespace fx

@@ -76,6 +76,11 @@ TEST_F(DiskNamesTest, GameTakesTheModFolderNameOnlyWhenItLiesInTheGameFolder) {
     EXPECT_EQ(GameDirName(Game, c.Patch), c.GameDir) << c.Patch;
     EXPECT_EQ(ModLiesInGameFolder(Game, c.Patch), c.Direct) << c.Patch;
   }
+  // A patch folder setting that is a link to the game folder names its mods all the same.
+  fs::create_directory_symlink(Game, Temp / "link");
+  EXPECT_TRUE(ModLiesInGameFolder(Game, (Temp / "link" / "ctf").string()));
+  EXPECT_TRUE(ModLiesInGameFolder(Temp / "link", (Game / "ctf").string()));
+  EXPECT_FALSE(ModLiesInGameFolder(Temp / "link", (Game / "patches" / "HH").string()));
 }
 
 TEST_F(DiskNamesTest, ScriptsGoToTheUserFolderOnlyWhenTheGameFolderCannotBeWritten) {
@@ -112,9 +117,13 @@ TEST_F(DiskNamesTest, AStaleCopyTheEngineSearchesFirstIsReplacedAForeignOneRepor
   WritePlacedScript(place, "fx_svinf.cfg", {"timelimit"});
   for (const char* name : {"Frax.cfg", "fx_svinf.cfg"})
     EXPECT_EQ(ReadFileBytes(User / "id1" / name), ReadFileBytes(Game / "id1" / name)) << name;
-  WriteFileBytes(User / "ctf" / "frax.cfg", "bind x quit\r\n");
-  EXPECT_THROW(WritePlacedScript(place, "Frax.cfg", {"map newer"}), EScriptWriteError);
-  EXPECT_EQ(ReadFileBytes(User / "ctf" / "frax.cfg"), "bind x quit\r\n");
+  // The engine opens "Frax.cfg" only: "FRAX.CFG" is neither in the way nor replaced.
+  WriteFileBytes(User / "ctf" / "FRAX.CFG", "// created by Fraxinel\r\nbind x quit\r\n");
+  EXPECT_NO_THROW(WritePlacedScript(place, "Frax.cfg", {"map newer"}));
+  EXPECT_EQ(ReadFileBytes(User / "ctf" / "FRAX.CFG"), "// created by Fraxinel\r\nbind x quit\r\n");
+  WriteFileBytes(User / "ctf" / "Frax.cfg", "bind x quit\r\n");
+  EXPECT_THROW(WritePlacedScript(place, "Frax.cfg", {"map newest"}), EScriptWriteError);
+  EXPECT_EQ(ReadFileBytes(User / "ctf" / "Frax.cfg"), "bind x quit\r\n");
 }
 
 // The whole launch: names in the script and on the command line, and the refused mod path.

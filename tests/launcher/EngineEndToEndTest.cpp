@@ -60,8 +60,15 @@ struct TEngineCase {
   // The mod's folder on disk when it is spelled otherwise than the patch; the map then lies
   // there only, so it starts only when the engine loads that folder.
   std::string ModFolder = {};
-  // The game folder cannot be written by the player.
+  // The game folder cannot be written by the player, and the engine's build reads:
+  enum class TBuild {
+    UserFolder,  // its per-user folder: Debian's quakespasm itself, its output taken by a wrapper
+    BaseFolderOnly,  // what it cannot be told to read more: a script in front of the engine
+  };
   bool ReadOnlyGame = false;
+  TBuild Build = TBuild::UserFolder;
+  // The mod lies in the engine's per-user folder only, with the map.
+  bool ModInUserFolder = false;
   // A FIFO at this path below the game folder, where the launch writes a script: the
   // launch refuses at once with a message holding `Refused`, and nothing is started.
   std::string Fifo = {};
@@ -154,6 +161,31 @@ const std::vector<TEngineCase>& EngineCases() {
        .Deathmatch = "1",
        .Variables = {{"deathmatch", "1"}},
        .ReadOnlyGame = true},
+      // A build that reads its base folder only: the scripts go to a base folder of the
+      // program's own beside links to the game, handed to it with -basedir.
+      {.Name = "ReadOnlyGameFolderWithoutUserFolder",
+       .GameType = TGameType::Standard,
+       .PlayMode = kPlayDedicated,
+       .Map = "E1M1: The Slipgate Complex",
+       .StartedMap = "e1m1",
+       .Deathmatch = "1",
+       .Variables = {{"deathmatch", "1"}},
+       .ReadOnlyGame = true,
+       .Build = TEngineCase::TBuild::BaseFolderOnly},
+      // A mod installed where a player of a system-wide game folder puts it.
+      {.Name = "ReadOnlyGameFolderModInUserFolder",
+       .GameType = TGameType::ThreewaveCTF,
+       .Options = {{"CtfTeamplay", 2024}},
+       .PlayMode = kPlayDedicated,
+       .Map = "CTF1: McKinley Base",
+       .Patch = "CTF",
+       .PlayModeRule = 0,
+       .StartedMap = "ctf1",
+       .Deathmatch = "1",
+       .Variables = {{"teamplay", "2024"}},
+       .ModFolder = "ctf",
+       .ReadOnlyGame = true,
+       .ModInUserFolder = true},
       // One script line carries both commands.
       {.Name = "VarimixDedicated",
        .GameType = TGameType::Varimix,
@@ -191,26 +223,37 @@ class EngineEndToEnd : public ::testing::TestWithParam<TEngineCase> {
     test::MakeEngineGameFolder(
         Game, {{row.StartedMap, test::SharedFixture("bsp/ericw-tools/q1_cube.bsp")}},
         row.PlayMode != kPlayDedicated);
-    if (row.Patch != "(None)") fs::create_directories(Game / GameDir(row));
+    const fs::path modRoot = row.ModInUserFolder ? Home() / ".quakespasm" : Game;
+    if (row.Patch != "(None)" && !row.ModInUserFolder) fs::create_directories(Game / GameDir(row));
     if (!row.ModFolder.empty()) {
       const std::string map = row.StartedMap + ".bsp";
-      fs::create_directories(Game / row.ModFolder / "maps");
-      fs::rename(Game / "id1" / "maps" / map, Game / row.ModFolder / "maps" / map);
+      fs::create_directories(modRoot / row.ModFolder / "maps");
+      fs::rename(Game / "id1" / "maps" / map, modRoot / row.ModFolder / "maps" / map);
     }
-    if (row.ReadOnlyGame) {
-      // The engine is known by its program's name, and must look where the launch wrote.
+    TQuakeExe exe(kExeCaption);
+    exe.ExeType = TExeType::OpenGLQuake;
+    if (!row.ReadOnlyGame) {
+      test::WriteEngineProgram(Program, Report, kEngineLimit);
+      exe.ExeName = Program.string();
+    } else if (row.Build == TEngineCase::TBuild::UserFolder) {
+      // The launch reads the engine's own file; the wrapper in front only takes its output.
+      test::WriteEngineWrapper(Program, Report, kEngineLimit);
+      exe.ExeName = "/usr/games/quakespasm";
+      exe.RunThrough = Program.string();
+    } else {
+      // Known by its program's name, a script whose build cannot be told.
       Program = Sandbox.Temp() / "bin" / "quakespasm";
       fs::create_directories(Program.parent_path());
       test::WriteDirectEngineProgram(Program, Report, kEngineLimit);
-    } else {
-      test::WriteEngineProgram(Program, Report, kEngineLimit);
+      exe.ExeName = Program.string();
     }
     TRegistry registry;
-    TQuakeExe exe(kExeCaption);
-    exe.ExeName = Program.string();
-    exe.ExeType = TExeType::OpenGLQuake;
     SaveExeList(registry, {exe});
   }
+
+  fs::path Home() const { return Sandbox.Temp() / "home"; }
+  // The base folder of the program's own, below the home's XDG data folder.
+  fs::path OwnBase() const { return Home() / ".local" / "share" / "fraxinel" / "engine-base"; }
 
   // The configuration as the window saves one: its values, then the game type's own.
   static void StoreConfiguration(const TEngineCase& row) {
@@ -264,7 +307,10 @@ class EngineEndToEnd : public ::testing::TestWithParam<TEngineCase> {
                       "user without a password entry";
     const char* home = std::getenv("HOME");
     OldHome = home != nullptr ? std::optional<std::string>(home) : std::nullopt;
-    ::setenv("HOME", (Sandbox.Temp() / "home").c_str(), 1);
+    const char* data = std::getenv("XDG_DATA_HOME");
+    OldData = data != nullptr ? std::optional<std::string>(data) : std::nullopt;
+    ::setenv("HOME", Home().c_str(), 1);
+    ::unsetenv("XDG_DATA_HOME");
     // As a system-wide package installs it: readable for all, writable for nobody but root.
     // The folders below first, while their parents can still be entered.
     constexpr auto kReadOnly = fs::perms::owner_read | fs::perms::owner_exec |
@@ -279,9 +325,11 @@ class EngineEndToEnd : public ::testing::TestWithParam<TEngineCase> {
     for (const fs::path& folder : {Game, Game / "id1", Game / "id1" / "maps"})
       fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ignored);
     if (OldHome) ::setenv("HOME", OldHome->c_str(), 1);
+    if (OldData) ::setenv("XDG_DATA_HOME", OldData->c_str(), 1);
   }
 
   std::optional<std::string> OldHome;
+  std::optional<std::string> OldData;
   test::TRegistrySandbox Sandbox;
   TProgramSettings Settings;
   fs::path Game = Sandbox.Temp() / "quake";
@@ -324,7 +372,9 @@ TEST_P(EngineEndToEnd, TheEngineRunsTheStoredRules) {
       row.PlayMode != kPlayDedicated && run->ExitCode == 124 && !run->Progs.empty();
   EXPECT_TRUE(run->ExitCode == 0 || hungOnQuit) << "exit " << run->ExitCode << "\n" << run->Output;
   // The engine received the launch's command line, split as the shell port splits it.
+  const bool ownBase = row.Build == TEngineCase::TBuild::BaseFolderOnly;
   const std::string switches =
+      (ownBase ? "-basedir " + OwnBase().string() + " " : std::string()) +
       std::string(row.PlayMode == kPlayDedicated ? "-dedicated " : "-listen ") +
       std::to_string(kMaxPlayers) + (row.Patch == "(None)" ? "" : " -game " + GameDir(row)) +
       " +exec Frax.cfg ";
@@ -338,7 +388,9 @@ TEST_P(EngineEndToEnd, TheEngineRunsTheStoredRules) {
   // Every line of the script is a command this engine knows.
   EXPECT_EQ(run->LinesWith("Unknown command"), std::vector<std::string>{}) << run->Output;
   if (row.ReadOnlyGame) {
-    EXPECT_TRUE(fs::exists(Sandbox.Temp() / "home" / ".quakespasm" / "id1" / "Frax.cfg"));
+    // Where the engine found the script, and nowhere else.
+    EXPECT_EQ(fs::exists(Home() / ".quakespasm" / "id1" / "Frax.cfg"), !ownBase);
+    EXPECT_EQ(fs::exists(OwnBase() / "id1" / "Frax.cfg"), ownBase);
     EXPECT_FALSE(fs::exists(Game / "id1" / "Frax.cfg"));
   }
 }

@@ -67,7 +67,7 @@ class TLaunchRig {
   int Closed = 0;
   std::filesystem::path OutputFolder;  // empty: the output is not kept
   // The player's home for engines with a per-user folder: inside the temporary folder.
-  TUserHomes Homes{(Temp / "home").string(), (Temp / "home").string(), ""};
+  TUserHomes Homes{(Temp / "home").string(), (Temp / "home").string(), "", ""};
 
   TLaunchRig() {
     std::filesystem::create_directories(Game / "id1");

@@ -72,9 +72,9 @@ TEST_F(GamePathsTest, AModFolderIsFoundWhateverItsCaseOrUnderItsCommonName) {
 }
 
 TEST(UserFolders, EachPrefixTakesItsHomeAndFallsBackToTheOther) {
-  const TUserHomes both{"/home/acct", "/env/home", "/xdg/data"};
-  const TUserHomes accountOnly{"/home/acct", "", ""};
-  const TUserHomes envOnly{"", "/env/home", ""};
+  const TUserHomes both{"/home/acct", "/env/home", "/xdg/data", "/fte/home"};
+  const TUserHomes accountOnly{"/home/acct", "", "", ""};
+  const TUserHomes envOnly{"", "/env/home", "", ""};
   struct TCase {
     const char* Pattern;
     TUserHomes Homes;
@@ -88,6 +88,8 @@ TEST(UserFolders, EachPrefixTakesItsHomeAndFallsBackToTheOther) {
            TCase{"$XDG_DATA_HOME/quake", both, "/xdg/data/quake"},
            TCase{"$XDG_DATA_HOME/quake", envOnly, "/env/home/.local/share/quake"},
            TCase{"~/.ironwail", TUserHomes{}, ""},
+           TCase{"$FTEHOME", both, "/fte/home"},
+           TCase{"$FTEHOME", envOnly, ""},
            TCase{"", both, ""},
        })
     EXPECT_EQ(ExpandUserFolder(c.Pattern, c.Homes), std::filesystem::path(c.Expected)) << c.Pattern;
