@@ -28,6 +28,20 @@ constexpr std::uint8_t kNetQuakeOnly = kSpeaksNetQuake;
 // FTE and DarkPlaces size their memory themselves and read neither switch; "-winmem" and
 // the lock switches belong to the DOS and Windows builds of the original game. Rows name
 // their fields, so a new column is a line in the rows it concerns (the rest take its default).
+// The content columns, from each engine's sources:
+// - BSP2: the QuakeSpasm family's Quake/bspfile.h BSP2VERSION_BSP2 and 2PSB, loaded in
+//   Quake/gl_model.c (quakespasm f5fe178, Quakespasm-Spiked c489363, ironwail 7ff4ec5, vkQuake
+//   46e5e6d); FTE engine/common/bspfile.h BSPVERSION_LONG2 (93257c1); DarkPlaces
+//   model_shared.c "BSP2"/"2PSB" (2f25af6).
+// - Limits: the QuakeSpasm family's Quake/quakedef.h MAX_EDICTS 32000 and MAX_MODELS 4096
+//   ("johnfitz -- was 256"; vkQuake 8192); FTE and DarkPlaces allocate as maps need.
+// - "-quoth": Quake/common.c COM_InitFilesystem of the QuakeSpasm family (quakespasm :2462,
+//   ironwail :3428, vkQuake :3469, Spiked quakespasm/Quake/common.c :3114); FTE
+//   engine/common/fs.c :166 (a game mode); DarkPlaces com_game.c :58 (GAME_QUOTH).
+// - Several "-game": a COM_CheckParmNext loop in ironwail common.c :3431, vkQuake :3472 and
+//   Spiked :3118; FTE fs.c :6461-6473 (COM_CheckNextParm); DarkPlaces fs.c :2269 ("now
+//   supports multiple -game directories"). quakespasm reads only the first (COM_CheckParm,
+//   common.c :2465).
 const std::array<TEngineProfile, 7> kEngineProfiles = {{
     {.Family = TEngineFamily::QuakeSpasm,
      .Entry = "QuakeSpasm",
@@ -36,7 +50,11 @@ const std::array<TEngineProfile, 7> kEngineProfiles = {{
      .HeapSize = true,
      .WinMem = false,
      .LoadsPk3 = false,
-     .Speaks = kNetQuakeOnly},
+     .Speaks = kNetQuakeOnly,
+     .ReadsBsp2 = true,
+     .RemovesLimits = true,
+     .QuothSwitch = true,
+     .SeveralGames = false},
     {.Family = TEngineFamily::QuakeSpasmSpiked,
      .Entry = "QuakeSpasm-Spiked",
      .Programs = kQuakeSpasmSpiked,
@@ -44,7 +62,11 @@ const std::array<TEngineProfile, 7> kEngineProfiles = {{
      .HeapSize = true,
      .WinMem = false,
      .LoadsPk3 = true,
-     .Speaks = kSpeaksNetQuake | kSpeaksFTE},
+     .Speaks = kSpeaksNetQuake | kSpeaksFTE,
+     .ReadsBsp2 = true,
+     .RemovesLimits = true,
+     .QuothSwitch = true,
+     .SeveralGames = true},
     {.Family = TEngineFamily::Ironwail,
      .Entry = "Ironwail",
      .Programs = kIronwail,
@@ -52,7 +74,11 @@ const std::array<TEngineProfile, 7> kEngineProfiles = {{
      .HeapSize = true,
      .WinMem = false,
      .LoadsPk3 = false,
-     .Speaks = kNetQuakeOnly},
+     .Speaks = kNetQuakeOnly,
+     .ReadsBsp2 = true,
+     .RemovesLimits = true,
+     .QuothSwitch = true,
+     .SeveralGames = true},
     {.Family = TEngineFamily::VkQuake,
      .Entry = "vkQuake",
      .Programs = kVkQuake,
@@ -60,7 +86,11 @@ const std::array<TEngineProfile, 7> kEngineProfiles = {{
      .HeapSize = false,
      .WinMem = false,
      .LoadsPk3 = false,
-     .Speaks = kNetQuakeOnly},
+     .Speaks = kNetQuakeOnly,
+     .ReadsBsp2 = true,
+     .RemovesLimits = true,
+     .QuothSwitch = true,
+     .SeveralGames = true},
     {.Family = TEngineFamily::FTE,
      .Entry = "FTE",
      .Programs = kFTE,
@@ -68,7 +98,11 @@ const std::array<TEngineProfile, 7> kEngineProfiles = {{
      .HeapSize = false,
      .WinMem = false,
      .LoadsPk3 = true,
-     .Speaks = kSpeaksNetQuake | kSpeaksQuakeWorld | kSpeaksFTE | kSpeaksDarkPlaces},
+     .Speaks = kSpeaksNetQuake | kSpeaksQuakeWorld | kSpeaksFTE | kSpeaksDarkPlaces,
+     .ReadsBsp2 = true,
+     .RemovesLimits = true,
+     .QuothSwitch = true,
+     .SeveralGames = true},
     {.Family = TEngineFamily::DarkPlaces,
      .Entry = "DarkPlaces",
      .Programs = kDarkPlaces,
@@ -76,7 +110,11 @@ const std::array<TEngineProfile, 7> kEngineProfiles = {{
      .HeapSize = false,
      .WinMem = false,
      .LoadsPk3 = true,
-     .Speaks = kSpeaksNetQuake | kSpeaksDarkPlaces},
+     .Speaks = kSpeaksNetQuake | kSpeaksDarkPlaces,
+     .ReadsBsp2 = true,
+     .RemovesLimits = true,
+     .QuothSwitch = true,
+     .SeveralGames = true},
     {.Family = TEngineFamily::Other,
      .Entry = "",
      .Programs = {},
