@@ -36,7 +36,10 @@ struct TXmlReader {
     if (Refusal.empty()) Refusal = std::move(reason);
     XML_StopParser(Parser, XML_FALSE);
   }
-  std::string_view Parent() const { return Open.size() >= 2 ? Open[Open.size() - 2] : ""; }
+  std::string_view Parent() const {
+    if (Open.size() < 2) return {};
+    return Open[Open.size() - 2];
+  }
 };
 
 const char* Attribute(const XML_Char** atts, const char* name) {
