@@ -53,9 +53,8 @@ struct THttpAnswer {
 
 // What to do with the answer that Response was given.
 enum class TPartAction : std::uint8_t {
-  Append,   // write its body at the end of `.part` (a 206 continuing the file)
-  Restart,  // empty `.part`, then write its body (a 200)
-  Drop,     // read no more of it: close it and look at TakeRequest / Finished again
+  Append,   // cut `.part` to PartOffset() (0 for a 200), then write its body after that
+  Drop,     // read no more of it: close it and look at TakeRequest / IsFinished again
 };
 
 // Which file Begin or Existing wants read next (all of it, in pieces, then ExistingEnd).
@@ -97,40 +96,44 @@ class TDownloadMachine {
 
   bool IsFinished() const { return FResult.has_value(); }
   // The result once finished. A Done result means: rename `.part` over Target now (if that
-  // fails the caller reports Failed itself). Any other result leaves Target alone; a
-  // `.part` that failed its hash or size has been emptied by a Restart or must be removed
-  // (PartIsJunk).
+  // fails the caller reports Failed itself). Any other result leaves Target alone.
   const std::optional<TDownloadResult>& Result() const { return FResult; }
-  // The `.part` holds bytes that can never be used (a wrong hash, too many bytes).
-  bool PartIsJunk() const { return FPartJunk; }
+  // After the end: whether `.part` is worth keeping for a later run (it has bytes and a hash
+  // will check them); otherwise the caller removes it.
+  bool KeepPart() const;
+  // Where the body of the current answer goes in `.part`.
+  std::uint64_t PartOffset() const { return FAttemptStart; }
+  // An answer is out or streaming: the caller holds a reply for it. When a call makes this
+  // false while the caller still holds one (Body false, Tick), the caller closes it.
+  bool Busy() const { return FState == TState::Waiting || FState == TState::Streaming; }
   TDownloadProgress Progress(TTimePoint now) const;
   const std::filesystem::path& Target() const { return FRequest.Target; }
 
  private:
   enum class TState : std::uint8_t { Idle, ReadTarget, ReadPart, Ready, Waiting, Streaming, Done };
 
+  TDiskRead AfterTarget();
   void NextUrl(const std::string& reason);
   void RetryOrNext(const std::string& reason);
   void Finish(TDownloadOutcome outcome);
   void StartOver();
-  bool CheckScheme(const std::string& url, std::string& reason) const;
-  void Note(TTimePoint now);
+  bool HasHash() const { return !FRequest.Hash.Hex.empty(); }
 
   TDownloadRequest FRequest;
   TDownloadTuning FTuning;
   TState FState = TState::Idle;
   std::optional<TDownloadResult> FResult;
   std::optional<THasher> FHasher;  // over the bytes of `.part` from its first
-  std::optional<THasher> FTargetHasher;
   std::size_t FUrlIndex = 0;
   std::string FUrl;  // the current URL, after redirects
   int FRedirects = 0, FRetries = 0;
   std::uint64_t FOffset = 0;        // bytes of `.part` that count
   std::uint64_t FAttemptStart = 0;  // FOffset when the current answer began
-  std::uint64_t FTargetBytes = 0;
+  std::uint64_t FExisting = 0;  // bytes of the file being read by Existing
+  std::uint64_t FPartOnDisk = 0;
   std::optional<std::uint64_t> FTotal;
   std::optional<std::uint64_t> FAnswerEnd;  // where the current answer's body should end
-  bool FConditional = false, FPartJunk = false, FPartFromDisk = false;
+  bool FConditional = false, FResumed = false;
   std::string FETag, FLastModified;
   int FStatus = 0;
   std::vector<std::string> FErrors;
