@@ -9,16 +9,17 @@ namespace fx {
 namespace {
 
 bool CaseBlindEqual(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](unsigned char x, unsigned char y) {
-    return std::tolower(x) == std::tolower(y);
-  });
+  return std::ranges::equal(
+      a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
 }
 
 bool StartsCaseBlind(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && CaseBlindEqual(text.substr(0, prefix.size()), prefix);
 }
 
-bool IsHttps(std::string_view url) { return StartsCaseBlind(url, "https://"); }
+bool IsHttps(std::string_view url) {
+  return StartsCaseBlind(url, "https://");
+}
 
 // http and https only: file://, ftp:// and the like would read or reach what no catalogue
 // should name.
@@ -36,7 +37,9 @@ std::optional<std::uint64_t> ParseNumber(std::string_view text) {
   return value;
 }
 
-const char* HashName(THashKind kind) { return kind == THashKind::Md5 ? "MD5" : "SHA-256"; }
+const char* HashName(THashKind kind) {
+  return kind == THashKind::Md5 ? "MD5" : "SHA-256";
+}
 
 bool IsRedirect(int status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -71,7 +74,8 @@ std::optional<TContentRange> ParseContentRange(std::string_view value) {
 
 std::string TDownloadResult::ErrorText() const {
   std::string text;
-  for (const auto& line : Errors) text += (text.empty() ? "" : "\n") + line;
+  for (const auto& line : Errors)
+    text += (text.empty() ? "" : "\n") + line;
   return text;
 }
 
@@ -138,7 +142,8 @@ TDiskRead TDownloadMachine::ExistingEnd(TTimePoint now) {
 }
 
 std::optional<THttpGet> TDownloadMachine::TakeRequest(TTimePoint now) {
-  while (FState == TState::Ready && !IsHttpUrl(FUrl)) NextUrl("only http and https URLs are used");
+  while (FState == TState::Ready && !IsHttpUrl(FUrl))
+    NextUrl("only http and https URLs are used");
   if (FState != TState::Ready) return std::nullopt;
   THttpGet get{FUrl, {}};
   // Identity only: a compressed transfer would change what Content-Length, Range and the
@@ -153,7 +158,8 @@ std::optional<THttpGet> TDownloadMachine::TakeRequest(TTimePoint now) {
     else if (!FLastModified.empty())
       get.Headers.push_back({"If-Range", FLastModified});
   } else {
-    if (!FRequest.IfNoneMatch.empty()) get.Headers.push_back({"If-None-Match", FRequest.IfNoneMatch});
+    if (!FRequest.IfNoneMatch.empty())
+      get.Headers.push_back({"If-None-Match", FRequest.IfNoneMatch});
     if (!FRequest.IfModifiedSince.empty())
       get.Headers.push_back({"If-Modified-Since", FRequest.IfModifiedSince});
     FConditional = !FRequest.IfNoneMatch.empty() || !FRequest.IfModifiedSince.empty();
@@ -280,8 +286,8 @@ void TDownloadMachine::End(TTimePoint now) {
   if (FRequest.Size && FOffset != *FRequest.Size) {
     const std::uint64_t got = FOffset;
     StartOver();
-    NextUrl("the file has " + std::to_string(got) + " bytes, " +
-            std::to_string(*FRequest.Size) + " were expected");
+    NextUrl("the file has " + std::to_string(got) + " bytes, " + std::to_string(*FRequest.Size) +
+            " were expected");
     return;
   }
   if (HasHash()) {
@@ -316,6 +322,12 @@ void TDownloadMachine::Cancel() {
   if (!IsFinished()) Finish(TDownloadOutcome::Cancelled);
 }
 
+void TDownloadMachine::Abort(const std::string& reason) {
+  if (IsFinished()) return;
+  FErrors.push_back(reason);
+  Finish(TDownloadOutcome::Failed);
+}
+
 std::optional<TDownloadMachine::TTimePoint> TDownloadMachine::NextWake() const {
   if (!Busy()) return std::nullopt;
   return FLastByte + FTuning.StallTimeout;
@@ -340,7 +352,8 @@ TDownloadProgress TDownloadMachine::Progress(TTimePoint now) const {
   if (FSamples.size() >= 2) {
     const auto& [firstTime, firstBytes] = FSamples.front();
     const double seconds = std::chrono::duration<double>(now - firstTime).count();
-    if (seconds > 0) progress.BytesPerSecond = double(FSamples.back().second - firstBytes) / seconds;
+    if (seconds > 0)
+      progress.BytesPerSecond = double(FSamples.back().second - firstBytes) / seconds;
   }
   if (FTotal && progress.BytesPerSecond > 0 && *FTotal >= FOffset)
     progress.Remaining = std::chrono::seconds(

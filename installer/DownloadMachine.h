@@ -53,8 +53,8 @@ struct THttpAnswer {
 
 // What to do with the answer that Response was given.
 enum class TPartAction : std::uint8_t {
-  Append,   // cut `.part` to PartOffset() (0 for a 200), then write its body after that
-  Drop,     // read no more of it: close it and look at TakeRequest / IsFinished again
+  Append,  // cut `.part` to PartOffset() (0 for a 200), then write its body after that
+  Drop,    // read no more of it: close it and look at TakeRequest / IsFinished again
 };
 
 // Which file Begin or Existing wants read next (all of it, in pieces, then ExistingEnd).
@@ -89,6 +89,8 @@ class TDownloadMachine {
   // The answer, or the request, failed on the way (refused, reset, cut, TLS).
   void Failed(const std::string& error, TTimePoint now);
   void Cancel();
+  // Ends it as failed for a reason of our own side (the disk is full): no other URL helps.
+  void Abort(const std::string& reason);
 
   // When Tick should run to notice a stalled answer.
   std::optional<TTimePoint> NextWake() const;
@@ -129,7 +131,7 @@ class TDownloadMachine {
   int FRedirects = 0, FRetries = 0;
   std::uint64_t FOffset = 0;        // bytes of `.part` that count
   std::uint64_t FAttemptStart = 0;  // FOffset when the current answer began
-  std::uint64_t FExisting = 0;  // bytes of the file being read by Existing
+  std::uint64_t FExisting = 0;      // bytes of the file being read by Existing
   std::uint64_t FPartOnDisk = 0;
   std::optional<std::uint64_t> FTotal;
   std::optional<std::uint64_t> FAnswerEnd;  // where the current answer's body should end

@@ -12,12 +12,14 @@ namespace fx {
 namespace {
 
 std::optional<std::uint64_t> RegularSize(const std::filesystem::path& file) {
-  struct stat info{};
+  struct stat info {};
   if (::lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
   return static_cast<std::uint64_t>(info.st_size);
 }
 
-std::string Reason() { return std::strerror(errno); }
+std::string Reason() {
+  return std::strerror(errno);
+}
 
 }  // namespace
 
@@ -43,7 +45,8 @@ TFileReader::~TFileReader() {
 std::string TFileReader::Read(std::size_t most) {
   std::string bytes(most, '\0');
   ssize_t got = 0;
-  do got = ::read(FFd, bytes.data(), most);
+  do
+    got = ::read(FFd, bytes.data(), most);
   while (got < 0 && errno == EINTR);
   if (got < 0) throw EDownloadFile("cannot read " + FPath.string() + ": " + Reason());
   bytes.resize(static_cast<std::size_t>(got));
@@ -53,7 +56,9 @@ std::string TFileReader::Read(std::size_t most) {
 TPartFile::TPartFile(std::filesystem::path target)
     : FTarget(std::move(target)), FPart(PartFile(FTarget)) {}
 
-TPartFile::~TPartFile() { Close(); }
+TPartFile::~TPartFile() {
+  Close();
+}
 
 void TPartFile::Fail(const std::string& what) const {
   throw EDownloadFile("cannot " + what + " " + FPart.string() + ": " + Reason());
@@ -104,8 +109,8 @@ void TPartFile::Remove() {
 bool TExistingReader::Step(std::chrono::steady_clock::time_point now, std::size_t piece) {
   if (FRead == TDiskRead::None) return false;
   try {
-    if (!FReader) FReader.emplace(FRead == TDiskRead::Target ? FMachine.Target()
-                                                             : PartFile(FMachine.Target()));
+    if (!FReader)
+      FReader.emplace(FRead == TDiskRead::Target ? FMachine.Target() : PartFile(FMachine.Target()));
     if (std::string bytes = FReader->Read(piece); !bytes.empty()) {
       FMachine.Existing(bytes);
       return true;
