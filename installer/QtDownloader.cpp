@@ -131,7 +131,7 @@ THttpAnswer AnswerOf(const QNetworkReply& reply) {
 void Drop(QPointer<QNetworkReply>& reply, QObject* receiver) {
   if (!reply) return;
   reply->disconnect(receiver);
-  reply->abort();
+  if (!reply->isFinished()) reply->abort();
   reply->deleteLater();
   reply = nullptr;
 }

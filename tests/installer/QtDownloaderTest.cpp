@@ -199,18 +199,18 @@ TEST_F(QtDownloaderTest, CancelOfASlowDownloadAnswersAtOnceAndResumesLater) {
   QElapsedTimer sinceCancel;
   qint64 answered = -1;
   QEventLoop loop;
-  id = Downloader.Start(Request({"/slow.zip"}), {[&](const TDownloadProgress&) {
-                                                   if (!sinceCancel.isValid()) {
-                                                     sinceCancel.start();
-                                                     Downloader.Cancel(id);
-                                                   }
-                                                 },
-                                                 [&](const TDownloadResult& result) {
-                                                   answered = sinceCancel.elapsed();
-                                                   EXPECT_EQ(result.Outcome,
-                                                             TDownloadOutcome::Cancelled);
-                                                   loop.quit();
-                                                 }});
+  id = Downloader.Start(Request({"/slow.zip"}),
+                        {[&](const TDownloadProgress& progress) {
+                           if (progress.Received > 0 && !sinceCancel.isValid()) {
+                             sinceCancel.start();
+                             Downloader.Cancel(id);
+                           }
+                         },
+                         [&](const TDownloadResult& result) {
+                           answered = sinceCancel.elapsed();
+                           EXPECT_EQ(result.Outcome, TDownloadOutcome::Cancelled);
+                           loop.quit();
+                         }});
   QTimer::singleShot(10000, &loop, &QEventLoop::quit);
   loop.exec();
   ASSERT_GE(answered, 0);
