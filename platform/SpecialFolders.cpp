@@ -74,6 +74,11 @@ std::filesystem::path TXdgFolders::StateHome() const {
   return Home() / ".local" / "state";
 }
 
+std::filesystem::path TXdgFolders::CacheHome() const {
+  if (auto dir = Env("XDG_CACHE_HOME"); dir && dir->starts_with('/')) return *dir;
+  return Home() / ".cache";
+}
+
 std::optional<std::filesystem::path> TXdgFolders::UserDir(std::string_view key) const {
   std::ifstream in(ConfigHome() / "user-dirs.dirs");
   if (!in) return std::nullopt;
