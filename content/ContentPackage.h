@@ -87,8 +87,8 @@ struct TCatalogueSkip {
 };
 
 struct TCatalogue {
-  std::vector<TContentPackage> Packages;
-  std::vector<TCatalogueSkip> Skipped;
+  std::vector<TContentPackage> Packages{};
+  std::vector<TCatalogueSkip> Skipped{};
 };
 
 // Limits every reader keeps, against hostile catalogues.
