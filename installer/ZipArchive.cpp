@@ -114,6 +114,14 @@ class TZipArchive final : public TArchive {
     Entries_.reserve(Directory_.Spans.size());
     for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(count); ++i)
       Entries_.push_back(Entry(i));
+    // Entries sharing their data (or running into the directory) make an archive that
+    // unpacks to far more than it holds: refused whole, never unpacked.
+    if (const auto overlap = FindOverlap(Directory_)) {
+      const std::string& name = Entries_[overlap->first].Name;
+      if (overlap->second < 0) throw EArchive(name, "its data runs into the archive's directory");
+      throw EArchive(name, "its data overlaps that of " +
+                               Entries_[static_cast<std::size_t>(overlap->second)].Name);
+    }
   }
 
   TArchiveKind Kind() const override { return TArchiveKind::Zip; }
