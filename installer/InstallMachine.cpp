@@ -267,6 +267,8 @@ void TInstallMachine::Step(const TArchive& archive, TInstallFiles& files, TPacka
          "the program finishes it"});
 }
 
+namespace {
+
 std::string UtcNow() {
   const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
   std::tm tm{};
@@ -276,9 +278,16 @@ std::string UtcNow() {
   return text;
 }
 
+}  // namespace
+
 TInstallOutcome InstallPackage(const TInstallPlan& plan, const TInstallRequest& request,
                                TPackageStore& store, TInstallFiles& files,
                                TInstallProgress& progress) {
+  if (!plan.Installable()) {
+    TInstallOutcome outcome;
+    outcome.Refusals = plan.Refusals;
+    return outcome;
+  }
   TInstallRequest dated = request;
   if (dated.Date.empty()) dated.Date = UtcNow();
   std::unique_ptr<TArchive> archive;

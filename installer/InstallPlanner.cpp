@@ -179,7 +179,7 @@ std::string NextPak(TCaseMatcher& matcher, const std::string& folder) {
 std::unique_ptr<TArchive> OpenRequestArchive(const TInstallRequest& request) {
   const std::string head = FirstBytes(request.Archive, 4);
   const std::string ext = Extension(request.Archive);
-  if (head.starts_with("PK")) return OpenZipArchive(request.Archive);
+  if (head.starts_with("PK")) return OpenZipArchive(request.Archive, request.Limits.MaxEntries);
   if (head == "PACK" || ext == ".pak") {
     OpenPackArchive(request.Archive);  // a damaged PACK is refused here
     return OpenLooseFile(request.Archive,
@@ -190,7 +190,8 @@ std::unique_ptr<TArchive> OpenRequestArchive(const TInstallRequest& request) {
     return OpenLooseFile(request.Archive,
                          std::filesystem::path(request.Archive).filename().string());
   }
-  if (ext == ".zip" || ext == ".pk3") return OpenZipArchive(request.Archive);
+  if (ext == ".zip" || ext == ".pk3")
+    return OpenZipArchive(request.Archive, request.Limits.MaxEntries);
   throw EArchive("", "not a .zip, .pk3, .pak or .bsp file");
 }
 
