@@ -38,9 +38,13 @@ std::uint64_t Number(dom::element value, std::string_view what) {
 }
 
 std::string Sha256(dom::element value, std::string_view what) {
-  std::string hash = Text(value, what);
-  if (!IsHexOf(hash, 64)) throw EBadRecord{std::string(what) + " is not 64 hexadecimal digits"};
-  return LowerName(hash);
+  std::string_view text;
+  if (value.get_string().get(text)) throw EBadRecord{std::string(what) + " is not a text"};
+  if (!IsHexOf(text, 64)) throw EBadRecord{std::string(what) + " is not 64 hexadecimal digits"};
+  std::string hash(text);
+  for (char& c : hash)
+    if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+  return hash;
 }
 
 std::vector<TContentFile> Files(dom::object files, int depth) {
