@@ -22,7 +22,7 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 constexpr int kPackages = 2000;
-constexpr int kFilesPerPackage = 40;
+constexpr int kFilesPerPackage = 60;
 
 struct TCorpus {
   std::string Xml = fx::test::GeneratedXml(kPackages);

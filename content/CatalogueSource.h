@@ -27,6 +27,16 @@ std::vector<TCatalogueSource> BuiltInCatalogues();
 
 bool IsWebAddress(std::string_view location);
 
+// The user's list, "catalogues.txt" in the settings folder: one source a line,
+// "NAME<tab>FORMAT<tab>on|off<tab>LOCATION" with FORMAT xml, json-api, json-folder or addons;
+// "#" starts a comment. A line that cannot be read is left out with its reason in `problems`.
+std::vector<TCatalogueSource> ParseCatalogueSources(std::string_view text,
+                                                    std::vector<std::string>* problems);
+std::string FormatCatalogueSources(const std::vector<TCatalogueSource>& sources);
+// The list in `file`, or the built-in one when there is no such file.
+std::vector<TCatalogueSource> UserCatalogueSources(const std::filesystem::path& file,
+                                                   std::vector<std::string>* problems);
+
 // The API page starting at `start`: the location with "&start=N" added.
 std::string PageAddress(std::string_view location, std::size_t start);
 inline constexpr std::size_t kApiPageRows = 200;

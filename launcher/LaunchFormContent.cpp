@@ -13,6 +13,7 @@
 #include "content/PlayedRecords.h"
 #include "installer/QtDownloader.h"
 #include "launcher/FXLaunchForm.h"
+#include "platform/RegFileStore.h"
 #include "platform/SpecialFolders.h"
 #include "ui_FXLaunchForm.h"
 
@@ -43,7 +44,12 @@ void TFXLaunchForm::ContentBrowserClick() {
   options.Downloader = FContentDownloader.get();
   options.CacheFolder =
       FContentCacheFolder.value_or(CatalogueCacheFolder(TXdgFolders().CacheHome()));
-  if (FContentSources) options.Sources = *FContentSources;
+  // The user's own list of catalogues, beside the settings; the built-in one without it.
+  std::vector<std::string> problems;
+  options.Sources = FContentSources
+                        ? *FContentSources
+                        : UserCatalogueSources(
+                              TRegFileStore::FolderFromEnvironment() / "catalogues.txt", &problems);
   options.GameFolder = GameFolder();
   for (const TQuakeExe& exe : FExes)
     options.Engines.push_back({exe.Name(), EngineProfileFor(exe.ExeName).Family});

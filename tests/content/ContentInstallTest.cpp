@@ -100,3 +100,40 @@ TEST(SafeHtml, KeepsSimpleMarkupAndLinksOnly) {
 
 }  // namespace
 }  // namespace fx
+
+#include "content/CatalogueSource.h"
+
+namespace fx {
+namespace {
+
+TEST(CatalogueSources, TheUsersListReadBackAndBadLinesNamed) {
+  const std::vector<TCatalogueSource> sources = {
+      {"mine", "http://127.0.0.1:8000/db.xml", TCatalogueFormat::XmlDatabase, true},
+      {"records", "/home/me/data", TCatalogueFormat::JsonFolder, false},
+      {"api", "https://example.invalid/api/v1/?q=*:*&rows=200", TCatalogueFormat::JsonPages, true},
+      {"addons", "https://example.invalid/content.json", TCatalogueFormat::AddonList, true},
+  };
+  std::vector<std::string> problems;
+  const auto back = ParseCatalogueSources(FormatCatalogueSources(sources), &problems);
+  ASSERT_EQ(back.size(), sources.size());
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    EXPECT_EQ(back[i].Name, sources[i].Name);
+    EXPECT_EQ(back[i].Location, sources[i].Location);
+    EXPECT_EQ(back[i].Format, sources[i].Format);
+    EXPECT_EQ(back[i].Enabled, sources[i].Enabled);
+  }
+  EXPECT_TRUE(problems.empty());
+  ParseCatalogueSources(
+      "a\txml\ton\n../x\txml\ton\tf\nb\tyaml\ton\tf\nc\txml\tmaybe\tf\n# fine\n\n", &problems);
+  EXPECT_EQ(problems.size(), 4u);
+  EXPECT_EQ(UserCatalogueSources("/nonexistent/catalogues.txt", nullptr).size(),
+            BuiltInCatalogues().size());
+  EXPECT_EQ(PageAddress("https://e.invalid/api/v1/?q=*:*&rows=200", 400),
+            "https://e.invalid/api/v1/?q=*:*&rows=200&start=400");
+  EXPECT_EQ(FormatAge(59), "0 minutes");
+  EXPECT_EQ(FormatAge(3600), "1 hour");
+  EXPECT_EQ(FormatAge(3 * 86400), "3 days");
+}
+
+}  // namespace
+}  // namespace fx
