@@ -62,7 +62,8 @@ bool ZipMethodSupported(std::uint16_t method);
 
 // Opens a .zip/.pk3 (by its signature), a PACK (.pak) as an archive, or, with
 // `looseName`, one loose file as a one-entry archive of that name. Throws EArchive.
-std::unique_ptr<TArchive> OpenZipArchive(const std::string& file);
+// A zip with more than `maxEntries` entries is refused before its entries are read.
+std::unique_ptr<TArchive> OpenZipArchive(const std::string& file, std::uint64_t maxEntries = 65536);
 std::unique_ptr<TArchive> OpenPackArchive(const std::string& file);
 std::unique_ptr<TArchive> OpenLooseFile(const std::string& file, const std::string& looseName);
 

@@ -65,6 +65,12 @@ struct TInstallRequest {
   // Checked against the archive before anything is planned (--sha256, --size).
   std::optional<std::string> ExpectSha256;
   std::optional<std::uint64_t> ExpectSize;
+  // Whether the engine the package is for reads .pk3 files: a .pk3 is then installed as the
+  // file itself into the mod folder, else unpacked.
+  bool EngineReadsPk3 = false;
+  // When the install happens, ISO 8601 in UTC ("2026-12-09T20:21:00Z"), for the record; the
+  // caller's clock gives it.
+  std::string Date;
   // A name for the package; "" = from the archive's file name ("czg07.zip" -> "czg07").
   std::string Name;
   TInstallLimits Limits;

@@ -37,6 +37,10 @@ class TInstallFiles;
 // extension .pak/.bsp as a loose file); throws EArchive.
 std::unique_ptr<TArchive> OpenRequestArchive(const TInstallRequest& request);
 
+// The archive an install of `plan` reads: the request's, or for a layout that installs the
+// file itself (a .pk3 for an engine that reads them) that file as a one-entry archive.
+std::unique_ptr<TArchive> OpenPlanArchive(const TInstallPlan& plan, const TInstallRequest& request);
+
 // The plan; refusals are in the plan, never thrown, except for a file that cannot be read
 // at all (EArchive). `files` is the game folder's (request.GameFolder).
 TInstallPlan PlanInstall(const TInstallRequest& request, const TPackageStore& store,
@@ -61,6 +65,8 @@ class TInstallMachine {
 
   void Step(const TArchive& archive, TInstallFiles& files, TPackageStore& store,
             std::uint64_t budget = 1u << 20);
+  // Reports each piece written to `progress` and asks it whether to stop (nullptr: none).
+  void Watch(TInstallProgress* progress);
   // Stops at the next step while staging (what was staged is removed); once committing it
   // runs to the end, as a cut-off commit would be finished at the next start.
   void Cancel();
@@ -73,7 +79,8 @@ class TInstallMachine {
   std::unique_ptr<TState> S_;
 };
 
-// Runs a machine to the end with `progress`. The plan must be Installable.
+// Runs a machine to the end with `progress`. The plan must be Installable. A request
+// without a Date is dated from the system clock here.
 TInstallOutcome InstallPackage(const TInstallPlan& plan, const TInstallRequest& request,
                                TPackageStore& store, TInstallFiles& files,
                                TInstallProgress& progress);

@@ -6,9 +6,11 @@
 // and rename; "journal/NAME.journal" while an install of NAME runs.
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "installer/PackageManifest.h"
@@ -37,6 +39,8 @@ class TPackageStore {
 
  private:
   std::filesystem::path Folder_;
+  // game folder + "\n" + path -> owner, built at the first Owner call, dropped by a change.
+  mutable std::shared_ptr<std::unordered_map<std::string, std::string>> Owners_;
 };
 
 // Writes `text` to `file` atomically (temporary file beside it, fsync, rename, fsync of the

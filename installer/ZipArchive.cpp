@@ -86,7 +86,7 @@ class TZlibInflate {
 
 class TZipArchive final : public TArchive {
  public:
-  explicit TZipArchive(const std::string& file) {
+  TZipArchive(const std::string& file, std::uint64_t maxEntries) {
     TFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0) throw EArchive("", "cannot be read");
@@ -103,7 +103,15 @@ class TZipArchive final : public TArchive {
       bytes.resize(done);
       return bytes;
     };
-    Directory_ = ReadZipDirectory(read, static_cast<std::uint64_t>(st.st_size));
+    Directory_ = ReadZipDirectory(read, static_cast<std::uint64_t>(st.st_size), maxEntries);
+    // Entries sharing their data (or running into the directory) make an archive that
+    // unpacks to far more than it holds: refused whole, before libzip reads it.
+    if (const auto overlap = FindOverlap(Directory_)) {
+      const std::string& name = Directory_.Spans[overlap->first].Name;
+      if (overlap->second < 0) throw EArchive(name, "its data runs into the archive's directory");
+      throw EArchive(name, "its data overlaps that of " +
+                               Directory_.Spans[static_cast<std::size_t>(overlap->second)].Name);
+    }
 
     int error = 0;
     Zip_.reset(zip_open(file.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
@@ -248,8 +256,8 @@ bool ZipMethodSupported(std::uint16_t method) {
   return method == 0 || method == 8 || method == 9;
 }
 
-std::unique_ptr<TArchive> OpenZipArchive(const std::string& file) {
-  return std::make_unique<TZipArchive>(file);
+std::unique_ptr<TArchive> OpenZipArchive(const std::string& file, std::uint64_t maxEntries) {
+  return std::make_unique<TZipArchive>(file, maxEntries);
 }
 
 }  // namespace fx

@@ -94,8 +94,12 @@ TEnd FindEnd(const TReadAt& read, std::uint64_t fileSize) {
 
 }  // namespace
 
-TZipDirectory ReadZipDirectory(const TReadAt& read, std::uint64_t fileSize) {
+TZipDirectory ReadZipDirectory(const TReadAt& read, std::uint64_t fileSize,
+                               std::uint64_t maxEntries) {
   const TEnd end = FindEnd(read, fileSize);
+  if (end.Count > maxEntries)
+    throw EArchive("", "holds " + std::to_string(end.Count) + " entries, more than " +
+                           std::to_string(maxEntries));
   const std::string cd = read(end.Offset, end.Size);
   if (cd.size() != end.Size) Bad("the central directory is cut short");
   if (end.Count > cd.size() / kCentralSize) Bad("more entries than the directory holds");

@@ -31,7 +31,9 @@ using TReadAt = std::function<std::string(std::uint64_t offset, std::size_t size
 
 // Throws EArchive (of the package) for a directory that is cut short, too big, or points
 // outside the file.
-TZipDirectory ReadZipDirectory(const TReadAt& read, std::uint64_t fileSize);
+// More than `maxEntries` entries are refused before any is read.
+TZipDirectory ReadZipDirectory(const TReadAt& read, std::uint64_t fileSize,
+                               std::uint64_t maxEntries = 65536);
 
 // The first pair of entries whose data ranges overlap each other (or run into the central
 // directory: the second is then -1), as indexes into Spans; nothing when none do.
