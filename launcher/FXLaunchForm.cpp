@@ -61,6 +61,7 @@ TFXLaunchForm::TFXLaunchForm(QWidget* parent, TLaunchFormOptions options)
   StartConfigurations();
   SetUpTools(options);
   SetUpServerBrowser(options);
+  SetUpPackages();
   UpdateIconTimer();
   SetUpHints();
   SetUpWidthFit();
