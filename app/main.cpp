@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/CommandLineOptions.h"
+#include "app/PackageCommand.h"
+#include "app/PackageStartup.h"
 #include "app/QtStartupSteps.h"
 #include "app/Startup.h"
 
@@ -30,7 +32,23 @@ int main(int argc, char** argv) {
       return fx::kExitUsage;
     case fx::TProgramAction::Run:
     case fx::TProgramAction::Launch:
+    case fx::TProgramAction::Install:
+    case fx::TProgramAction::Uninstall:
+    case fx::TProgramAction::Verify:
+    case fx::TProgramAction::Packages:
       break;
+  }
+  // An install cut off by a crash or power loss is finished or undone before anything else.
+  for (const std::string& line : fx::RecoverCutInstalls())
+    std::cerr << program << ": " << line << "\n";
+  // The package commands run without a display.
+  if (options.Action != fx::TProgramAction::Run && options.Action != fx::TProgramAction::Launch) {
+    try {
+      return fx::RunPackageCommandLine(options);
+    } catch (const std::exception& e) {
+      std::cerr << "package: " << e.what() << "\n";
+      return fx::kExitPackageFailed;
+    }
   }
   QApplication app(argc, argv);
   try {

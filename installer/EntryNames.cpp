@@ -20,13 +20,6 @@ TCheckedName Refused(std::string why) {
 
 }  // namespace
 
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 TCheckedName CheckEntryName(std::string_view stored) {
   if (stored.empty()) return Refused("has an empty name");
   if (stored.size() > kMaxPath) return Refused("its name is longer than 4096 bytes");

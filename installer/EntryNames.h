@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/AsciiCase.h"
+
 namespace fx {
 
 struct TCheckedName {
@@ -21,9 +23,6 @@ TCheckedName CheckEntryName(std::string_view stored);
 
 // Why an entry of this Unix file type is not installed ("" for a file or folder).
 std::string RefusedFileType(std::uint32_t unixType);
-
-// ASCII lower case.
-std::string LowerAscii(std::string_view text);
 
 // The folders the engines look for by name below a game or mod folder.
 bool IsEngineFolder(std::string_view name);

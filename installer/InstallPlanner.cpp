@@ -136,10 +136,7 @@ std::vector<TSource> CheckEntries(const TArchive& archive, const TInstallRequest
     const TCheckedName name = CheckEntryName(e.Name);
     std::string why = name.Refusal;
     if (why.empty()) why = RefusedFileType(e.UnixType);
-    if (why.empty() && (name.Folder || e.IsFolder)) {
-      plan.Skipped.push_back(e.Name);
-      continue;
-    }
+    if (why.empty() && (name.Folder || e.IsFolder)) continue;  // folders come with their files
     if (why.empty() && e.Encrypted) why = "encrypted, which is not supported";
     if (why.empty() && archive.Kind() == TArchiveKind::Zip && !ZipMethodSupported(e.Method)) {
       why = "compressed with method " + std::to_string(e.Method);
