@@ -114,7 +114,7 @@ std::optional<TPackageManifest> InstallPackageInWindow(const TWindowInstall& con
       case TInstallPhase::Done:
         Say(context.Dialogs,
             "Installed " + outcome.Manifest.Name + ": " +
-                std::to_string(outcome.Manifest.Files.size()) + " files into " +
+                Counted(outcome.Manifest.Files.size(), "file") + " into " +
                 outcome.Manifest.Folder + ".",
             TMsgIcon::Information);
         return outcome.Manifest;

@@ -69,6 +69,10 @@ std::vector<std::string> IntoChoices(const TInstallFiles& gameFolder) {
   return folders;
 }
 
+std::string Counted(std::size_t count, const std::string& singular) {
+  return std::to_string(count) + " " + singular + (count == 1 ? "" : "s");
+}
+
 TPackageRow PackageRow(const TPackageManifest& manifest, std::optional<TPackageState> state) {
   return {manifest.Name,
           manifest.GameFolder,

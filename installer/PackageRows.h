@@ -34,6 +34,9 @@ bool LayoutLeavesChoice(TLayout layout);
 // folder of the game folder but hidden ones, sorted case-blind.
 std::vector<std::string> IntoChoices(const TInstallFiles& gameFolder);
 
+// "1 file", "2 files".
+std::string Counted(std::size_t count, const std::string& singular);
+
 struct TPackageRow {
   std::string Name, Where, Size, Files, Date, Folder, State;
 };

@@ -8,6 +8,7 @@
 
 #include "installer/BackgroundWork.h"
 #include "installer/PackageRows.h"
+#include "installer/ProgressText.h"
 #include "platform/InstallFiles.h"
 #include "platform/Shell.h"
 #include "ui/UserDialogs.h"
@@ -38,6 +39,8 @@ TPackagesDlg::TPackagesDlg(TPackageStore& store, TUserDialogs& dialogs, TFilesOp
       FOpen(open ? std::move(open)
                  : [](const std::string& folder) { return OpenInstallFiles(folder); }) {
   FUi->setupUi(this);
+  FUi->lvPackages->sortByColumn(0, Qt::AscendingOrder);
+  FUi->lvPackages->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   FUi->lvPackages->header()->setSectionResizeMode(1, QHeaderView::Stretch);
   connect(FUi->UninstallBtn, &QPushButton::clicked, this, &TPackagesDlg::UninstallClick);
   connect(FUi->VerifyBtn, &QPushButton::clicked, this, &TPackagesDlg::VerifyClick);
@@ -152,10 +155,10 @@ void TPackagesDlg::UninstallClick() {
         {"Cannot uninstall " + package.Name + ":\n" + failure + Listed(outcome.Errors), "",
          TMsgIcon::Error, TMsgButtons::Ok, TMsgResult::Ok});
   } else {
-    std::string text = "Uninstalled " + package.Name + ": " +
-                       std::to_string(outcome.Removed.size()) + " files removed";
+    std::string text =
+        "Uninstalled " + package.Name + ": " + Counted(outcome.Removed.size(), "file") + " removed";
     if (!outcome.Restored.empty())
-      text += ", " + std::to_string(outcome.Restored.size()) + " replaced files put back";
+      text += ", " + Counted(outcome.Restored.size(), "replaced file") + " put back";
     text += ".";
     if (!outcome.Kept.empty()) text += "\nKept, since they were changed:" + Listed(outcome.Kept);
     FDialogs.ShowMessage({text, "", TMsgIcon::Information, TMsgButtons::Ok, TMsgResult::Ok});
@@ -192,7 +195,7 @@ void TPackagesDlg::VerifyClick() {
   }
   std::string text = package.Name + ": " + PackageStateName(outcome.State) + ", " +
                      std::to_string(outcome.Files.size() - modified.size() - missing.size()) +
-                     " of " + std::to_string(outcome.Files.size()) + " files as installed.";
+                     " of " + Counted(outcome.Files.size(), "file") + " as installed.";
   if (!modified.empty()) text += "\nModified:" + Listed(modified);
   if (!missing.empty()) text += "\nMissing:" + Listed(missing);
   FDialogs.ShowMessage({text, "Verify", TMsgIcon::Information, TMsgButtons::Ok, TMsgResult::Ok});

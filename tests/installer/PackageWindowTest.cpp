@@ -114,7 +114,7 @@ TEST(PackageWindow, InstallsWhatThePlanShowsAndUninstallLeavesTheFolderAsItWas) 
             "pack: modified, 1 of 2 files as installed.\nModified:\n  id1/maps/new.bsp");
   packages.findChild<QPushButton*>("UninstallBtn")->click();
   EXPECT_EQ(dialogs.Messages.back().Text,
-            "Uninstalled pack: 1 files removed, 1 replaced files put back.\nKept, since they "
+            "Uninstalled pack: 1 file removed, 1 replaced file put back.\nKept, since they "
             "were changed:\n  id1/maps/new.bsp");
   EXPECT_EQ(ReadAll(game / "id1/maps/old.bsp"), "the user's own map");
   EXPECT_EQ(list->topLevelItemCount(), 0);
