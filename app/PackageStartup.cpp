@@ -44,7 +44,7 @@ std::vector<std::string> RecoverCutInstalls() {
   }
 }
 
-int RunPackageCommandLine(const TProgramOptions& options) {
+int RunPackageCommandLine(const TProgramOptions& options, const TUrlDownloader& download) {
   TProgramSettings settings(
       [](const std::string& error) { std::cerr << "fraxinel: " << error << "\n"; });
   settings.SkipSaveAtEnd();  // a command line run stores no settings
@@ -56,7 +56,7 @@ int RunPackageCommandLine(const TProgramOptions& options) {
       .GameWritable = !game.empty() && ::access(game.c_str(), W_OK) == 0,
       .UserFolder = options.Action == TProgramAction::Install ? UserFolderOfEngines() : "",
       .Open = OpenFiles,
-      .Download = DownloadPackageArchive,
+      .Download = download,
       .In = std::cin,
       .Out = std::cout,
       .Err = std::cerr};

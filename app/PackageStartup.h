@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/PackageCommand.h"
+
 namespace fx {
 
 struct TProgramOptions;
@@ -16,6 +18,8 @@ std::vector<std::string> RecoverCutInstalls();
 
 // Runs --install, --uninstall, --verify or --packages: the game folder from the machine-wide
 // settings, the per-user folder of the first executable entry whose engine has one.
-int RunPackageCommandLine(const TProgramOptions& options);
+// `download` fetches the archive of --install URL (main() hands in the Qt Network one).
+int RunPackageCommandLine(const TProgramOptions& options,
+                          const TUrlDownloader& download = DownloadPackageArchive);
 
 }  // namespace fx

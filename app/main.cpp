@@ -13,6 +13,7 @@
 #include "app/PackageStartup.h"
 #include "app/QtStartupSteps.h"
 #include "app/Startup.h"
+#include "installer/QtDownloader.h"
 
 int main(int argc, char** argv) {
   // Our own options are answered before Qt starts: --help needs no display.
@@ -44,7 +45,10 @@ int main(int argc, char** argv) {
   // The package commands run without a display.
   if (options.Action != fx::TProgramAction::Run && options.Action != fx::TProgramAction::Launch) {
     try {
-      return fx::RunPackageCommandLine(options);
+      return fx::RunPackageCommandLine(
+          options, [](const fx::TUrlDownload& download, std::ostream& err) {
+            return fx::DownloadForCommandLine(download.Url, download.Sha256, download.Size, err);
+          });
     } catch (const std::exception& e) {
       std::cerr << "package: " << e.what() << "\n";
       return fx::kExitPackageFailed;

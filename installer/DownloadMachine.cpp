@@ -80,7 +80,7 @@ std::string TDownloadResult::ErrorText() const {
 }
 
 TDownloadMachine::TDownloadMachine(TDownloadRequest request, TDownloadTuning tuning)
-    : FRequest(std::move(request)), FTuning(tuning) {}
+    : FRequest(std::move(request)), FTuning(tuning), FRate(tuning.RateWindow) {}
 
 TDiskRead TDownloadMachine::Begin(const TDiskState& disk, TTimePoint now) {
   FPartOnDisk = disk.PartSize;
@@ -210,7 +210,7 @@ TPartAction TDownloadMachine::Response(const THttpAnswer& answer, TTimePoint now
     FOffset = FAttemptStart = 0;
     FResumed = false;
     if (HasHash()) FHasher.emplace(FRequest.Hash.Kind);
-    FSamples.clear();
+    FRate.Clear();
     if (length && FRequest.Size && *length != *FRequest.Size) {
       NextUrl("the server's file has " + std::to_string(*length) + " bytes, " +
               std::to_string(*FRequest.Size) + " were expected");
@@ -265,9 +265,7 @@ bool TDownloadMachine::Body(std::string_view bytes, TTimePoint now) {
     return false;
   }
   if (FHasher) FHasher->Update(bytes);
-  FSamples.emplace_back(now, FOffset);
-  while (FSamples.size() > 2 && now - FSamples.front().first > FTuning.RateWindow)
-    FSamples.pop_front();
+  FRate.Add(now, FOffset);
   return true;
 }
 
@@ -348,16 +346,8 @@ bool TDownloadMachine::KeepPart() const {
 }
 
 TDownloadProgress TDownloadMachine::Progress(TTimePoint now) const {
-  TDownloadProgress progress{FOffset, FTotal, 0, std::nullopt, FUrl};
-  if (FSamples.size() >= 2) {
-    const auto& [firstTime, firstBytes] = FSamples.front();
-    const double seconds = std::chrono::duration<double>(now - firstTime).count();
-    if (seconds > 0)
-      progress.BytesPerSecond = double(FSamples.back().second - firstBytes) / seconds;
-  }
-  if (FTotal && progress.BytesPerSecond > 0 && *FTotal >= FOffset)
-    progress.Remaining = std::chrono::seconds(
-        static_cast<std::int64_t>(double(*FTotal - FOffset) / progress.BytesPerSecond + 0.5));
+  TDownloadProgress progress{FOffset, FTotal, FRate.Rate(now), std::nullopt, FUrl};
+  if (FTotal) progress.Remaining = FRate.Remaining(now, *FTotal);
   return progress;
 }
 
@@ -365,7 +355,7 @@ void TDownloadMachine::StartOver() {
   FOffset = FAttemptStart = 0;
   FResumed = false;
   if (HasHash()) FHasher.emplace(FRequest.Hash.Kind);
-  FSamples.clear();
+  FRate.Clear();
 }
 
 void TDownloadMachine::NextUrl(const std::string& reason) {

@@ -14,7 +14,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +22,7 @@
 
 #include "installer/Download.h"
 #include "installer/Hashers.h"
+#include "installer/ProgressText.h"
 
 namespace fx {
 
@@ -140,7 +140,7 @@ class TDownloadMachine {
   int FStatus = 0;
   std::vector<std::string> FErrors;
   TTimePoint FLastByte{};
-  std::deque<std::pair<TTimePoint, std::uint64_t>> FSamples;
+  TRateMeter FRate;
 };
 
 // "bytes START-END/TOTAL" (TOTAL may be "*"): START, END and TOTAL; nothing when malformed.

@@ -1,5 +1,6 @@
 #include "installer/QtDownloader.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -7,10 +8,12 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <stdexcept>
 #include <vector>
 
 #include "installer/DownloadMachine.h"
 #include "installer/DownloadPart.h"
+#include "installer/ProgressText.h"
 #include "platform/SpecialFolders.h"
 
 namespace fx {
@@ -268,6 +271,44 @@ TDownloadResult DownloadAndWait(TDownloader& downloader, TDownloadRequest reques
   while (!result)
     loop.exec();
   return *result;
+}
+
+std::string DownloadForCommandLine(const std::string& url, const std::optional<std::string>& sha256,
+                                   const std::optional<std::uint64_t>& size, std::ostream& err,
+                                   const std::filesystem::path& cacheFolder) {
+  std::optional<QCoreApplication> core;
+  static int argc = 1;
+  static char name[] = "fraxinel";
+  static char* argv[] = {name, nullptr};
+  if (!QCoreApplication::instance()) core.emplace(argc, argv);
+  TQtDownloader downloader(cacheFolder);
+  TDownloadRequest request;
+  request.Urls = {url};
+  request.Size = size;
+  if (sha256) request.Hash = {THashKind::Sha256, *sha256};
+  auto last = std::chrono::steady_clock::now();
+  const TDownloadResult result =
+      DownloadAndWait(downloader, request, [&](const TDownloadProgress& progress) {
+        if (const auto now = std::chrono::steady_clock::now();
+            now - last >= std::chrono::seconds(1)) {
+          last = now;
+          err << "download: " << ProgressText(progress) << "\n" << std::flush;
+        }
+      });
+  switch (result.Outcome) {
+    case TDownloadOutcome::Done:
+      err << "download: " << ByteText(result.Bytes) << " from " << result.Url << "\n";
+      return result.File.string();
+    case TDownloadOutcome::FromCache:
+      err << "download: " << result.File.string() << " is in the cache already\n";
+      return result.File.string();
+    default: {
+      std::string reasons;
+      for (const auto& line : result.Errors)
+        reasons += (reasons.empty() ? "" : "; ") + line;
+      throw std::runtime_error("cannot download " + url + ": " + reasons);
+    }
+  }
 }
 
 }  // namespace fx

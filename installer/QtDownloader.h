@@ -13,6 +13,9 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
 
 #include "installer/Download.h"
 
@@ -55,6 +58,15 @@ class TQtDownloader final : public QObject, public TDownloader {
 
 // The user's download cache: DownloadCacheFolder of $XDG_CACHE_HOME.
 std::filesystem::path ProgramDownloadFolder();
+
+// The download of `fraxinel --install URL`, without a display: into the user's download
+// cache (ProgramDownloadFolder) with the size and SHA-256 given checked, a line on `err`
+// each second and at the end. Makes the Qt core application it needs when there is none.
+// Returns the archive's path; throws std::runtime_error with the reasons.
+std::string DownloadForCommandLine(
+    const std::string& url, const std::optional<std::string>& sha256,
+    const std::optional<std::uint64_t>& size, std::ostream& err,
+    const std::filesystem::path& cacheFolder = ProgramDownloadFolder());
 
 // Runs one download to its end on a local event loop (the command line's way); `progress`
 // gets each progress report.

@@ -62,6 +62,7 @@ TFXLaunchForm::TFXLaunchForm(QWidget* parent, TLaunchFormOptions options)
   SetUpTools(options);
   SetUpServerBrowser(options);
   SetUpContentBrowser(options);
+  SetUpPackages();
   UpdateIconTimer();
   SetUpHints();
   SetUpWidthFit();

@@ -28,6 +28,8 @@
 #include "servers/ServerSource.h"
 
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QKeyEvent;
 class QListWidgetItem;
 class QMenu;
@@ -156,6 +158,8 @@ class TFXLaunchForm : public QMainWindow,
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:
@@ -201,6 +205,8 @@ class TFXLaunchForm : public QMainWindow,
   void CfgPopupMenuPopup(const QPoint& position);
   void miCfgCreateShortcutClick();
   void FindServersClick();
+  void miInstallPackageClick();
+  void miInstalledPackagesClick();
 
  private:
   // Creation.
@@ -259,6 +265,12 @@ class TFXLaunchForm : public QMainWindow,
   // The server browser (LaunchFormServers.cpp).
   void SetUpServerBrowser(const TLaunchFormOptions& options);
   void JoinServer(const TServerJoinChoice& choice);
+
+  // The package installer (LaunchFormPackages.cpp).
+  void SetUpPackages();
+  // Installs a .zip, .pk3, .pak or .bsp into the game folder, or where the launch would
+  // write its scripts when that cannot be written, after the user saw the plan.
+  void InstallPackageFile(const std::string& file);
 
   // Actions.
   bool LaunchNow();

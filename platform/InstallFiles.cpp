@@ -224,7 +224,9 @@ class TPosixInstallFiles final : public TInstallFiles {
   // The folder `path` itself, opened component by component without following links;
   // made where missing when `create`. With `error` a failure returns an invalid fd.
   TFd Folder(std::string_view path, bool create, int* error = nullptr) const {
-    TFd current(::dup(Root_.Get()));
+    // A fresh open of the root, not a dup: a dup shares the read position of the folder, so
+    // a second listing of the root would find nothing.
+    TFd current(::openat(Root_.Get(), ".", kFolderFlags));
     for (const std::string& part : Parts(path)) {
       if (create && ::mkdirat(current.Get(), part.c_str(), 0755) != 0 && errno != EEXIST) {
         if (error != nullptr) return *error = errno, TFd();

@@ -431,3 +431,30 @@ TEST(DownloadMachine, ContentRangeAndCacheNames) {
 
 }  // namespace
 }  // namespace fx
+
+namespace fx {
+namespace {
+
+TEST(ProgressText, SaysBytesRateAndTimeLeft) {
+  const std::pair<std::uint64_t, const char*> sizes[] = {
+      {1, "1 byte"},
+      {999, "999 bytes"},
+      {1000, "1.0 kB"},
+      {999'949, "999.9 kB"},
+      {999'950, "1.0 MB"},
+      {50'000'000, "50.0 MB"},
+      {1'234'000'000, "1.23 GB"},
+      {12'345'000'000, "12.3 GB"},
+  };
+  for (const auto& [bytes, text] : sizes)
+    EXPECT_EQ(ByteText(bytes), text) << bytes;
+  EXPECT_EQ(RemainingText(std::chrono::seconds(12)), "12 s left");
+  EXPECT_EQ(RemainingText(std::chrono::seconds(185)), "3:05 left");
+  EXPECT_EQ(RemainingText(std::chrono::seconds(3723)), "1:02:03 left");
+  EXPECT_EQ(ProgressText(4'500'000, 50'000'000, 10'200'000, std::chrono::seconds(4)),
+            "4.5 MB of 50.0 MB, 10.2 MB/s, 4 s left");
+  EXPECT_EQ(ProgressText(2000, std::nullopt, 0, std::nullopt), "2.0 kB");
+}
+
+}  // namespace
+}  // namespace fx

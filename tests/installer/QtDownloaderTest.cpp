@@ -230,3 +230,30 @@ TEST_F(QtDownloaderTest, CancelOfASlowDownloadAnswersAtOnceAndResumesLater) {
 
 }  // namespace
 }  // namespace fx
+
+namespace fx {
+namespace {
+
+// `fraxinel --install URL`'s download: the archive's path, or the reasons it failed.
+TEST(DownloadForCommandLine, GivesThePathOrTheReasons) {
+  test::TTempDir dir;
+  test::THttpTestServer server;
+  server.Route("/czg07.zip", {.Body = kFile});
+  std::ostringstream err;
+  const std::string path = DownloadForCommandLine(server.Url("/czg07.zip"), Sha256Hex(kFile),
+                                                  kFile.size(), err, dir.Path());
+  EXPECT_EQ(path, (dir / "czg07.zip").string());
+  EXPECT_EQ(ReadAll(path), kFile);
+  EXPECT_NE(err.str().find("download: 700.0 kB from http://127.0.0.1:"), std::string::npos)
+      << err.str();
+  try {
+    DownloadForCommandLine(server.Url("/none.zip"), std::nullopt, std::nullopt, err, dir.Path());
+    ADD_FAILURE() << "no error for a 404";
+  } catch (const std::runtime_error& error) {
+    EXPECT_NE(std::string(error.what()).find("/none.zip: HTTP 404"), std::string::npos)
+        << error.what();
+  }
+}
+
+}  // namespace
+}  // namespace fx
