@@ -31,6 +31,14 @@ fs::path DataFile(const fs::path& folder, const TCatalogueSource& s, std::size_t
   return folder / (CacheName(s) + (page ? ".page" + std::to_string(page) : "") + ".data");
 }
 
+std::vector<fs::path> CachedFiles(const fs::path& folder, const TCatalogueSource& s,
+                                  std::size_t pages) {
+  std::vector<fs::path> files;
+  for (std::size_t page = 0; page < pages; ++page)
+    files.push_back(DataFile(folder, s, page));
+  return files;
+}
+
 std::optional<TCacheMeta> ReadMeta(const fs::path& file) {
   std::ifstream in(file);
   if (!in) return std::nullopt;
@@ -148,11 +156,9 @@ void TCatalogueLoader::LoadWeb(const TCatalogueSource& source) {
   const std::int64_t age = run.Cached ? FNow() - run.Cached->Fetched : 0;
   if (run.Cached && !run.Refresh && age >= 0 && age < kCatalogueFreshSeconds) {
     TCatalogueLoad load{.Source = source.Name};
-    std::vector<fs::path> files;
-    for (std::size_t page = 0; page < run.Cached->Pages; ++page)
-      files.push_back(DataFile(FCacheFolder, source, page));
     try {
-      load.Catalogue = ReadPages(source.Format, files);
+      load.Catalogue =
+          ReadPages(source.Format, CachedFiles(FCacheFolder, source, run.Cached->Pages));
       load.Loaded = true;
       load.Status = source.Name + ": from the cache, " + FormatAge(age) + " old";
       return Finish(std::move(load));
@@ -235,11 +241,9 @@ void TCatalogueLoader::Fetched(const TDownloadResult& result) {
     fs::remove(file, error);
   TCatalogueLoad load{.Source = source.Name};
   if (run.Cached) {
-    std::vector<fs::path> files;
-    for (std::size_t page = 0; page < run.Cached->Pages; ++page)
-      files.push_back(DataFile(FCacheFolder, source, page));
     try {
-      load.Catalogue = ReadPages(source.Format, files);
+      load.Catalogue =
+          ReadPages(source.Format, CachedFiles(FCacheFolder, source, run.Cached->Pages));
       load.Loaded = true;
       load.Status = source.Name + ": cannot be fetched (" + failure +
                     "); using the cached copy from " + FormatAge(FNow() - run.Cached->Fetched) +

@@ -12,12 +12,8 @@ namespace {
 
 std::vector<std::string> Words(std::string_view text) {
   std::vector<std::string> words;
-  constexpr std::string_view kBlanks = " \t";
-  for (std::size_t at = text.find_first_not_of(kBlanks); at != std::string_view::npos;) {
-    const std::size_t end = text.find_first_of(kBlanks, at);
-    words.push_back(LowerName(text.substr(at, end == std::string_view::npos ? end : end - at)));
-    at = end == std::string_view::npos ? end : text.find_first_not_of(kBlanks, end);
-  }
+  for (const std::string_view word : SplitAtBlanks(text))
+    words.push_back(LowerAscii(word));
   return words;
 }
 
@@ -122,7 +118,7 @@ std::vector<std::string> SearchTexts(const std::vector<TContentPackage>& package
     for (const auto* list : {&p.Tags, &p.StartMaps, &p.Types})
       for (const std::string& item : *list)
         text += "\n" + item;
-    texts.push_back(LowerName(text));
+    texts.push_back(LowerAscii(text));
   }
   return texts;
 }

@@ -46,11 +46,15 @@ bool IsHexOf(std::string_view text, std::size_t digits) {
   return true;
 }
 
-std::string LowerName(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return lower;
+std::vector<std::string_view> SplitAtBlanks(std::string_view text) {
+  std::vector<std::string_view> words;
+  constexpr std::string_view kBlanks = " \t\r\n";
+  for (std::size_t at = text.find_first_not_of(kBlanks); at != std::string_view::npos;) {
+    const std::size_t end = text.find_first_of(kBlanks, at);
+    words.push_back(text.substr(at, end == std::string_view::npos ? end : end - at));
+    at = end == std::string_view::npos ? end : text.find_first_not_of(kBlanks, end);
+  }
+  return words;
 }
 
 std::string_view TrimBlanks(std::string_view text) {

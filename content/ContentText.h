@@ -6,8 +6,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "content/ContentPackage.h"
+#include "platform/AsciiCase.h"
 
 namespace fx {
 
@@ -18,7 +20,8 @@ bool IsSafeName(std::string_view name);
 // Exactly `digits` hexadecimal digits (either case).
 bool IsHexOf(std::string_view text, std::size_t digits);
 
-std::string LowerName(std::string_view text);
+// The words of a text between blanks (space, tab, CR, LF).
+std::vector<std::string_view> SplitAtBlanks(std::string_view text);
 
 // Leading and trailing blanks (space, tab, CR, LF) removed.
 std::string_view TrimBlanks(std::string_view text);

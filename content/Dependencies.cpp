@@ -54,7 +54,7 @@ bool VersionFits(const TNeed& need, std::string_view version) {
 
 // The version under which `p` answers `name`, when it does.
 std::optional<std::string> Answers(const TContentPackage& p, std::string_view name) {
-  if (p.Id == name || (!p.Sha256.empty() && p.Sha256 == LowerName(name))) return p.Version;
+  if (p.Id == name || (!p.Sha256.empty() && p.Sha256 == LowerAscii(name))) return p.Version;
   for (const std::string& provided : p.Provides) {
     const TNeed offer = ParseConstraint(provided);
     if (offer.Name == name) return offer.Version.empty() ? p.Version : offer.Version;

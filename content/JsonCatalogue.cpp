@@ -276,11 +276,11 @@ TCatalogue ReadJsonFolder(const std::filesystem::path& root) {
   for (const fs::path& file : files) {
     const std::string name =
         file.parent_path().filename().string() + "/" + file.filename().string();
-    const std::string stem = LowerName(file.stem().string());
+    const std::string stem = LowerAscii(file.stem().string());
     const auto status = fs::symlink_status(file, error);
     try {
       if (!fs::is_regular_file(status) || file.extension() != ".json" || !IsHexOf(stem, 64) ||
-          !stem.starts_with(LowerName(file.parent_path().filename().string())))
+          !stem.starts_with(LowerAscii(file.parent_path().filename().string())))
         throw EBadRecord{"not a record file (a regular <sha256>.json below its first two digits)"};
       const auto bytes = ReadAtMost(file, kMaxRecordFile);
       if (!bytes) throw EBadRecord{"it cannot be read or is over 16 MB"};

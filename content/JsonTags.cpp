@@ -89,7 +89,7 @@ std::optional<std::string> ApplyJsonTags(const std::vector<std::string>& tags, T
     else if (key == "exceeds_quake_limits" || key == "exceedslimits")
       p.ExceedsLimits |= value == "yes";
     else if (key == "bsp_format")
-      p.Bsp2 |= LowerName(value) == "bsp2";
+      p.Bsp2 |= LowerAscii(value) == "bsp2";
     else if (key == "filename") {
       std::string_view id = value;
       if (id.ends_with(".zip")) id.remove_suffix(4);

@@ -6,17 +6,6 @@ namespace fx {
 
 namespace {
 
-std::vector<std::string_view> Tokens(std::string_view line) {
-  std::vector<std::string_view> tokens;
-  constexpr std::string_view kBlanks = " \t\r\n";
-  for (std::size_t at = line.find_first_not_of(kBlanks); at != std::string_view::npos;) {
-    const std::size_t end = line.find_first_of(kBlanks, at);
-    tokens.push_back(line.substr(at, end == std::string_view::npos ? end : end - at));
-    at = end == std::string_view::npos ? end : line.find_first_not_of(kBlanks, end);
-  }
-  return tokens;
-}
-
 // The value of a switch that takes one, or a refusal.
 std::optional<std::string_view> Value(std::vector<std::string_view>& tokens, std::size_t& i,
                                       TModCommandLine& out) {
@@ -31,10 +20,10 @@ std::optional<std::string_view> Value(std::vector<std::string_view>& tokens, std
 
 TModCommandLine CheckCommandLine(std::string_view commandLine) {
   TModCommandLine out;
-  std::vector<std::string_view> tokens = Tokens(commandLine);
+  std::vector<std::string_view> tokens = SplitAtBlanks(commandLine);
   for (std::size_t i = 0; i < tokens.size(); ++i) {
     const std::string_view token = tokens[i];
-    const std::string lower = LowerName(token);
+    const std::string lower = LowerAscii(token);
     if (lower == "-hipnotic") {
       out.Hipnotic = true;
     } else if (lower == "-rogue") {

@@ -30,7 +30,7 @@ std::string FolderOfInstall(const TContentPackage& p) {
   while (where.starts_with('/'))
     where.remove_prefix(1);
   const std::string_view first = where.substr(0, where.find('/'));
-  if (!IsSafeName(first) || LowerName(first) == "id1") return {};
+  if (!IsSafeName(first) || LowerAscii(first) == "id1") return {};
   return std::string(first);
 }
 

@@ -35,7 +35,7 @@ void AppendEscaped(std::string& out, std::string_view text) {
 
 // The value of attribute `name` in a tag's text ("a href='x' title=y"), unquoted.
 std::string AttributeOf(std::string_view tag, std::string_view name) {
-  const std::string lower = LowerName(tag);
+  const std::string lower = LowerAscii(tag);
   for (std::size_t at = lower.find(name); at != std::string::npos; at = lower.find(name, at + 1)) {
     const bool wordStart =
         at > 0 && (lower[at - 1] == ' ' || lower[at - 1] == '\t' || lower[at - 1] == '\n');
@@ -60,7 +60,7 @@ std::string AttributeOf(std::string_view tag, std::string_view name) {
 
 // An address a click may open: http(s), or relative to the catalogue's pages.
 std::string LinkAddress(std::string_view href, std::string_view base) {
-  const std::string lower = LowerName(href);
+  const std::string lower = LowerAscii(href);
   if (lower.starts_with("http://") || lower.starts_with("https://")) return std::string(href);
   if (href.empty() || lower.find(':') != std::string::npos || href.starts_with("//")) return {};
   return std::string(base) + std::string(href);
@@ -108,10 +108,10 @@ std::string SafeHtml(std::string_view html, std::string_view base) {
     i = close + 1;
     const bool ending = inner.starts_with('/');
     const std::string_view body = ending ? inner.substr(1) : inner;
-    const std::string name = LowerName(body.substr(0, body.find_first_of(" \t\n/")));
+    const std::string name = LowerAscii(body.substr(0, body.find_first_of(" \t\n/")));
     if (name == "script" || name == "style") {
       if (ending) continue;
-      const std::string lower = LowerName(html.substr(i));
+      const std::string lower = LowerAscii(html.substr(i));
       const std::size_t end = lower.find("</" + name);
       i = end == std::string::npos ? html.size() : html.find('>', i + end) + 1;
       if (i == 0) i = html.size();

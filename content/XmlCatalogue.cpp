@@ -122,7 +122,7 @@ std::optional<std::string> CheckRecord(TRawRecord& raw) {
     p.UsersRating = users;
   }
   if (!p.Md5.empty() && !IsHexOf(p.Md5, 32)) return "md5sum is not 32 hexadecimal digits";
-  p.Md5 = LowerName(p.Md5);
+  p.Md5 = LowerAscii(p.Md5);
   if (const std::string_view type = TypeName(raw.Type); !type.empty()) p.Types.emplace_back(type);
   p.Sources = kFromXml;
   p.Urls.push_back("https://www.quaddicted.com/filebase/" + p.Id + ".zip");
