@@ -144,6 +144,8 @@ void TContentBrowserDlg::Loaded(std::vector<TCatalogueLoad> loads) {
     }
   }
   FModel->SetPackages(std::move(merged.Packages), std::move(states));
+  for (const std::string& note : FOptions.Notes)
+    status << QString::fromStdString(note);
   if (!FSkipped.empty())
     status << tr("%n record(s) left out as malformed", nullptr, static_cast<int>(FSkipped.size()));
   FUi->StatusLabel->setText(status.join(QStringLiteral("; ")));

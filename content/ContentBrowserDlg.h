@@ -31,6 +31,7 @@ struct TContentBrowserOptions {
   std::vector<TPlayEngine> Engines;
   std::size_t ChosenEngine = 0;
   std::function<std::int64_t()> Now;  // unset: the system clock
+  std::vector<std::string> Notes;     // shown in the status line (lines of catalogues.txt left out)
 };
 
 struct TContentChoice {

@@ -50,6 +50,8 @@ void TFXLaunchForm::ContentBrowserClick() {
                         ? *FContentSources
                         : UserCatalogueSources(
                               TRegFileStore::FolderFromEnvironment() / "catalogues.txt", &problems);
+  for (const std::string& problem : problems)
+    options.Notes.push_back("catalogues.txt " + problem);
   options.GameFolder = GameFolder();
   for (const TQuakeExe& exe : FExes)
     options.Engines.push_back({exe.Name(), EngineProfileFor(exe.ExeName).Family});

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -55,6 +56,7 @@ class ContentBrowserDlgTest : public ::testing::Test {
     Options.CacheFolder = Dir / "cache";
     Options.Sources = {{"local", (Dir / "db.xml").string(), TCatalogueFormat::XmlDatabase, true}};
     Options.Engines = {{"QuakeSpasm", TEngineFamily::QuakeSpasm}};
+    Options.Notes = {"line 2: bad"};
   }
 
   test::TTempDir Dir;
@@ -71,6 +73,7 @@ TEST_F(ContentBrowserDlgTest, SearchNarrowsAndEnterPlaysTheCurrentPackage) {
   auto& table = Control<QTableView>(dialog, "PackageTable");
   EXPECT_EQ(dialog.Proxy().rowCount(), 3);
   EXPECT_EQ(QApplication::focusWidget(), &search);
+  EXPECT_TRUE(Control<QLabel>(dialog, "StatusLabel").text().contains("line 2: bad"));
   QTest::keyClicks(&search, "castle");
   EXPECT_EQ(dialog.Proxy().rowCount(), 1);
   QTest::keyClick(&search, Qt::Key_Down);
