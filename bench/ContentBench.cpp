@@ -67,12 +67,14 @@ void BM_XmlCatalogueOverExpat(benchmark::State& state) {
       [] { benchmark::DoNotOptimize(fx::ReadXmlCatalogue(gCorpus->Xml)); });
 }
 
+// The floor makes its parser as the reader does for each catalogue: its buffers for 20 MB
+// are part of a parse from scratch.
 void BM_JsonPageOverSimdjson(benchmark::State& state) {
   state.counters["bytes"] = static_cast<double>(gCorpus->Json.size());
-  simdjson::dom::parser parser;
   CompareWithFloor(
       state,
       [&] {
+        simdjson::dom::parser parser;
         simdjson::dom::element root;
         benchmark::DoNotOptimize(
             parser.parse(gCorpus->Json.data(), gCorpus->Json.size()).get(root));

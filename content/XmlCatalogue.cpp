@@ -87,7 +87,10 @@ void OnStart(void* data, const XML_Char* name, const XML_Char** atts) {
 
 void OnText(void* data, const XML_Char* text, int length) {
   auto& r = *static_cast<TXmlReader*>(data);
-  if (!r.Record) return;
+  // The blanks between a record's elements are never stored: only a text element's own.
+  if (!r.Record || r.Open.size() == 2) return;
+  const std::string& element = r.Open.back();
+  if (element == "techinfo" || element == "tags" || element == "requirements") return;
   if (r.Text.size() + static_cast<std::size_t>(length) > kMaxCatalogueString)
     return r.Refuse("a text is longer than 1 MB");
   r.Text.append(text, static_cast<std::size_t>(length));
