@@ -31,7 +31,12 @@ struct TContentBrowserOptions {
   std::vector<TPlayEngine> Engines;
   std::size_t ChosenEngine = 0;
   std::function<std::int64_t()> Now;  // unset: the system clock
-  std::vector<std::string> Notes;     // shown in the status line (lines of catalogues.txt left out)
+  // Asks the user to go on with `text` (the install plan); unset: a question box.
+  std::function<bool(const std::string& text)> Confirm;
+  // Where the records of installed packages are kept; empty: the program's folder.
+  std::filesystem::path PackageFolder;
+  std::filesystem::path DownloadFolder;  // where archives are kept; empty: the user's cache
+  std::vector<std::string> Notes;  // shown in the status line (lines of catalogues.txt left out)
 };
 
 struct TContentChoice {
@@ -62,6 +67,9 @@ class TContentBrowserDlg : public QDialog {
   void ShowDetails();
   void PlayClick();
   void RandomClick();
+  void InstallClick();
+  // Downloads and installs one package; the reason when it failed.
+  std::optional<std::string> InstallOne(const TContentPackage& package);
   std::optional<std::size_t> CurrentPackage() const;
   void SelectPackage(std::size_t index);
 

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "installer/Hashers.h"
+
 namespace fx::test {
 
 namespace {
@@ -79,6 +81,26 @@ std::string JsonArray(const std::vector<std::string>& records) {
   for (std::size_t i = 0; i < records.size(); ++i)
     out += (i ? ",\n" : "") + records[i];
   return out + "]";
+}
+
+std::string ArchiveRecord(const std::string& id, const std::string& zip,
+                          const std::vector<std::pair<std::string, std::string>>& entries,
+                          const std::vector<std::string>& tags, const std::string& extract,
+                          const std::string& url) {
+  TJsonRecord r;
+  r.Sha256 = Sha256Hex(zip);
+  r.Bytes = std::to_string(zip.size());
+  r.Tags = {"filename=" + id + ".zip", "title=" + id, "type=map"};
+  r.Tags.insert(r.Tags.end(), tags.begin(), tags.end());
+  r.Files = "{";
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    r.Files += std::string(i ? ", " : "") + Quoted(entries[i].first) +
+               ": {\"bytes\": " + std::to_string(entries[i].second.size()) +
+               ", \"sha256\": " + Quoted(Sha256Hex(entries[i].second)) + "}";
+  r.Files += "}";
+  r.Install = "{\"extract\": " + Quoted(extract) + "}";
+  r.Urls = {url};
+  return JsonText(r);
 }
 
 std::string GeneratedXml(int count) {

@@ -45,6 +45,13 @@ struct TJsonRecord {
 std::string JsonText(const TJsonRecord& record);
 std::string JsonArray(const std::vector<std::string>& records);
 
+// The JSON record of an archive `zip` named `id`.zip: its entries (name, bytes) with their
+// hashes, `tags` besides filename, title and type, the install folder `extract`, one URL.
+std::string ArchiveRecord(const std::string& id, const std::string& zip,
+                          const std::vector<std::pair<std::string, std::string>>& entries,
+                          const std::vector<std::string>& tags, const std::string& extract,
+                          const std::string& url);
+
 // A 64-digit hexadecimal text made from a number.
 std::string HexOf(unsigned long long number, std::size_t digits = 64);
 

@@ -40,27 +40,6 @@ std::string ReadAll(const std::filesystem::path& file) {
   return text.str();
 }
 
-// A JSON record of an archive with its entries' hashes, as the catalogue lists them.
-std::string Record(const std::string& id, const std::string& zip,
-                   const std::vector<std::pair<std::string, std::string>>& entries,
-                   const std::vector<std::string>& extraTags, const std::string& extract,
-                   const std::string& url) {
-  test::TJsonRecord r;
-  r.Sha256 = Sha256Hex(zip);
-  r.Bytes = std::to_string(zip.size());
-  r.Tags = {"filename=" + id + ".zip", "title=" + id, "type=map"};
-  r.Tags.insert(r.Tags.end(), extraTags.begin(), extraTags.end());
-  r.Files = "{";
-  for (std::size_t i = 0; i < entries.size(); ++i)
-    r.Files += std::string(i ? ", " : "") + "\"" + entries[i].first +
-               "\": {\"bytes\": " + std::to_string(entries[i].second.size()) + ", \"sha256\": \"" +
-               Sha256Hex(entries[i].second) + "\"}";
-  r.Files += "}";
-  r.Install = "{\"extract\": \"" + extract + "\"}";
-  r.Urls = {url};
-  return test::JsonText(r);
-}
-
 // Runs the engine kit's runner to its end with `args`, its output into `log`.
 int RunEngine(const std::vector<std::string>& args, const std::filesystem::path& log) {
   std::vector<std::string> all = {(test::EngineFolder() / "run-engine.sh").string()};
@@ -105,12 +84,12 @@ TEST(ContentEngine, APackageWithADependencyInstallsBothAndItsStartMapStarts) {
   server.Route("/files/basemod.zip", {.Body = baseZip});
   server.Route("/files/mymap.zip", {.Body = mapZip});
   const std::string page = test::JsonArray(
-      {Record("mymap", mapZip, {{"maps/mystart.bsp", bsp}},
-              {"dependency=basemod", "startmap=mystart", "commandline=-game basemod"},
-              "{base}/basemod/", server.Url("/files/mymap.zip")),
-       Record("basemod", baseZip,
-              {{"basemod/maps/baseroom.bsp", bsp}, {"basemod/readme.txt", baseReadme}},
-              {"type=mod"}, "{base}/", server.Url("/files/basemod.zip"))});
+      {test::ArchiveRecord("mymap", mapZip, {{"maps/mystart.bsp", bsp}},
+                           {"dependency=basemod", "startmap=mystart", "commandline=-game basemod"},
+                           "{base}/basemod/", server.Url("/files/mymap.zip")),
+       test::ArchiveRecord("basemod", baseZip,
+                           {{"basemod/maps/baseroom.bsp", bsp}, {"basemod/readme.txt", baseReadme}},
+                           {"type=mod"}, "{base}/", server.Url("/files/basemod.zip"))});
   server.Route("/api?rows=200&start=0", {.Body = page});
 
   TQtDownloader downloader(dir / "downloads");
