@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "bench/FloorCompare.h"
 #include "content/CatalogueBuilder.h"
 #include "content/CatalogueMerge.h"
 #include "content/ContentSearch.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-using TClock = std::chrono::steady_clock;
 constexpr int kPackages = 2000;
 constexpr int kFilesPerPackage = 60;
 
@@ -31,27 +31,9 @@ struct TCorpus {
 
 TCorpus* gCorpus = nullptr;
 
-// Floor and work alternately, so neither gains from going second.
 void CompareWithFloor(benchmark::State& state, const std::function<void()>& floor,
-                      const std::function<void()>& work) {
-  TClock::duration floorTime{}, workTime{};
-  bool floorFirst = true;
-  for (auto _ : state) {
-    for (int pass = 0; pass < 2; ++pass) {
-      const bool isFloor = (pass == 0) == floorFirst;
-      const auto start = TClock::now();
-      (isFloor ? floor : work)();
-      (isFloor ? floorTime : workTime) += TClock::now() - start;
-    }
-    floorFirst = !floorFirst;
-  }
-  const double iterations = static_cast<double>(state.iterations());
-  const auto ms = [&](TClock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count() / iterations;
-  };
-  state.counters["floor_ms"] = ms(floorTime);
-  state.counters["model_ms"] = ms(workTime);
-  state.counters["ratio"] = ms(workTime) / ms(floorTime);
+                      const std::function<void()>& task) {
+  fx::bench::CompareWithFloor(state, floor, task, "model_ms");
 }
 
 void BM_XmlCatalogueOverExpat(benchmark::State& state) {

@@ -225,6 +225,23 @@ TContentPackage Addon(dom::element value) {
   return p;
 }
 
+// Each element of a list read by `read`; a malformed one is left out with its reason.
+TCatalogue ReadEach(dom::array list, TContentPackage (*read)(dom::element)) {
+  TCatalogue catalogue;
+  std::set<std::string> seen;
+  std::size_t index = 0;
+  for (const dom::element item : list) {
+    try {
+      TContentPackage p = read(item);
+      AddUnique(catalogue, seen, RecordName(index, &p), std::move(p));
+    } catch (const EBadRecord& bad) {
+      catalogue.Skipped.push_back({RecordName(index, nullptr), bad.Reason});
+    }
+    ++index;
+  }
+  return catalogue;
+}
+
 }  // namespace
 
 TContentPackage ReadJsonRecord(std::string_view bytes) {
@@ -241,19 +258,7 @@ TCatalogue ReadJsonPage(std::string_view bytes) {
   dom::array array;
   if (Parse(parser, bytes, "the page").get_array().get(array))
     throw ECatalogue("the page is not a list of records");
-  TCatalogue catalogue;
-  std::set<std::string> seen;
-  std::size_t index = 0;
-  for (const dom::element item : array) {
-    try {
-      TContentPackage p = Record(item);
-      AddUnique(catalogue, seen, RecordName(index, &p), std::move(p));
-    } catch (const EBadRecord& bad) {
-      catalogue.Skipped.push_back({RecordName(index, nullptr), bad.Reason});
-    }
-    ++index;
-  }
-  return catalogue;
+  return ReadEach(array, Record);
 }
 
 TCatalogue ReadJsonFolder(const std::filesystem::path& root) {
@@ -301,19 +306,7 @@ TCatalogue ReadAddonList(std::string_view bytes) {
   dom::array addons;
   if (Parse(parser, bytes, "the add-on list")["addons"].get_array().get(addons))
     throw ECatalogue("the add-on list has no \"addons\" list");
-  TCatalogue catalogue;
-  std::set<std::string> seen;
-  std::size_t index = 0;
-  for (const dom::element item : addons) {
-    try {
-      TContentPackage p = Addon(item);
-      AddUnique(catalogue, seen, RecordName(index, &p), std::move(p));
-    } catch (const EBadRecord& bad) {
-      catalogue.Skipped.push_back({RecordName(index, nullptr), bad.Reason});
-    }
-    ++index;
-  }
-  return catalogue;
+  return ReadEach(addons, Addon);
 }
 
 }  // namespace fx
