@@ -12,8 +12,11 @@
 
 #include "app/CommandLineOptions.h"
 #include "app/ConsoleDialogs.h"
+#include "app/PackageCommand.h"
+#include "app/PackageStartup.h"
 #include "app/QtStartupSteps.h"
 #include "app/Startup.h"
+#include "installer/QtDownloader.h"
 
 int main(int argc, char** argv) {
   // Our own options are answered before Qt starts: --help needs no display.
@@ -33,7 +36,26 @@ int main(int argc, char** argv) {
       return fx::kExitUsage;
     case fx::TProgramAction::Run:
     case fx::TProgramAction::Launch:
+    case fx::TProgramAction::Install:
+    case fx::TProgramAction::Uninstall:
+    case fx::TProgramAction::Verify:
+    case fx::TProgramAction::Packages:
       break;
+  }
+  // An install cut off by a crash or power loss is finished or undone before anything else.
+  for (const std::string& line : fx::RecoverCutInstalls())
+    std::cerr << program << ": " << line << "\n";
+  // The package commands run without a display.
+  if (options.Action != fx::TProgramAction::Run && options.Action != fx::TProgramAction::Launch) {
+    try {
+      return fx::RunPackageCommandLine(
+          options, [](const fx::TUrlDownload& download, std::ostream& err) {
+            return fx::DownloadForCommandLine(download.Url, download.Sha256, download.Size, err);
+          });
+    } catch (const std::exception& e) {
+      std::cerr << "package: " << e.what() << "\n";
+      return fx::kExitPackageFailed;
+    }
   }
   const bool launch = options.Action == fx::TProgramAction::Launch;
   const bool display =

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/FloorCompare.h"
 #include "bench/MapCorpus.h"
 #include "gamedata/BSPUtil.h"
 #include "gamedata/PackUtil.h"
@@ -24,7 +25,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using TClock = std::chrono::steady_clock;
 
 struct TCorpus {
   fx::bench::TTempFolder Root{"fx-bench-maptitle"};
@@ -41,28 +41,9 @@ struct TCorpus {
 
 TCorpus* gCorpus = nullptr;
 
-// Runs floor and titles alternately first, so neither gains from going second.
 void CompareWithFloor(benchmark::State& state, const std::function<void()>& floor,
-                      const std::function<void()>& titles) {
-  TClock::duration floorTime{};
-  TClock::duration titlesTime{};
-  bool floorFirst = true;
-  for (auto _ : state) {
-    for (int pass = 0; pass < 2; ++pass) {
-      const bool isFloor = (pass == 0) == floorFirst;
-      const auto start = TClock::now();
-      (isFloor ? floor : titles)();
-      (isFloor ? floorTime : titlesTime) += TClock::now() - start;
-    }
-    floorFirst = !floorFirst;
-  }
-  const double iterations = static_cast<double>(state.iterations());
-  const auto ms = [&](TClock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count() / iterations;
-  };
-  state.counters["floor_ms"] = ms(floorTime);
-  state.counters["titles_ms"] = ms(titlesTime);
-  state.counters["ratio"] = ms(titlesTime) / ms(floorTime);
+                      const std::function<void()>& task) {
+  fx::bench::CompareWithFloor(state, floor, task, "titles_ms");
 }
 
 void BM_FolderTitlesOverFloor(benchmark::State& state) {

@@ -72,6 +72,21 @@ constexpr std::string_view kUserDirsBuilt{"Couldn't determine userspace director
 // - DarkPlaces: fs.c FS_Init_Dir: "-userdir <folder>", "-nohome" (none), else
 //   FS_ChooseUserDir's USERDIRMODE_HOME, getenv("HOME") + "/.darkplaces/" (gameuserdirname
 //   "darkplaces" in com_game.c); "-basedir" replaces the base folder.
+//
+// The content columns, from each engine's sources:
+// - BSP2: the QuakeSpasm family's Quake/bspfile.h BSP2VERSION_BSP2 and 2PSB, loaded in
+//   Quake/gl_model.c (quakespasm f5fe178, Quakespasm-Spiked c489363, ironwail 7ff4ec5, vkQuake
+//   46e5e6d); FTE engine/common/bspfile.h BSPVERSION_LONG2 (93257c1); DarkPlaces
+//   model_shared.c "BSP2"/"2PSB" (2f25af6).
+// - Limits: the QuakeSpasm family's Quake/quakedef.h MAX_EDICTS 32000 and MAX_MODELS 4096
+//   ("johnfitz -- was 256"; vkQuake 8192); FTE and DarkPlaces allocate as maps need.
+// - "-quoth": Quake/common.c COM_InitFilesystem of the QuakeSpasm family (quakespasm :2462,
+//   ironwail :3428, vkQuake :3469, Spiked quakespasm/Quake/common.c :3114); FTE
+//   engine/common/fs.c :166 (a game mode); DarkPlaces com_game.c :58 (GAME_QUOTH).
+// - Several "-game": a COM_CheckParmNext loop in ironwail common.c :3431, vkQuake :3472 and
+//   Spiked :3118; FTE fs.c :6461-6473 (COM_CheckNextParm); DarkPlaces fs.c :2269 ("now
+//   supports multiple -game directories"). quakespasm reads only the first (COM_CheckParm,
+//   common.c :2465).
 const std::array<TEngineProfile, 8> kEngineProfiles = {{
     {.Family = TEngineFamily::QuakeSpasm,
      .Entry = "QuakeSpasm",
@@ -83,7 +98,11 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .Speaks = kNetQuakeOnly,
      .BuildMark = kUserDirsBuilt,
      .UserDirSwitch = "-userdir",
-     .TakesBaseDir = true},
+     .TakesBaseDir = true,
+     .ReadsBsp2 = true,
+     .RemovesLimits = true,
+     .QuothSwitch = true,
+     .SeveralGames = false},
     {.Family = TEngineFamily::QuakeSpasmSpiked,
      .Entry = "QuakeSpasm-Spiked",
      .Programs = kQuakeSpasmSpiked,
@@ -94,7 +113,11 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .Speaks = kSpeaksNetQuake | kSpeaksFTE,
      .BuildMark = kUserDirsBuilt,
      .NoUserDirSwitch = "-nohome",
-     .TakesBaseDir = true},
+     .TakesBaseDir = true,
+     .ReadsBsp2 = true,
+     .RemovesLimits = true,
+     .QuothSwitch = true,
+     .SeveralGames = true},
     {.Family = TEngineFamily::Ironwail,
      .Entry = "Ironwail",
      .Programs = kIronwail,
@@ -104,7 +127,11 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .LoadsPk3 = false,
      .Speaks = kNetQuakeOnly,
      .BuildMark = kUserDirsBuilt,
-     .TakesBaseDir = true},
+     .TakesBaseDir = true,
+     .ReadsBsp2 = true,
+     .RemovesLimits = true,
+     .QuothSwitch = true,
+     .SeveralGames = true},
     {.Family = TEngineFamily::VkQuake,
      .Entry = "vkQuake",
      .Programs = kVkQuake,
@@ -118,7 +145,11 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .MultiUserSwitch = "-multiuser",
      .MultiUserFolder = "$XDG_DATA_HOME/vkQuake",
      .TakesBaseDir = true,
-     .FlatpakIds = kVkQuakeFlatpak},
+     .FlatpakIds = kVkQuakeFlatpak,
+     .ReadsBsp2 = true,
+     .RemovesLimits = true,
+     .QuothSwitch = true,
+     .SeveralGames = true},
     {.Family = TEngineFamily::FTE,
      .Entry = "FTE",
      .Programs = kFTE,
@@ -133,7 +164,11 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .NoUserDirSwitch = "-nohome",
      .TakesBaseDir = true,
      .UserFolderWhenNeeded = true,
-     .FlatpakIds = kFTEFlatpak},
+     .FlatpakIds = kFTEFlatpak,
+     .ReadsBsp2 = true,
+     .RemovesLimits = true,
+     .QuothSwitch = true,
+     .SeveralGames = true},
     {.Family = TEngineFamily::DarkPlaces,
      .Entry = "DarkPlaces",
      .Programs = kDarkPlaces,
@@ -144,7 +179,11 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .Speaks = kSpeaksNetQuake | kSpeaksDarkPlaces,
      .UserDirSwitch = "-userdir",
      .NoUserDirSwitch = "-nohome",
-     .TakesBaseDir = true},
+     .TakesBaseDir = true,
+     .ReadsBsp2 = true,
+     .RemovesLimits = true,
+     .QuothSwitch = true,
+     .SeveralGames = true},
     // A QuakeWorld client only (it plays no NetQuake game of its own), so it is preferred
     // last. Its home folder is "$HOME/.ezquake" (fs.c: Sys_HomeDirectory, getenv("HOME"));
     // it reads .pk3 archives (fs.c, FS_AddDataFiles) and sizes its memory itself. It reads

@@ -67,6 +67,11 @@ struct TEngineProfile {
   bool UserFolderWhenNeeded = false;
   // Flatpak application IDs the family is installed under (exports/bin/<id>).
   std::span<const std::string_view> FlatpakIds = {};
+  // What a package from the map archive may need of it (the rows cite the engines' sources).
+  bool ReadsBsp2 = false;      // maps in the BSP2 and 2PSB formats
+  bool RemovesLimits = false;  // maps past the original engine's limits (edicts, models, ...)
+  bool QuothSwitch = false;    // "-quoth" loads the quoth folder below the -game one
+  bool SeveralGames = false;   // more than one "-game", the later searched first
 };
 
 // Every known family, "Other" last (no programs: it stands for anything else).

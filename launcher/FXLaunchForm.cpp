@@ -62,6 +62,8 @@ TFXLaunchForm::TFXLaunchForm(QWidget* parent, TLaunchFormOptions options)
   StartConfigurations();
   SetUpTools(options);
   SetUpServerBrowser(options);
+  SetUpContentBrowser(options);
+  SetUpPackages();
   UpdateIconTimer();
   SetUpHints();
   SetUpWidthFit();

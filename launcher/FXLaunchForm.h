@@ -13,8 +13,10 @@
 #include <utility>
 #include <vector>
 
+#include "content/CatalogueSource.h"
 #include "exes/EngineDiscovery.h"
 #include "exes/FXExes.h"
+#include "installer/Download.h"
 #include "launcher/ConfigHost.h"
 #include "launcher/Fraxinel.h"
 #include "launcher/LaunchInput.h"
@@ -26,6 +28,8 @@
 #include "servers/ServerSource.h"
 
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QKeyEvent;
 class QListWidgetItem;
 class QMenu;
@@ -41,6 +45,7 @@ class TPictureLibrary;
 class TToolList;
 class TUserDialogs;
 struct TServerJoinChoice;
+struct TContentChoice;
 
 // What the window is built with besides the program-wide settings. Tests hand in scripted
 // dialogs and their own picture library.
@@ -61,6 +66,11 @@ struct TLaunchFormOptions {
   // Makes the server browser's source the first time "Find Servers..." is used, so that
   // nothing is sent before; unset: the program's own.
   std::function<std::unique_ptr<TServerSource>()> ServerSource;
+  // The content browser's catalogues and cache; unset: the built-in list and the user's
+  // cache folder. Its downloads go through the program's Qt download unless one is given.
+  std::optional<std::vector<TCatalogueSource>> ContentSources;
+  std::optional<std::filesystem::path> ContentCacheFolder;
+  std::function<std::unique_ptr<TDownloader>()> ContentDownloader;
 };
 
 // The program's main window: every choice of a launch, the executable list, the game
@@ -148,6 +158,8 @@ class TFXLaunchForm : public QMainWindow,
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:
@@ -193,6 +205,8 @@ class TFXLaunchForm : public QMainWindow,
   void CfgPopupMenuPopup(const QPoint& position);
   void miCfgCreateShortcutClick();
   void FindServersClick();
+  void miInstallPackageClick();
+  void miInstalledPackagesClick();
 
  private:
   // Creation.
@@ -243,9 +257,20 @@ class TFXLaunchForm : public QMainWindow,
   void ShowExePopup(const QPoint& globalPosition);
   bool ExeListKey(QKeyEvent* event);
 
+  // The content browser (LaunchFormContent.cpp).
+  void SetUpContentBrowser(const TLaunchFormOptions& options);
+  void ContentBrowserClick();
+  void PlayContent(const TContentChoice& choice);
+
   // The server browser (LaunchFormServers.cpp).
   void SetUpServerBrowser(const TLaunchFormOptions& options);
   void JoinServer(const TServerJoinChoice& choice);
+
+  // The package installer (LaunchFormPackages.cpp).
+  void SetUpPackages();
+  // Installs a .zip, .pk3, .pak or .bsp into the game folder, or where the launch would
+  // write its scripts when that cannot be written, after the user saw the plan.
+  void InstallPackageFile(const std::string& file);
 
   // Actions.
   bool LaunchNow();
@@ -287,6 +312,11 @@ class TFXLaunchForm : public QMainWindow,
   std::filesystem::path FDesktopFolder;
   std::function<std::unique_ptr<TServerSource>()> FMakeServerSource;
   std::unique_ptr<TServerSource> FServerSource;  // made when the browser is first opened
+  // The content browser's sources, cache and download, made when it is first opened.
+  std::optional<std::vector<TCatalogueSource>> FContentSources;
+  std::optional<std::filesystem::path> FContentCacheFolder;
+  std::function<std::unique_ptr<TDownloader>()> FMakeContentDownloader;
+  std::unique_ptr<TDownloader> FContentDownloader;
   int FGameChecks = 0;  // started games whose early-exit check has not reported yet
   bool FGameFailed = false;
   bool FStoreOnClose = true;

@@ -74,12 +74,6 @@ std::string RuleLine(TRulePlace place, bool dedicated) {
   return "echo \"\x1D" + std::string(middle, '\x1E') + "\x1F\"";
 }
 
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  std::transform(out.begin(), out.end(), out.begin(), LowerAsciiChar);
-  return out;
-}
-
 bool LessIgnoringCase(std::string_view a, std::string_view b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
     return static_cast<unsigned char>(LowerAsciiChar(x)) <

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/AsciiCase.h"
+
 namespace fx {
 
 using TScriptLines = std::vector<std::string>;
@@ -34,11 +36,6 @@ enum class TRulePlace { Banner, MapListing, ServerSummary };
 // game's line-drawing characters (0x1D, a run of 0x1E, 0x1F).
 std::string RuleLine(TRulePlace place, bool dedicated);
 
-// ASCII lower case; other bytes unchanged.
-constexpr char LowerAsciiChar(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-std::string LowerAscii(std::string_view text);
 // Case-blind ASCII comparison, as the script lists sort.
 bool LessIgnoringCase(std::string_view a, std::string_view b);
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);

@@ -79,6 +79,11 @@ std::filesystem::path TXdgFolders::StateHome() const {
   return Home() / ".local" / "state";
 }
 
+std::filesystem::path TXdgFolders::CacheHome() const {
+  if (auto dir = Env("XDG_CACHE_HOME"); dir && dir->starts_with('/')) return *dir;
+  return Home() / ".cache";
+}
+
 std::optional<std::filesystem::path> TXdgFolders::UserDir(std::string_view key) const {
   std::string text;
   try {

@@ -23,6 +23,7 @@ class TXdgFolders {
   std::filesystem::path ConfigHome() const;  // $XDG_CONFIG_HOME or ~/.config
   std::filesystem::path DataHome() const;    // $XDG_DATA_HOME or ~/.local/share
   std::filesystem::path StateHome() const;   // $XDG_STATE_HOME or ~/.local/state
+  std::filesystem::path CacheHome() const;   // $XDG_CACHE_HOME or ~/.cache
 
   // The user's desktop folder: XDG_DESKTOP_DIR from user-dirs.dirs, else ~/Desktop.
   std::filesystem::path Desktop() const;

@@ -1,0 +1,266 @@
+#include "content/CatalogueLoader.h"
+
+#include <fstream>
+
+#include "content/CatalogueMerge.h"
+#include "content/ContentText.h"
+
+namespace fx {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// What is known of a cached copy: when it was fetched or confirmed, its validators, and for
+// API pages how many page files it has.
+struct TCacheMeta {
+  std::int64_t Fetched = 0;
+  std::string ETag, LastModified;
+  std::size_t Pages = 1;
+};
+
+std::string CacheName(const TCatalogueSource& source) {
+  return IsSafeName(source.Name) ? source.Name : "catalogue";
+}
+
+fs::path MetaFile(const fs::path& folder, const TCatalogueSource& s) {
+  return folder / (CacheName(s) + ".meta");
+}
+
+fs::path DataFile(const fs::path& folder, const TCatalogueSource& s, std::size_t page) {
+  return folder / (CacheName(s) + (page ? ".page" + std::to_string(page) : "") + ".data");
+}
+
+std::vector<fs::path> CachedFiles(const fs::path& folder, const TCatalogueSource& s,
+                                  std::size_t pages) {
+  std::vector<fs::path> files;
+  for (std::size_t page = 0; page < pages; ++page)
+    files.push_back(DataFile(folder, s, page));
+  return files;
+}
+
+std::optional<TCacheMeta> ReadMeta(const fs::path& file) {
+  std::ifstream in(file);
+  if (!in) return std::nullopt;
+  TCacheMeta meta;
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos) continue;
+    const std::string key = line.substr(0, equals), value = line.substr(equals + 1);
+    if (key == "fetched")
+      meta.Fetched = static_cast<std::int64_t>(ParseUnsigned(value).value_or(0));
+    else if (key == "etag")
+      meta.ETag = value;
+    else if (key == "last-modified")
+      meta.LastModified = value;
+    else if (key == "pages")
+      meta.Pages = std::clamp<std::size_t>(ParseUnsigned(value).value_or(1), 1, kMaxApiPages);
+  }
+  return meta;
+}
+
+// A validator goes back to the server in a header: no line breaks in it.
+std::string HeaderSafe(std::string text) {
+  std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+  return text;
+}
+
+void WriteMeta(const fs::path& file, const TCacheMeta& meta) {
+  const fs::path temporary = file.string() + ".new";
+  {
+    std::ofstream out(temporary, std::ios::trunc);
+    out << "fetched=" << meta.Fetched << "\netag=" << HeaderSafe(meta.ETag)
+        << "\nlast-modified=" << HeaderSafe(meta.LastModified) << "\npages=" << meta.Pages << "\n";
+  }
+  fs::rename(temporary, file);
+}
+
+TCatalogue ReadPages(TCatalogueFormat format, const std::vector<fs::path>& files) {
+  std::vector<TCatalogue> pages;
+  for (const fs::path& file : files)
+    pages.push_back(ReadLocalCatalogue(format, file));
+  return pages.size() == 1 ? std::move(pages[0]) : MergeCatalogues(std::move(pages));
+}
+
+}  // namespace
+
+struct TCatalogueLoader::TRun {
+  std::vector<TCatalogueSource> Sources;
+  bool Refresh = false;
+  TDone Done;
+  std::vector<TCatalogueLoad> Loads;
+  std::size_t Index = 0;
+  // The web source being fetched.
+  std::optional<TCacheMeta> Cached;
+  std::vector<fs::path> NewPages;
+  TDownloadResult First;  // the answer of the first page: its validators are kept
+  std::optional<TDownloader::TId> Download;
+  std::size_t PageRecords = 0;
+};
+
+fs::path CatalogueCacheFolder(const fs::path& cacheHome) {
+  return cacheHome / "fraxinel" / "catalogues";
+}
+
+TCatalogueLoader::TCatalogueLoader(TDownloader& downloader, fs::path cacheFolder, TNow now)
+    : FDownloader(downloader), FCacheFolder(std::move(cacheFolder)), FNow(std::move(now)) {}
+
+TCatalogueLoader::~TCatalogueLoader() {
+  Cancel();
+}
+
+void TCatalogueLoader::Load(std::vector<TCatalogueSource> sources, bool refresh, TDone done) {
+  if (FRun) return;
+  FRun = std::make_unique<TRun>();
+  std::erase_if(sources, [](const TCatalogueSource& s) { return !s.Enabled; });
+  FRun->Sources = std::move(sources);
+  FRun->Refresh = refresh;
+  FRun->Done = std::move(done);
+  Next();
+}
+
+void TCatalogueLoader::Cancel() {
+  if (!FRun) return;
+  const auto download = FRun->Download;
+  FRun.reset();
+  if (download) FDownloader.Cancel(*download);
+}
+
+void TCatalogueLoader::Next() {
+  while (FRun && FRun->Index < FRun->Sources.size()) {
+    const TCatalogueSource& source = FRun->Sources[FRun->Index];
+    if (IsWebAddress(source.Location)) return LoadWeb(source);
+    TCatalogueLoad load{.Source = source.Name};
+    try {
+      load.Catalogue = ReadLocalCatalogue(source.Format, source.Location);
+      load.Loaded = true;
+      load.Status = source.Name + ": read from " + source.Location;
+    } catch (const std::exception& e) {
+      load.Status = source.Name + ": " + e.what();
+    }
+    FRun->Loads.push_back(std::move(load));
+    ++FRun->Index;
+  }
+  if (!FRun) return;
+  auto run = std::move(FRun);
+  run->Done(std::move(run->Loads));
+}
+
+void TCatalogueLoader::LoadWeb(const TCatalogueSource& source) {
+  TRun& run = *FRun;
+  run.Cached = ReadMeta(MetaFile(FCacheFolder, source));
+  if (run.Cached && !fs::exists(DataFile(FCacheFolder, source, 0))) run.Cached.reset();
+  run.NewPages.clear();
+  run.First = {};
+  const std::int64_t age = run.Cached ? FNow() - run.Cached->Fetched : 0;
+  if (run.Cached && !run.Refresh && age >= 0 && age < kCatalogueFreshSeconds) {
+    TCatalogueLoad load{.Source = source.Name};
+    try {
+      load.Catalogue =
+          ReadPages(source.Format, CachedFiles(FCacheFolder, source, run.Cached->Pages));
+      load.Loaded = true;
+      load.Status = source.Name + ": from the cache, " + FormatAge(age) + " old";
+      return Finish(std::move(load));
+    } catch (const std::exception&) {
+      run.Cached.reset();  // a broken cache is fetched again
+    }
+  }
+  std::error_code error;
+  fs::create_directories(FCacheFolder, error);
+  FetchPage(0);
+}
+
+void TCatalogueLoader::FetchPage(std::size_t page) {
+  TRun& run = *FRun;
+  const TCatalogueSource& source = run.Sources[run.Index];
+  TDownloadRequest request;
+  const bool paged = source.Format == TCatalogueFormat::JsonPages;
+  request.Urls = {paged ? PageAddress(source.Location, page * kApiPageRows) : source.Location};
+  request.Target = DataFile(FCacheFolder, source, page).string() + ".new";
+  request.MaxBytes = kMaxCatalogueBytes;
+  request.UseCache = false;
+  // Pages are asked whole: a 304 for one page says nothing of the others.
+  if (run.Cached && !paged) {
+    request.IfNoneMatch = run.Cached->ETag;
+    request.IfModifiedSince = run.Cached->LastModified;
+  }
+  run.NewPages.push_back(request.Target);
+  run.Download =
+      FDownloader.Start(std::move(request), {{}, [this](const TDownloadResult& r) { Fetched(r); }});
+}
+
+void TCatalogueLoader::Fetched(const TDownloadResult& result) {
+  if (!FRun) return;
+  TRun& run = *FRun;
+  run.Download.reset();
+  const TCatalogueSource& source = run.Sources[run.Index];
+  const bool paged = source.Format == TCatalogueFormat::JsonPages;
+  if (run.NewPages.size() == 1) run.First = result;
+  std::string failure;
+  if (result.Outcome == TDownloadOutcome::NotModified && run.Cached) {
+    TCacheMeta meta = *run.Cached;
+    meta.Fetched = FNow();
+    WriteMeta(MetaFile(FCacheFolder, source), meta);
+    run.Cached = meta;
+    run.Refresh = false;
+    TCatalogueLoad load{.Source = source.Name, .FromNetwork = true};
+    try {
+      load.Catalogue = ReadPages(source.Format, {DataFile(FCacheFolder, source, 0)});
+      load.Loaded = true;
+      load.Status = source.Name + ": not changed on the server";
+      return Finish(std::move(load));
+    } catch (const std::exception& e) {
+      failure = e.what();
+    }
+  } else if (result.Outcome == TDownloadOutcome::Done) {
+    try {
+      const TCatalogue page = ReadLocalCatalogue(source.Format, result.File);
+      // A full API page means there may be another.
+      if (paged && page.Packages.size() + page.Skipped.size() >= kApiPageRows &&
+          run.NewPages.size() < kMaxApiPages)
+        return FetchPage(run.NewPages.size());
+      TCatalogueLoad load{.Source = source.Name, .FromNetwork = true};
+      load.Catalogue = run.NewPages.size() == 1 ? page : ReadPages(source.Format, run.NewPages);
+      for (std::size_t i = 0; i < run.NewPages.size(); ++i)
+        fs::rename(run.NewPages[i], DataFile(FCacheFolder, source, i));
+      WriteMeta(MetaFile(FCacheFolder, source),
+                {FNow(), run.First.ETag, run.First.LastModified, run.NewPages.size()});
+      load.Loaded = true;
+      load.Status = source.Name + ": fetched, " + std::to_string(load.Catalogue.Packages.size()) +
+                    " packages";
+      return Finish(std::move(load));
+    } catch (const std::exception& e) {
+      failure = std::string("what it sent is refused: ") + e.what();
+    }
+  } else {
+    failure = result.Outcome == TDownloadOutcome::Cancelled ? "cancelled" : result.ErrorText();
+  }
+  std::error_code error;
+  for (const fs::path& file : run.NewPages)
+    fs::remove(file, error);
+  TCatalogueLoad load{.Source = source.Name};
+  if (run.Cached) {
+    try {
+      load.Catalogue =
+          ReadPages(source.Format, CachedFiles(FCacheFolder, source, run.Cached->Pages));
+      load.Loaded = true;
+      load.Status = source.Name + ": cannot be fetched (" + failure +
+                    "); using the cached copy from " + FormatAge(FNow() - run.Cached->Fetched) +
+                    " ago";
+      return Finish(std::move(load));
+    } catch (const std::exception& e) {
+      failure += std::string("; the cached copy is refused too: ") + e.what();
+    }
+  }
+  load.Status = source.Name + ": cannot be fetched (" + failure + ")";
+  Finish(std::move(load));
+}
+
+void TCatalogueLoader::Finish(TCatalogueLoad load) {
+  FRun->Loads.push_back(std::move(load));
+  ++FRun->Index;
+  Next();
+}
+
+}  // namespace fx

@@ -1,0 +1,147 @@
+#include "content/CatalogueSource.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "content/ContentText.h"
+#include "content/JsonCatalogue.h"
+#include "content/XmlCatalogue.h"
+
+namespace fx {
+
+std::vector<TCatalogueSource> BuiltInCatalogues() {
+  return {
+      {"xml-database", "https://www.quaddicted.com/reviews/quaddicted_database.xml",
+       TCatalogueFormat::XmlDatabase, true},
+      {"xml-archive", "https://www.quaddicted.com/static/archive/quaddicted_database.xml",
+       TCatalogueFormat::XmlDatabase, false},
+      {"json-api", "https://www.quaddicted.com/api/v1/?q=*:*&rows=200", TCatalogueFormat::JsonPages,
+       true},
+      {"addons", "https://kexquake.s3.amazonaws.com/content.json", TCatalogueFormat::AddonList,
+       true},
+  };
+}
+
+bool IsWebAddress(std::string_view location) {
+  return location.starts_with("http://") || location.starts_with("https://");
+}
+
+namespace {
+
+constexpr std::pair<TCatalogueFormat, std::string_view> kFormatNames[] = {
+    {TCatalogueFormat::XmlDatabase, "xml"},
+    {TCatalogueFormat::JsonPages, "json-api"},
+    {TCatalogueFormat::JsonFolder, "json-folder"},
+    {TCatalogueFormat::AddonList, "addons"},
+};
+
+std::vector<std::string_view> Fields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string_view::npos) break;
+    fields.push_back(line.substr(0, tab));
+    line.remove_prefix(tab + 1);
+  }
+  fields.push_back(line);
+  return fields;
+}
+
+}  // namespace
+
+std::vector<TCatalogueSource> ParseCatalogueSources(std::string_view text,
+                                                    std::vector<std::string>* problems) {
+  std::vector<TCatalogueSource> sources;
+  for (int number = 1; !text.empty(); ++number) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    if (TrimBlanks(line).empty() || TrimBlanks(line).starts_with('#')) continue;
+    const std::vector<std::string_view> fields = Fields(line);
+    const auto format = std::find_if(
+        std::begin(kFormatNames), std::end(kFormatNames),
+        [&](const auto& entry) { return fields.size() == 4 && entry.second == fields[1]; });
+    std::string problem;
+    if (fields.size() != 4)
+      problem = "it does not have four fields separated by tabs";
+    else if (!IsSafeName(fields[0]))
+      problem = "the name is not a plain name";
+    else if (format == std::end(kFormatNames))
+      problem = "the format is not xml, json-api, json-folder or addons";
+    else if (fields[2] != "on" && fields[2] != "off")
+      problem = "the third field is not on or off";
+    else if (fields[3].empty())
+      problem = "it names no address or file";
+    if (!problem.empty()) {
+      if (problems) problems->push_back("line " + std::to_string(number) + ": " + problem);
+      continue;
+    }
+    sources.push_back(
+        {std::string(fields[0]), std::string(fields[3]), format->first, fields[2] == "on"});
+  }
+  return sources;
+}
+
+std::string FormatCatalogueSources(const std::vector<TCatalogueSource>& sources) {
+  std::string out = "# name\tformat\ton|off\taddress or file\n";
+  for (const TCatalogueSource& s : sources) {
+    std::string_view format;
+    for (const auto& [value, name] : kFormatNames)
+      if (value == s.Format) format = name;
+    out += s.Name + "\t" + std::string(format) + "\t" + (s.Enabled ? "on" : "off") + "\t" +
+           s.Location + "\n";
+  }
+  return out;
+}
+
+std::vector<TCatalogueSource> UserCatalogueSources(const std::filesystem::path& file,
+                                                   std::vector<std::string>* problems) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return BuiltInCatalogues();
+  std::string text(1u << 20, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  return ParseCatalogueSources(text, problems);
+}
+
+std::string PageAddress(std::string_view location, std::size_t start) {
+  std::string address(location);
+  address += address.find('?') == std::string::npos ? '?' : '&';
+  return address + "start=" + std::to_string(start);
+}
+
+TCatalogue ReadCatalogueBytes(TCatalogueFormat format, std::string_view bytes) {
+  switch (format) {
+    case TCatalogueFormat::XmlDatabase:
+      return ReadXmlCatalogue(bytes);
+    case TCatalogueFormat::AddonList:
+      return ReadAddonList(bytes);
+    case TCatalogueFormat::JsonPages:
+      return ReadJsonPage(bytes);
+    case TCatalogueFormat::JsonFolder:
+      break;
+  }
+  throw ECatalogue("a folder of records is not read from bytes");
+}
+
+TCatalogue ReadLocalCatalogue(TCatalogueFormat format, const std::filesystem::path& location) {
+  if (format == TCatalogueFormat::JsonFolder) return ReadJsonFolder(location);
+  std::ifstream in(location, std::ios::binary);
+  if (!in) throw ECatalogue("'" + location.string() + "' cannot be read");
+  std::string bytes(kMaxCatalogueBytes + 1, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return ReadCatalogueBytes(format, bytes);  // over 64 MB it refuses
+}
+
+std::string FormatAge(std::int64_t seconds) {
+  const auto unit = [](std::int64_t n, const char* name) {
+    return std::to_string(n) + " " + name + (n == 1 ? "" : "s");
+  };
+  if (seconds < 3600) return unit(std::max<std::int64_t>(seconds / 60, 0), "minute");
+  if (seconds < 2 * 86400) return unit(seconds / 3600, "hour");
+  return unit(seconds / 86400, "day");
+}
+
+}  // namespace fx

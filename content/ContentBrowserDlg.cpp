@@ -1,0 +1,333 @@
+#include "content/ContentBrowserDlg.h"
+
+#include <QDesktopServices>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+#include <chrono>
+
+#include "content/CatalogueMerge.h"
+#include "content/ContentInstall.h"
+#include "content/ContentText.h"
+#include "content/Dependencies.h"
+#include "content/SafeHtml.h"
+#include "installer/Installer.h"
+#include "installer/PackageStore.h"
+#include "installer/QtDownloader.h"
+#include "ui_ContentBrowserDlg.h"
+
+namespace fx {
+
+namespace {
+
+constexpr const char* kTypes[] = {"map", "mod", "speedmap", "episode", "mapjam", "misc"};
+constexpr std::string_view kReviewBase = "https://www.quaddicted.com/reviews/";
+
+std::int64_t SystemNow() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+QString Html(const std::string& text) {
+  return QString::fromStdString(PlainTextHtml(text));
+}
+
+QString ListHtml(const char* label, const std::vector<std::string>& items) {
+  if (items.empty()) return {};
+  std::string joined;
+  for (const std::string& item : items)
+    joined += (joined.empty() ? "" : ", ") + item;
+  return QStringLiteral("<p><b>%1:</b> %2</p>").arg(QString::fromLatin1(label), Html(joined));
+}
+
+}  // namespace
+
+TContentBrowserDlg::TContentBrowserDlg(TContentBrowserOptions options, QWidget* parent)
+    : QDialog(parent),
+      FUi(std::make_unique<Ui::ContentBrowserDlg>()),
+      FOptions(std::move(options)) {
+  FUi->setupUi(this);
+  if (!FOptions.Now) FOptions.Now = SystemNow;
+  FLoader =
+      std::make_unique<TCatalogueLoader>(*FOptions.Downloader, FOptions.CacheFolder, FOptions.Now);
+  FModel = new TContentTableModel(this);
+  FProxy = new TContentFilterProxy(this);
+  FProxy->setSourceModel(FModel);
+  FUi->PackageTable->setModel(FProxy);
+  FUi->PackageTable->verticalHeader()->hide();
+  FUi->PackageTable->horizontalHeader()->setStretchLastSection(true);
+  FUi->PackageTable->sortByColumn(kColDate, Qt::DescendingOrder);
+  FUi->TypeCombo->addItem(QStringLiteral("Any type"));
+  for (const char* type : kTypes)
+    FUi->TypeCombo->addItem(QString::fromLatin1(type));
+  FUi->InstalledCombo->addItems({QStringLiteral("Installed or not"), QStringLiteral("Installed"),
+                                 QStringLiteral("Not installed")});
+  FUi->Splitter->setStretchFactor(0, 3);
+  FUi->Splitter->setStretchFactor(1, 2);
+  FUi->SearchEdit->installEventFilter(this);
+  FUi->PackageTable->installEventFilter(this);
+  connect(FUi->SearchEdit, &QLineEdit::textChanged, this, &TContentBrowserDlg::Refilter);
+  connect(FUi->TypeCombo, &QComboBox::currentIndexChanged, this, &TContentBrowserDlg::Refilter);
+  connect(FUi->InstalledCombo, &QComboBox::currentIndexChanged, this,
+          &TContentBrowserDlg::Refilter);
+  connect(FUi->LimitsCheck, &QCheckBox::toggled, this, &TContentBrowserDlg::Refilter);
+  connect(FUi->PackageTable->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          &TContentBrowserDlg::ShowDetails);
+  connect(FUi->PackageTable, &QAbstractItemView::activated, this, &TContentBrowserDlg::PlayClick);
+  connect(FUi->PlayBtn, &QPushButton::clicked, this, &TContentBrowserDlg::PlayClick);
+  connect(FUi->RandomBtn, &QPushButton::clicked, this, &TContentBrowserDlg::RandomClick);
+  connect(FUi->InstallBtn, &QPushButton::clicked, this, &TContentBrowserDlg::InstallClick);
+  connect(FUi->RefreshBtn, &QPushButton::clicked, this, [this] { Load(true); });
+  connect(FUi->CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
+  // Links open in the desktop's browser, and only when clicked.
+  connect(FUi->DetailsText, &QTextBrowser::anchorClicked, this, [](const QUrl& url) {
+    if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))
+      QDesktopServices::openUrl(url);
+  });
+  FUi->SearchEdit->setFocus();
+}
+
+TContentBrowserDlg::~TContentBrowserDlg() = default;
+
+void TContentBrowserDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  FUi->SearchEdit->setFocus();
+  if (!FLoadedOnce) {
+    FLoadedOnce = true;
+    Load(false);
+  }
+}
+
+bool TContentBrowserDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (watched == FUi->SearchEdit &&
+        (key == Qt::Key_Down || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+      FUi->PackageTable->setFocus();
+      if (!FUi->PackageTable->currentIndex().isValid() && FProxy->rowCount() > 0)
+        FUi->PackageTable->setCurrentIndex(FProxy->index(0, 0));
+      if (key != Qt::Key_Down) PlayClick();
+      return true;
+    }
+    if (watched == FUi->PackageTable && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+      PlayClick();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void TContentBrowserDlg::Load(bool refresh) {
+  if (FLoader->Busy()) return;
+  FUi->StatusLabel->setText(tr("Loading the catalogues..."));
+  FUi->RefreshBtn->setEnabled(false);
+  FLoader->Load(FOptions.Sources, refresh,
+                [this](std::vector<TCatalogueLoad> loads) { Loaded(std::move(loads)); });
+}
+
+void TContentBrowserDlg::Loaded(std::vector<TCatalogueLoad> loads) {
+  FUi->RefreshBtn->setEnabled(true);
+  std::vector<TCatalogue> catalogues;
+  QStringList status;
+  for (TCatalogueLoad& load : loads) {
+    status << QString::fromStdString(load.Status);
+    if (load.Loaded) catalogues.push_back(std::move(load.Catalogue));
+  }
+  TCatalogue merged = MergeCatalogues(std::move(catalogues));
+  FSkipped = std::move(merged.Skipped);
+  std::vector<TInstallState> states(merged.Packages.size(), TInstallState::NotInstalled);
+  if (!FOptions.GameFolder.empty()) {
+    try {
+      const auto files = OpenInstallFiles(FOptions.GameFolder);
+      for (std::size_t i = 0; i < merged.Packages.size(); ++i)
+        states[i] = CheckInstalled(merged.Packages[i], *files);
+    } catch (const std::exception& e) {
+      status << QString::fromStdString(std::string("installed state not known: ") + e.what());
+    }
+  }
+  FModel->SetPackages(std::move(merged.Packages), std::move(states));
+  for (const std::string& note : FOptions.Notes)
+    status << QString::fromStdString(note);
+  if (!FSkipped.empty())
+    status << tr("%n record(s) left out as malformed", nullptr, static_cast<int>(FSkipped.size()));
+  FUi->StatusLabel->setText(status.join(QStringLiteral("; ")));
+  FUi->StatusLabel->setToolTip([this] {
+    QStringList reasons;
+    for (const TCatalogueSkip& skip : FSkipped)
+      reasons << QString::fromStdString(skip.Record + ": " + skip.Reason);
+    return reasons.join(QLatin1Char('\n'));
+  }());
+  Refilter();
+}
+
+void TContentBrowserDlg::Refilter() {
+  TContentFilter filter;
+  filter.Text = FUi->SearchEdit->text().toStdString();
+  if (FUi->TypeCombo->currentIndex() > 0) filter.Type = FUi->TypeCombo->currentText().toStdString();
+  filter.Installed = FUi->InstalledCombo->currentIndex() == 1   ? TTriState::Yes
+                     : FUi->InstalledCombo->currentIndex() == 2 ? TTriState::No
+                                                                : TTriState::Any;
+  filter.BeyondLimits = FUi->LimitsCheck->isChecked();
+  FProxy->SetFilter(filter);
+  if (!FUi->PackageTable->currentIndex().isValid() && FProxy->rowCount() > 0)
+    FUi->PackageTable->setCurrentIndex(FProxy->index(0, 0));
+  ShowDetails();
+}
+
+std::optional<std::size_t> TContentBrowserDlg::CurrentPackage() const {
+  const QModelIndex index = FUi->PackageTable->currentIndex();
+  if (!index.isValid()) return std::nullopt;
+  return static_cast<std::size_t>(FProxy->mapToSource(index).row());
+}
+
+void TContentBrowserDlg::SelectPackage(std::size_t index) {
+  const QModelIndex row = FProxy->mapFromSource(FModel->index(static_cast<int>(index), 0));
+  FUi->PackageTable->setCurrentIndex(row);
+  FUi->PackageTable->scrollTo(row);
+}
+
+void TContentBrowserDlg::ShowDetails() {
+  const auto index = CurrentPackage();
+  FUi->PlayBtn->setEnabled(index.has_value());
+  FUi->InstallBtn->setEnabled(index.has_value() && !FOptions.GameFolder.empty());
+  if (!index) {
+    FUi->DetailsText->clear();
+    return;
+  }
+  const TContentPackage& p = FModel->Packages()[*index];
+  const TPlayPlan plan = BuildPlayPlan(p, {}, FOptions.Engines, FOptions.ChosenEngine);
+  QString html = QStringLiteral("<h3>%1</h3><p>%2</p>")
+                     .arg(Html(p.Title.empty() ? p.Id : p.Title), Html(p.Author));
+  html += QStringLiteral("<p>%1 &nbsp; %2 &nbsp; %3</p>")
+              .arg(Html(FormatDate(p.Date)),
+                   FModel->data(FModel->index(static_cast<int>(*index), kColSize)).toString(),
+                   InstallStateText(FModel->States()[*index]));
+  // The XML's descriptions are HTML, the JSON's mostly plain text: both shown safely.
+  const bool html_ = p.Description.find('<') != std::string::npos;
+  html += QStringLiteral("<div>%1</div>")
+              .arg(QString::fromStdString(html_ ? SafeHtml(p.Description, kReviewBase)
+                                                : PlainTextHtml(p.Description)));
+  html += ListHtml("Start maps", plan.StartMaps);
+  std::vector<std::string> needs = p.Requirements;
+  needs.insert(needs.end(), p.Depends.begin(), p.Depends.end());
+  html += ListHtml("Needs", needs);
+  if (!plan.Patch.empty()) html += ListHtml("Mod folder", {plan.Patch});
+  if (!p.Mod.empty()) html += ListHtml("Made for", {p.Mod});
+  if (!plan.Refusals.empty()) {
+    html += QStringLiteral("<p><b>Command line not used:</b> %1</p>").arg(Html(p.CommandLine));
+    html += ListHtml("Why", plan.Refusals);
+  }
+  if (!plan.EngineReason.empty())
+    html += QStringLiteral("<p><i>%1</i></p>").arg(Html(plan.EngineReason));
+  for (const std::string& link : p.Links)
+    if (link.starts_with("https://") || link.starts_with("http://"))
+      html += QStringLiteral("<p><a href=\"%1\">%2</a></p>").arg(Html(link), Html(link));
+  FUi->DetailsText->setHtml(html);
+}
+
+void TContentBrowserDlg::PlayClick() {
+  const auto index = CurrentPackage();
+  if (!index) return;
+  const TContentPackage& p = FModel->Packages()[*index];
+  FChosen = TContentChoice{p, BuildPlayPlan(p, {}, FOptions.Engines, FOptions.ChosenEngine)};
+  accept();
+}
+
+void TContentBrowserDlg::RandomClick() {
+  if (const auto pick = PickRandomUninstalled(FProxy->Matching(), FModel->States(), FRandom))
+    SelectPackage(*pick);
+}
+
+}  // namespace fx
+
+namespace fx {
+
+std::optional<std::string> TContentBrowserDlg::InstallOne(const TContentPackage& p) {
+  TDownloadRequest download;
+  download.Urls = p.Urls;
+  download.Target =
+      (FOptions.DownloadFolder.empty() ? ProgramDownloadFolder() : FOptions.DownloadFolder) /
+      (p.Id + ".zip");
+  if (p.Bytes) download.Size = p.Bytes;
+  // The JSON records give the archive's SHA-256, the XML database its MD5.
+  if (!p.Sha256.empty())
+    download.Hash = {THashKind::Sha256, p.Sha256};
+  else if (!p.Md5.empty())
+    download.Hash = {THashKind::Md5, p.Md5};
+  const TDownloadResult fetched = DownloadAndWait(*FOptions.Downloader, download, {});
+  if (fetched.Outcome != TDownloadOutcome::Done && fetched.Outcome != TDownloadOutcome::FromCache)
+    return p.Id + ": " + fetched.ErrorText();
+  TInstallRequest request;
+  request.Archive = fetched.File.string();
+  request.GameFolder = FOptions.GameFolder.string();
+  request.Target = InstallTargetOf(p);
+  request.Name = p.Id;
+  request.SourceUrl = fetched.Url;
+  TPackageStore store(FOptions.PackageFolder.empty() ? TPackageStore::DefaultFolder()
+                                                     : FOptions.PackageFolder);
+  const auto files = OpenInstallFiles(FOptions.GameFolder);
+  const TInstallPlan plan = fx::PlanInstall(request, store, *files);
+  if (!plan.Installable()) return p.Id + ": " + RefusalLine(plan.Refusals.front());
+  TNoProgress progress;
+  const TInstallOutcome outcome = InstallPackage(plan, request, store, *files, progress);
+  if (outcome.Phase != TInstallPhase::Done)
+    return p.Id + ": " +
+           (outcome.Refusals.empty() ? std::string("not installed")
+                                     : RefusalLine(outcome.Refusals.front()));
+  return std::nullopt;
+}
+
+void TContentBrowserDlg::InstallClick() {
+  const auto index = CurrentPackage();
+  if (!index || FOptions.GameFolder.empty()) return;
+  const std::vector<TContentPackage>& packages = FModel->Packages();
+  const std::vector<TInstallState> states = FModel->States();
+  const TInstallOrder order = fx::PlanInstall(
+      packages, *index, [&](std::size_t i) { return states[i] == TInstallState::Installed; });
+  if (!order.Ok()) {
+    std::string text = "It cannot be installed:";
+    for (const std::string& problem : order.Problems)
+      text += "\n" + problem;
+    FUi->StatusLabel->setText(QString::fromStdString(text));
+    return;
+  }
+  std::string text = "Install into " + FOptions.GameFolder.string() + ", in this order:";
+  for (const std::size_t i : order.Order)
+    text += "\n  " + packages[i].Id + " (" + FormatDate(packages[i].Date) + ")";
+  const bool yes = FOptions.Confirm
+                       ? FOptions.Confirm(text)
+                       : QMessageBox::question(this, tr("Install"), QString::fromStdString(text)) ==
+                             QMessageBox::Yes;
+  if (!yes) return;
+  QStringList done;
+  for (const std::size_t i : order.Order) {
+    std::optional<std::string> failure;
+    try {
+      failure = InstallOne(packages[i]);
+    } catch (const std::exception& e) {
+      failure = packages[i].Id + ": " + e.what();
+    }
+    if (failure) {
+      FUi->StatusLabel->setText(
+          tr("Installed: %1; not installed: %2")
+              .arg(done.join(QStringLiteral(", ")), QString::fromStdString(*failure)));
+      return;
+    }
+    done << QString::fromStdString(packages[i].Id);
+  }
+  // The installed state again, from the files now there.
+  std::vector<TInstallState> now = states;
+  const auto files = OpenInstallFiles(FOptions.GameFolder);
+  for (const std::size_t i : order.Order)
+    now[i] = CheckInstalled(packages[i], *files);
+  FModel->SetPackages(packages, std::move(now));
+  Refilter();
+  SelectPackage(*index);
+  FUi->StatusLabel->setText(tr("Installed: %1").arg(done.join(QStringLiteral(", "))));
+}
+
+}  // namespace fx

@@ -1,0 +1,112 @@
+#include "content/ContentTableModel.h"
+
+#include "content/ContentText.h"
+
+namespace fx {
+
+namespace {
+
+QString Join(const std::vector<std::string>& items) {
+  QStringList list;
+  for (const std::string& item : items)
+    list << QString::fromStdString(item);
+  return list.join(QStringLiteral(", "));
+}
+
+QString SizeText(std::uint64_t bytes) {
+  if (bytes == 0) return {};
+  if (bytes < 1024 * 1024) return QStringLiteral("%1 KB").arg((bytes + 1023) / 1024);
+  return QStringLiteral("%1 MB").arg(static_cast<double>(bytes) / (1024.0 * 1024.0), 0, 'f', 1);
+}
+
+}  // namespace
+
+QString InstallStateText(TInstallState state) {
+  switch (state) {
+    case TInstallState::Installed:
+      return QStringLiteral("installed");
+    case TInstallState::Partly:
+      return QStringLiteral("partly");
+    case TInstallState::Modified:
+      return QStringLiteral("modified");
+    case TInstallState::NotInstalled:
+      break;
+  }
+  return QStringLiteral("not installed");
+}
+
+int TContentTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(FPackages.size());
+}
+
+int TContentTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColCount;
+}
+
+QVariant TContentTableModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::UserRole)) return {};
+  const TContentPackage& p = FPackages[static_cast<std::size_t>(index.row())];
+  const bool sort = role == Qt::UserRole;
+  switch (index.column()) {
+    case kColTitle:
+      return QString::fromStdString(p.Title.empty() ? p.Id : p.Title);
+    case kColAuthor:
+      return QString::fromStdString(p.Author);
+    case kColDate:
+      return QString::fromStdString(FormatDate(p.Date));
+    case kColType:
+      return Join(p.Types);
+    case kColSize:
+      return sort ? QVariant(static_cast<qulonglong>(p.Bytes)) : QVariant(SizeText(p.Bytes));
+    case kColRating:
+      return sort ? QVariant(p.Rating)
+                  : (p.Rating ? QVariant(QString(p.Rating, QChar(0x2605))) : QVariant(QString()));
+    case kColUsers:
+      if (sort) return p.UsersRating.value_or(-1);
+      return p.UsersRating ? QString::number(*p.UsersRating, 'f', 2) : QString();
+    case kColInstalled: {
+      const TInstallState state = FStates[static_cast<std::size_t>(index.row())];
+      return sort ? QVariant(static_cast<int>(state)) : QVariant(InstallStateText(state));
+    }
+  }
+  return {};
+}
+
+QVariant TContentTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  static const char* const kNames[kColCount] = {"Title", "Author", "Date",  "Type",
+                                                "Size",  "Rating", "Users", "Installed"};
+  return section >= 0 && section < kColCount ? QString::fromLatin1(kNames[section]) : QVariant();
+}
+
+void TContentTableModel::SetPackages(std::vector<TContentPackage> packages,
+                                     std::vector<TInstallState> states) {
+  beginResetModel();
+  FPackages = std::move(packages);
+  states.resize(FPackages.size(), TInstallState::NotInstalled);
+  FStates = std::move(states);
+  FTexts = fx::SearchTexts(FPackages);
+  endResetModel();
+}
+
+TContentFilterProxy::TContentFilterProxy(QObject* parent) : QSortFilterProxyModel(parent) {
+  setSortRole(Qt::UserRole);
+  setSortCaseSensitivity(Qt::CaseInsensitive);
+}
+
+void TContentFilterProxy::SetFilter(const TContentFilter& filter) {
+  const auto* model = qobject_cast<const TContentTableModel*>(sourceModel());
+  if (!model) return;
+  FMatching = FilterPackages(model->Packages(), model->SearchTexts(), model->States(), filter);
+  FShown.assign(model->Packages().size(), 0);
+  for (const std::size_t i : FMatching)
+    FShown[i] = 1;
+  invalidateFilter();
+}
+
+bool TContentFilterProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
+  const auto row = static_cast<std::size_t>(sourceRow);
+  return row < FShown.size() ? FShown[row] != 0 : true;
+}
+
+}  // namespace fx

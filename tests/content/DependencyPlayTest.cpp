@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "content/Dependencies.h"
+#include "content/PlayPlan.h"
+
+namespace fx {
+namespace {
+
+// Twelve packages: a package with a requirement and a versioned need, two cycles, a missing
+// package, a version conflict, and a patch chain (a base, two patches, a map for the last).
+std::vector<TContentPackage> Graph() {
+  std::vector<TContentPackage> p(12);
+  p[0] = {.Id = "want", .Requirements = {"quoth"}, .Depends = {"helper>=1.0"}};
+  p[1] = {.Id = "quoth", .Provides = {"quoth=2.2"}, .Version = "2.2"};
+  p[2] = {.Id = "helper_v1", .Provides = {"helper=1.0"}};
+  p[3] = {.Id = "helper_v2", .Provides = {"helper=2.0"}};
+  p[4] = {.Id = "cyc_a", .Requirements = {"cyc_b"}};
+  p[5] = {.Id = "cyc_b", .Requirements = {"cyc_a"}};
+  p[6] = {.Id = "missing", .Requirements = {"nowhere"}};
+  p[7] = {.Id = "old", .Depends = {"quoth>=3.0"}};
+  p[8] = {.Id = "ad", .Version = "1.70"};
+  p[9] = {.Id = "ad_patch1", .Depends = {"ad>=1.70"}, .Provides = {"ad=1.71"}};
+  p[10] = {.Id = "ad_patch2", .Depends = {"ad>=1.71"}, .Provides = {"ad=1.80"}};
+  p[11] = {.Id = "needs_patched", .Requirements = {"quoth"}, .Depends = {"ad>=1.80"}};
+  return p;
+}
+
+std::function<bool(std::size_t)> InstalledOf(std::set<std::size_t> installed) {
+  return [installed](std::size_t i) { return installed.count(i) > 0; };
+}
+
+TEST(Dependencies, OrdersInstallsAndReportsEveryProblemFirst) {
+  const std::vector<TContentPackage> graph = Graph();
+  const struct {
+    std::size_t Wanted;
+    std::set<std::size_t> Installed;
+    std::vector<std::size_t> Order;
+    std::string Problem;
+  } cases[] = {
+      {0, {}, {1, 3, 0}, ""},           // the highest version that fits
+      {0, {1, 2}, {0}, ""},             // installed ones satisfy and are not repeated
+      {11, {}, {1, 8, 9, 10, 11}, ""},  // the patch chain, base first
+      {4, {}, {}, "cycle: cyc_a -> cyc_b -> cyc_a"},
+      {6, {}, {}, "nowhere, which no catalogue has"},
+      {7, {}, {}, "only quoth 2.2 can be had: the versions conflict"},
+  };
+  for (const auto& c : cases) {
+    const TInstallOrder order = PlanInstall(graph, c.Wanted, InstalledOf(c.Installed));
+    if (c.Problem.empty()) {
+      EXPECT_TRUE(order.Ok()) << graph[c.Wanted].Id << ": " << order.Problems.at(0);
+      EXPECT_EQ(order.Order, c.Order) << graph[c.Wanted].Id;
+    } else {
+      ASSERT_EQ(order.Problems.size(), 1u) << graph[c.Wanted].Id;
+      EXPECT_NE(order.Problems[0].find(c.Problem), std::string::npos) << order.Problems[0];
+    }
+  }
+}
+
+TEST(Dependencies, UninstallOffersOnlyWhatNothingElseNeeds) {
+  const std::vector<TContentPackage> graph = Graph();
+  EXPECT_EQ(UnneededAfterRemoving(graph, 0, InstalledOf({0, 1, 3})),
+            (std::vector<std::size_t>{1, 3}));
+  // needs_patched keeps quoth.
+  EXPECT_EQ(UnneededAfterRemoving(graph, 0, InstalledOf({0, 1, 3, 8, 9, 10, 11})),
+            std::vector<std::size_t>{3});
+  EXPECT_EQ(UnneededAfterRemoving(graph, 11, InstalledOf({1, 8, 9, 10, 11})),
+            (std::vector<std::size_t>{1, 8, 9, 10}));
+  // ad installed for its own sake before the patches stays when a patch is removed only if
+  // nothing of the removed tree reaches it: here it is reached, so it is offered.
+  EXPECT_EQ(UnneededAfterRemoving(graph, 9, InstalledOf({8, 9})), std::vector<std::size_t>{8});
+}
+
+TEST(Dependencies, VersionOrder) {
+  const struct {
+    const char *A, *B;
+    int Order;
+  } cases[] = {{"1.70", "1.71", -1}, {"1.8", "1.70", -1}, {"2.2", "2.2", 0},
+               {"2", "2.0.1", -1},   {"1.0b", "1.0a", 1}, {"10", "9", 1}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(CompareVersions(c.A, c.B), c.Order) << c.A << " " << c.B;
+    EXPECT_EQ(CompareVersions(c.B, c.A), -c.Order) << c.B << " " << c.A;
+  }
+}
+
+TEST(PlayPlan, GameTypeModMapsAndTheEngineThatCanPlayIt) {
+  const std::vector<TPlayEngine> engines = {{"winquake", TEngineFamily::Other},
+                                            {"QuakeSpasm", TEngineFamily::QuakeSpasm},
+                                            {"Ironwail", TEngineFamily::Ironwail}};
+  const struct {
+    TContentPackage Package;
+    std::size_t Chosen;
+    TGameType Type;
+    std::string Patch, Switches;
+    std::size_t Engine;
+    std::string Reason;
+  } cases[] = {
+      {{.Id = "m", .ZipBaseDir = "id1/maps/"}, 0, TGameType::Standard, "", "", 0, ""},
+      {{.Id = "q", .CommandLine = "-quoth -game 100b4"},
+       1,
+       TGameType::Standard,
+       "100b4",
+       "-quoth",
+       1,
+       ""},
+      {{.Id = "q", .CommandLine = "-quoth"},
+       0,
+       TGameType::Standard,
+       "",
+       "-quoth",
+       1,
+       "the -quoth switch"},
+      {{.Id = "h", .CommandLine = "-hipnotic"}, 0, TGameType::ScourgeOfArmagon, "", "", 0, ""},
+      {{.Id = "r", .CommandLine = "-game rogue"},
+       0,
+       TGameType::DissolutionOfEternity,
+       "",
+       "",
+       0,
+       ""},
+      {{.Id = "two", .CommandLine = "-game base -game addon"},
+       1,
+       TGameType::Standard,
+       "addon",
+       "-game base",
+       2,
+       "several -game folders, which QuakeSpasm does not give: Ironwail"},
+      {{.Id = "b", .Bsp2 = true},
+       0,
+       TGameType::Standard,
+       "",
+       "",
+       1,
+       "BSP2 maps and a limit-removing"},
+      {{.Id = "l", .ExceedsLimits = true}, 2, TGameType::Standard, "", "", 2, ""},
+      {{.Id = "bad", .Extract = "{base}/mymod/", .CommandLine = "-game ../../x +exec evil.cfg"},
+       1,
+       TGameType::Standard,
+       "mymod",
+       "",
+       1,
+       ""},
+      {{.Id = "addon", .GameDir = "q64"}, 1, TGameType::Standard, "q64", "", 1, ""},
+  };
+  for (const auto& c : cases) {
+    const TPlayPlan plan = BuildPlayPlan(c.Package, {}, engines, c.Chosen);
+    EXPECT_EQ(plan.GameType, c.Type) << c.Package.CommandLine;
+    EXPECT_EQ(plan.Patch, c.Patch) << c.Package.CommandLine;
+    EXPECT_EQ(plan.Switches, c.Switches) << c.Package.CommandLine;
+    EXPECT_EQ(plan.Engine, c.Engine) << c.Package.Id;
+    EXPECT_TRUE(plan.EngineFits);
+    EXPECT_NE(plan.EngineReason.find(c.Reason), std::string::npos) << plan.EngineReason;
+    EXPECT_EQ(plan.EngineReason.empty(), c.Reason.empty()) << plan.EngineReason;
+  }
+  const TPlayPlan refused = BuildPlayPlan(cases[8].Package, {}, engines, 1);
+  EXPECT_EQ(refused.Refusals.size(), 3u);  // the path, "+exec" and "evil.cfg"
+  const TPlayPlan none = BuildPlayPlan({.Id = "b", .Bsp2 = true}, {}, {engines[0]}, 0);
+  EXPECT_FALSE(none.EngineFits);
+  EXPECT_NE(none.EngineReason.find("nor does any other"), std::string::npos);
+}
+
+TEST(PlayPlan, StartMapsFromTheCatalogueThenFromDisk) {
+  const TContentPackage p{
+      .Id = "x", .CommandLine = "+map first", .StartMaps = {"start", "e1m1.bsp", "start"}};
+  const TPlayPlan plan = BuildPlayPlan(p, {"start", "extra", "bad;map", "../up"}, {}, 0);
+  EXPECT_EQ(plan.StartMaps, (std::vector<std::string>{"first", "start", "e1m1", "extra"}));
+  EXPECT_EQ(plan.Refusals.size(), 2u);
+}
+
+}  // namespace
+}  // namespace fx
