@@ -57,7 +57,8 @@ TEST_F(FXLaunchFormTest, HasItsCaptionIconMenusAndPages) {
   EXPECT_EQ(Texts(window.menuBar()->actions()),
             QStringList({"&File", "&Options", "&Tools", "&Help"}));
   EXPECT_EQ(Texts(Child<QMenu>(window, "FileMenu")->actions()),
-            QStringList({"&Launch Quake", "&Find Servers...", "&Save Configuration...",
+            QStringList({"&Launch Quake", "&Find Servers...", "&Install Package...",
+                         "Installed &Packages...", "&Save Configuration...",
                          "Show Last Game &Output", "", "&Game", "", "E&xit"}));
   EXPECT_EQ(Child<QAction>(window, "FileLaunchItem")->shortcut(), QKeySequence(Qt::Key_F9));
   EXPECT_EQ(Child<QAction>(window, "miFindServers")->shortcut(), QKeySequence("Ctrl+F"));
