@@ -1,11 +1,15 @@
 #include "launcher/FXLaunchForm.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QTabWidget>
+#include <QUrl>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -39,6 +43,24 @@ class FXLaunchFormTest : public ::testing::Test {
   TDefaultRegistryOverride FOverride;
   TProgramSettings FSettings;
 };
+
+// A drag of a package file is taken, of any other file not.
+TEST_F(FXLaunchFormTest, TakesADropOfAPackageFileOnly) {
+  TFXLaunchForm window;
+  EXPECT_TRUE(window.acceptDrops());
+  for (const auto& [file, taken] : {std::pair{"/tmp/czg07.ZIP", true},
+                                    {"/tmp/a.pk3", true},
+                                    {"/tmp/pak0.pak", true},
+                                    {"/tmp/e1m1.bsp", true},
+                                    {"/tmp/readme.txt", false}}) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(file)});
+    QDragEnterEvent event(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    event.setAccepted(false);
+    QCoreApplication::sendEvent(&window, &event);
+    EXPECT_EQ(event.isAccepted(), taken) << file;
+  }
+}
 
 QStringList Texts(const QList<QAction*>& actions) {
   QStringList texts;
