@@ -1,7 +1,6 @@
 #include "installer/Journal.h"
 
 #include <filesystem>
-#include <set>
 #include <sstream>
 
 #include "installer/PackageStore.h"
@@ -91,7 +90,6 @@ void RemoveJournal(const TPackageStore& store, std::string_view name) {
 }
 
 void FinishCommit(const TJournal& journal, TInstallFiles& files, const TPackageStore& store) {
-  std::set<std::string> touched;
   for (const TJournalMove& m : journal.Moves) {
     if (files.Kind(m.Staged) != TFileKind::File) continue;  // made before the cut
     if (m.Replace && files.Kind(m.Target) == TFileKind::File &&
@@ -101,10 +99,8 @@ void FinishCommit(const TJournal& journal, TInstallFiles& files, const TPackageS
     }
     files.MakeFolders(Parent(m.Target));
     files.Rename(m.Staged, m.Target, m.Replace);
-    touched.insert(Parent(m.Target));
   }
-  for (const std::string& folder : touched)
-    files.SyncFolder(folder);
+  files.SyncFolder("");  // the moves are on the disk before the manifest says so
   store.Save(journal.Manifest);
   files.RemoveTree(journal.Staging);
   RemoveJournal(store, journal.Name);

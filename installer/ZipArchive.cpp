@@ -86,7 +86,7 @@ class TZlibInflate {
 
 class TZipArchive final : public TArchive {
  public:
-  TZipArchive(const std::string& file, std::uint64_t maxEntries) {
+  TZipArchive(const std::string& file, std::uint64_t maxEntries) : File_(file) {
     TFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0) throw EArchive("", "cannot be read");
@@ -113,15 +113,9 @@ class TZipArchive final : public TArchive {
                                Directory_.Spans[static_cast<std::size_t>(overlap->second)].Name);
     }
 
-    int error = 0;
-    Zip_.reset(zip_open(file.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
-    if (!Zip_) throw EArchive("", "not a readable zip archive (" + LibzipError(error) + ")");
-    const zip_int64_t count = zip_get_num_entries(Zip_.get(), 0);
-    if (count < 0 || static_cast<std::uint64_t>(count) != Directory_.Spans.size())
-      throw EArchive("", "not a readable zip archive (its directory is inconsistent)");
     Entries_.reserve(Directory_.Spans.size());
-    for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(count); ++i)
-      Entries_.push_back(Entry(i));
+    for (const TZipSpan& span : Directory_.Spans)
+      Entries_.push_back(Entry(span));
   }
 
   TArchiveKind Kind() const override { return TArchiveKind::Zip; }
@@ -135,6 +129,7 @@ class TZipArchive final : public TArchive {
     if (e.Method == 0 && e.Size != e.CompressedSize)
       throw EArchive(e.Name, e.Size > e.CompressedSize ? "holds less data than it declares"
                                                        : "holds more data than it declares");
+    OpenLibzip();
     std::unique_ptr<zip_file_t, TFileCloser> file(
         zip_fopen_index(Zip_.get(), index, ZIP_FL_COMPRESSED));
     if (!file) throw EArchive(e.Name, std::string("cannot be read: ") + zip_strerror(Zip_.get()));
@@ -182,38 +177,47 @@ class TZipArchive final : public TArchive {
     return text + ", which is not supported";
   }
 
-  TArchiveEntry Entry(zip_uint64_t i) const {
-    zip_stat_t st;
-    zip_stat_init(&st);
-    if (zip_stat_index(Zip_.get(), i, ZIP_FL_ENC_RAW, &st) != 0)
-      throw EArchive("",
-                     std::string("not a readable zip archive (") + zip_strerror(Zip_.get()) + ")");
+  // An entry as the central directory has it.
+  static TArchiveEntry Entry(const TZipSpan& span) {
     TArchiveEntry e;
-    const TZipSpan& span = Directory_.Spans[i];
-    // The name as stored, every byte: libzip hands it out as a C string, which a NUL inside
-    // would end early, so ours is taken and libzip's must agree with its start.
     e.Name = span.Name;
-    if (st.name == nullptr || !e.Name.starts_with(std::string_view(st.name)))
-      throw EArchive(e.Name, "its name differs between the directory and libzip");
-    e.Size = st.size;
-    e.CompressedSize = st.comp_size;
-    e.Crc = st.crc;
-    e.Method = st.comp_method;
-    e.Encrypted = st.encryption_method != ZIP_EM_NONE;
-    e.IsFolder = !e.Name.empty() && e.Name.back() == '/';
-    zip_uint8_t opsys = 0;
-    zip_uint32_t attributes = 0;
-    if (zip_file_get_external_attributes(Zip_.get(), i, 0, &opsys, &attributes) == 0 &&
-        opsys == ZIP_OPSYS_UNIX)
-      e.UnixType = (attributes >> 16) & S_IFMT;
+    e.Size = span.Size;
+    e.CompressedSize = span.Compressed;
     e.DataOffset = span.Data;
-    if (span.Compressed != e.CompressedSize)
-      throw EArchive(e.Name, "its sizes differ between the directory and libzip");
+    e.Crc = span.Crc;
+    e.Method = span.Method;
+    e.Encrypted = (span.Flags & 1) != 0;
+    e.IsFolder = !e.Name.empty() && e.Name.back() == '/';
+    if ((span.MadeBy >> 8) == ZIP_OPSYS_UNIX) e.UnixType = (span.External >> 16) & S_IFMT;
     return e;
   }
 
+  // libzip opens the archive when the first entry is read (planning needs only the
+  // directory, and libzip's reading of 3,000 entries costs a time-zone lookup each), and
+  // must see the directory as we read it.
+  void OpenLibzip() const {
+    if (Zip_) return;
+    int error = 0;
+    Zip_.reset(zip_open(File_.c_str(), ZIP_RDONLY, &error));
+    if (!Zip_) throw EArchive("", "not a readable zip archive (" + LibzipError(error) + ")");
+    const zip_int64_t count = zip_get_num_entries(Zip_.get(), 0);
+    if (count < 0 || static_cast<std::uint64_t>(count) != Entries_.size())
+      throw EArchive("", "not a readable zip archive (its directory is inconsistent)");
+    for (zip_uint64_t i = 0; i < Entries_.size(); ++i) {
+      zip_stat_t st;
+      zip_stat_init(&st);
+      const TArchiveEntry& e = Entries_[i];
+      // libzip hands names out as C strings: a NUL stored inside would end it early.
+      if (zip_stat_index(Zip_.get(), i, ZIP_FL_ENC_RAW, &st) != 0 || st.name == nullptr ||
+          !e.Name.starts_with(std::string_view(st.name)) || st.comp_size != e.CompressedSize ||
+          st.size != e.Size || st.crc != e.Crc || st.comp_method != e.Method)
+        throw EArchive(e.Name, "the archive's directory is inconsistent at this entry");
+    }
+  }
+
+  std::string File_;
   TZipDirectory Directory_;
-  std::unique_ptr<zip_t, TZipCloser> Zip_;
+  mutable std::unique_ptr<zip_t, TZipCloser> Zip_;
   std::vector<TArchiveEntry> Entries_;
 };
 

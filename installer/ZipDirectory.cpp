@@ -94,8 +94,36 @@ TEnd FindEnd(const TReadAt& read, std::uint64_t fileSize) {
 
 }  // namespace
 
+namespace {
+
+// Local headers of small entries lie close together: read them through a window of the
+// file rather than one read each.
+class TWindow {
+ public:
+  TWindow(const TReadAt& read, std::uint64_t fileSize) : Read_(read), FileSize_(fileSize) {}
+  std::string At(std::uint64_t offset, std::size_t size) {
+    if (offset < Start_ || offset + size > Start_ + Bytes_.size()) {
+      Start_ = offset;
+      Bytes_ = Read_(offset,
+                     static_cast<std::size_t>(std::min<std::uint64_t>(kSpan, FileSize_ - offset)));
+    }
+    const std::size_t from = static_cast<std::size_t>(offset - Start_);
+    return from >= Bytes_.size() ? std::string() : Bytes_.substr(from, size);
+  }
+
+ private:
+  static constexpr std::uint64_t kSpan = 1 << 16;
+  const TReadAt& Read_;
+  std::uint64_t FileSize_;
+  std::uint64_t Start_ = 0;
+  std::string Bytes_;
+};
+
+}  // namespace
+
 TZipDirectory ReadZipDirectory(const TReadAt& read, std::uint64_t fileSize,
                                std::uint64_t maxEntries) {
+  TWindow window(read, fileSize);
   const TEnd end = FindEnd(read, fileSize);
   if (end.Count > maxEntries)
     throw EArchive("", "holds " + std::to_string(end.Count) + " entries, more than " +
@@ -109,11 +137,17 @@ TZipDirectory ReadZipDirectory(const TReadAt& read, std::uint64_t fileSize,
   TCursor c(cd);
   for (std::uint64_t i = 0; i < end.Count; ++i) {
     if (c.Get(4) != kCentralSig) Bad("a central directory record is damaged");
-    c.Skip(16);
+    const auto madeBy = static_cast<std::uint16_t>(c.Get(2));
+    c.Skip(2);
+    const auto flags = static_cast<std::uint16_t>(c.Get(2));
+    const auto method = static_cast<std::uint16_t>(c.Get(2));
+    c.Skip(4);
+    const auto crc = static_cast<std::uint32_t>(c.Get(4));
     std::uint64_t compressed = c.Get(4), size = c.Get(4);
     const std::size_t nameLen = c.Get(2), extraLen = c.Get(2), commentLen = c.Get(2);
     const auto disk = c.Get(2);
-    c.Skip(6);
+    c.Skip(2);
+    const auto external = static_cast<std::uint32_t>(c.Get(4));
     std::uint64_t header = c.Get(4);
     const std::size_t nameAt = c.At();
     c.Skip(nameLen);
@@ -141,13 +175,14 @@ TZipDirectory ReadZipDirectory(const TReadAt& read, std::uint64_t fileSize,
     if (disk != 0 && disk != 0xffff) Bad("split over several disks");
     if (header > fileSize - std::min<std::uint64_t>(fileSize, kLocalSize))
       Bad("an entry lies outside the file");
-    const std::string local = read(header, kLocalSize);
+    const std::string local = window.At(header, kLocalSize);
     if (local.size() != kLocalSize || Le32(local, 0) != kLocalSig)
       Bad("an entry's local header is missing");
     TCursor l(local, 26);
     const std::uint64_t data = header + kLocalSize + l.Get(2) + l.Get(2);
     if (data > fileSize || compressed > fileSize - data) Bad("an entry lies outside the file");
-    dir.Spans.push_back({header, data, compressed, cd.substr(nameAt, nameLen)});
+    dir.Spans.push_back({header, data, compressed, cd.substr(nameAt, nameLen), size, crc, method,
+                         flags, madeBy, external});
   }
   return dir;
 }

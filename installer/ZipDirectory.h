@@ -19,6 +19,12 @@ struct TZipSpan {
   std::uint64_t Data = 0;        // where the entry's data begins
   std::uint64_t Compressed = 0;  // bytes of data
   std::string Name;              // the stored name, every byte (a NUL included)
+  std::uint64_t Size = 0;        // declared uncompressed size
+  std::uint32_t Crc = 0;
+  std::uint16_t Method = 0;
+  std::uint16_t Flags = 0;     // general purpose bits (bit 0: encrypted)
+  std::uint16_t MadeBy = 0;    // high byte: the system whose attributes follow (3 = Unix)
+  std::uint32_t External = 0;  // external attributes (Unix: st_mode in the high 16 bits)
 };
 
 struct TZipDirectory {

@@ -33,9 +33,10 @@ class EInstallFiles : public std::runtime_error {
 
 enum class TFileKind { None, File, Folder, Symlink, Other };
 
-// A file being written: created exclusively, written in order, then Finish flushes it to
-// the disk (fsync) and closes it. Destroyed without Finish, it is closed and left as it is
-// (the installer removes its staging folder).
+// A file being written: created exclusively, written in order, then Finish closes it (a
+// write error that shows only at close is reported there). Its data is on the disk after
+// the next SyncFolder. Destroyed without Finish, it is closed and left as it is (the
+// installer removes its staging folder).
 class TFileSink {
  public:
   virtual ~TFileSink() = default;
@@ -67,7 +68,8 @@ class TInstallFiles {
   virtual bool RemoveFolder(std::string_view path) = 0;
   // Removes a folder and everything below it, not following links; missing is no error.
   virtual void RemoveTree(std::string_view path) = 0;
-  // Flushes a folder's entries (after renames into it).
+  // Flushes the file system holding `path` to the disk: every file written, every rename
+  // (syncfs), so the journal's commit point never comes before the data it names.
   virtual void SyncFolder(std::string_view path) = 0;
   // Bytes free to an unprivileged user on the file system holding `path` (statvfs).
   virtual std::uint64_t FreeBytes(std::string_view path) const = 0;
