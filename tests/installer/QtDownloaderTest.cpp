@@ -157,8 +157,10 @@ TEST_F(QtDownloaderTest, Table) {
       EXPECT_FALSE(std::filesystem::exists(PartFile(request.Target)));
     }
   }
+  // The first asks for all, the next continues after what came (a later one may follow when
+  // the transport sees the resumed connection fail too).
   const auto resumed = Server.Requests("/cut.zip");
-  ASSERT_EQ(resumed.size(), 2u);
+  ASSERT_GE(resumed.size(), 2u);
   EXPECT_EQ(resumed[0].Header("range"), "");
   EXPECT_TRUE(resumed[1].Header("range").starts_with("bytes=")) << resumed[1].Header("range");
   EXPECT_NE(resumed[1].Header("range"), "bytes=0-");
