@@ -205,9 +205,11 @@ void TQtDownloader::Conclude(TId id) {
   Drop(job->Reply, this);
   TDownloadResult result = *job->Machine.Result();
   try {
-    if (result.Outcome == TDownloadOutcome::Done)
+    // A request without a URL has no target, and no part file to touch.
+    const bool target = !job->Machine.Target().empty();
+    if (target && result.Outcome == TDownloadOutcome::Done)
       job->Part.Commit();
-    else if (!job->Machine.KeepPart())
+    else if (target && !job->Machine.KeepPart())
       job->Part.Remove();
     else
       job->Part.Close();
