@@ -81,7 +81,7 @@ class TDownloadMachine {
   // The next request to send, once; nothing while one is out or when finished.
   std::optional<THttpGet> TakeRequest(TTimePoint now);
   TPartAction Response(const THttpAnswer& answer, TTimePoint now);
-  // A piece of the body of the answer Response said Append or Restart to. False: the
+  // A piece of the body of the answer Response said Append to. False: the
   // answer broke a rule (more bytes than expected); stop reading it and close it.
   bool Body(std::string_view bytes, TTimePoint now);
   // The answer ended as the transport saw it complete.

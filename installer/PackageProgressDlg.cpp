@@ -37,6 +37,12 @@ void TPackageProgressDlg::ShowDownload(const TDownloadProgress& progress) {
 void TPackageProgressDlg::ShowInstall(const TInstallProgressInfo& info) {
   const auto now = std::chrono::steady_clock::now();
   FInstallRate.Add(now, info.BytesDone);
+  // Before the first piece is written the archive is read and hashed: no bytes to count yet.
+  if (info.BytesTotal == 0 || info.Phase == TInstallPhase::Checking) {
+    ShowBar(0, std::nullopt);
+    FUi->lblBytes->setText(tr("Checking the archive..."));
+    return;
+  }
   ShowBar(info.BytesDone, info.BytesTotal);
   std::string text = ProgressText(info.BytesDone, info.BytesTotal, FInstallRate.Rate(now),
                                   FInstallRate.Remaining(now, info.BytesTotal));
@@ -44,8 +50,11 @@ void TPackageProgressDlg::ShowInstall(const TInstallProgressInfo& info) {
     text += " (" + std::to_string(info.FilesDone) + " of " + std::to_string(info.FilesTotal) +
             " files)";
   FUi->lblBytes->setText(QString::fromStdString(text));
-  if (info.Phase == TInstallPhase::Committing || info.Phase == TInstallPhase::Recording)
+  // Past the commit point the install runs to its end, as a cut-off one would be finished.
+  if (info.Phase == TInstallPhase::Committing || info.Phase == TInstallPhase::Recording) {
     FUi->Buttons->button(QDialogButtonBox::Cancel)->setEnabled(false);
+    FUi->lblBytes->setText(tr("Moving the files into place..."));
+  }
 }
 
 void TPackageProgressDlg::reject() {

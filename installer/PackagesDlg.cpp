@@ -58,6 +58,10 @@ TPackagesDlg::TPackagesDlg(TPackageStore& store, TUserDialogs& dialogs, TFilesOp
 
 TPackagesDlg::~TPackagesDlg() = default;
 
+void TPackagesDlg::reject() {
+  if (!FWorking) QDialog::reject();
+}
+
 void TPackagesDlg::SetWorking(bool working, const QString& what) {
   FWorking = working;
   FUi->pbWorking->setVisible(working);

@@ -31,6 +31,9 @@ class TPackagesDlg : public QDialog {
   // Reads the manifests again and checks each package's state.
   void Refresh();
 
+ protected:
+  void reject() override;  // not while work runs: it ends first
+
  private:
   void UninstallClick();
   void VerifyClick();

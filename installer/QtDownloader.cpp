@@ -41,6 +41,7 @@ struct TQtDownloader::TJob {
   QPointer<QNetworkReply> Reply;
   bool Responded = false, Concluded = false;
   std::uint64_t Reported = ~std::uint64_t{0};
+  std::vector<char> Buffer;
 };
 
 TQtDownloader::TQtDownloader(std::filesystem::path cacheFolder, QObject* parent)
@@ -157,11 +158,12 @@ void TQtDownloader::OnReadable(TId id) {
       }
       job->Part.Open(job->Machine.PartOffset());
     }
-    std::vector<char> buffer(kPiece);
+    // One buffer a download: readyRead comes for every few kilobytes.
+    if (job->Buffer.empty()) job->Buffer.resize(kPiece);
     while (reply.bytesAvailable() > 0) {
-      const qint64 got = reply.read(buffer.data(), kPiece);
+      const qint64 got = reply.read(job->Buffer.data(), kPiece);
       if (got <= 0) break;
-      const std::string_view piece(buffer.data(), static_cast<std::size_t>(got));
+      const std::string_view piece(job->Buffer.data(), static_cast<std::size_t>(got));
       if (!job->Machine.Body(piece, TClock::now())) {
         Drop(job->Reply, this);
         Pump(id);
@@ -203,9 +205,11 @@ void TQtDownloader::Conclude(TId id) {
   Drop(job->Reply, this);
   TDownloadResult result = *job->Machine.Result();
   try {
-    if (result.Outcome == TDownloadOutcome::Done)
+    // A request without a URL has no target, and no part file to touch.
+    const bool target = !job->Machine.Target().empty();
+    if (target && result.Outcome == TDownloadOutcome::Done)
       job->Part.Commit();
-    else if (!job->Machine.KeepPart())
+    else if (target && !job->Machine.KeepPart())
       job->Part.Remove();
     else
       job->Part.Close();

@@ -1,11 +1,15 @@
 #include "launcher/FXLaunchForm.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QTabWidget>
+#include <QUrl>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -40,6 +44,24 @@ class FXLaunchFormTest : public ::testing::Test {
   TProgramSettings FSettings;
 };
 
+// A drag of a package file is taken, of any other file not.
+TEST_F(FXLaunchFormTest, TakesADropOfAPackageFileOnly) {
+  TFXLaunchForm window;
+  EXPECT_TRUE(window.acceptDrops());
+  for (const auto& [file, taken] : {std::pair{"/tmp/czg07.ZIP", true},
+                                    {"/tmp/a.pk3", true},
+                                    {"/tmp/pak0.pak", true},
+                                    {"/tmp/e1m1.bsp", true},
+                                    {"/tmp/readme.txt", false}}) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(file)});
+    QDragEnterEvent event(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    event.setAccepted(false);
+    QCoreApplication::sendEvent(&window, &event);
+    EXPECT_EQ(event.isAccepted(), taken) << file;
+  }
+}
+
 QStringList Texts(const QList<QAction*>& actions) {
   QStringList texts;
   for (const QAction* action : actions)
@@ -57,7 +79,8 @@ TEST_F(FXLaunchFormTest, HasItsCaptionIconMenusAndPages) {
   EXPECT_EQ(Texts(window.menuBar()->actions()),
             QStringList({"&File", "&Options", "&Tools", "&Help"}));
   EXPECT_EQ(Texts(Child<QMenu>(window, "FileMenu")->actions()),
-            QStringList({"&Launch Quake", "&Find Servers...", "&Save Configuration...",
+            QStringList({"&Launch Quake", "&Find Servers...", "&Install Package...",
+                         "Installed &Packages...", "&Save Configuration...",
                          "Show Last Game &Output", "", "&Game", "", "E&xit"}));
   EXPECT_EQ(Child<QAction>(window, "FileLaunchItem")->shortcut(), QKeySequence(Qt::Key_F9));
   EXPECT_EQ(Child<QAction>(window, "miFindServers")->shortcut(), QKeySequence("Ctrl+F"));

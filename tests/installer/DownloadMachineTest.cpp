@@ -6,6 +6,7 @@
 #include <map>
 
 #include "installer/DownloadMachine.h"
+#include "platform/SpecialFolders.h"
 
 namespace fx {
 namespace {
@@ -427,6 +428,18 @@ TEST(DownloadMachine, ContentRangeAndCacheNames) {
   };
   for (const auto& [url, name] : names)
     EXPECT_EQ(DownloadCacheFile("/c", url), std::filesystem::path("/c") / name) << url;
+
+  // $XDG_CACHE_HOME when absolute, else ~/.cache, as the XDG rules say.
+  const auto cache = [](std::optional<std::string> value) {
+    return DownloadCacheFolder(TXdgFolders([value](std::string_view name) {
+                                 return name == "HOME" ? std::optional<std::string>("/home/p")
+                                        : name == "XDG_CACHE_HOME" ? value
+                                                                   : std::nullopt;
+                               }).CacheHome());
+  };
+  EXPECT_EQ(cache("/xdg/cache"), "/xdg/cache/fraxinel/downloads");
+  EXPECT_EQ(cache("relative/cache"), "/home/p/.cache/fraxinel/downloads");
+  EXPECT_EQ(cache(std::nullopt), "/home/p/.cache/fraxinel/downloads");
 }
 
 }  // namespace

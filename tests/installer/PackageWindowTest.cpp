@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "fixtures/HttpTestServer.h"
 #include "fixtures/ModalDialog.h"
 #include "fixtures/ScriptedDialogs.h"
 #include "fixtures/TempDir.h"
@@ -19,6 +20,7 @@
 #include "installer/InstallPlanDlg.h"
 #include "installer/PackageInstallDlg.h"
 #include "installer/PackagesDlg.h"
+#include "installer/QtDownloader.h"
 
 namespace fx {
 namespace {
@@ -145,6 +147,41 @@ TEST(PackageWindow, ARefusedPackageCannotBeConfirmed) {
   EXPECT_TRUE(shown);
   EXPECT_FALSE(std::filesystem::exists(dir / "outside.txt"));
   EXPECT_FALSE(std::filesystem::exists(dir / "quake/outside.txt"));
+}
+
+// From a URL: the download (checked against its hash) and then the same plan and install,
+// with the URL kept as the package's source; a failed download says why and installs nothing.
+TEST(PackageWindow, InstallsFromAUrlAfterTheDownload) {
+  test::TTempDir dir;
+  std::filesystem::create_directories(dir / "quake/id1");
+  const std::string zip = test::BuildZip({{"maps/e9m9.bsp", test::SampleBytes(3000, 2)}});
+  test::THttpTestServer server;
+  server.Route("/e9m9.zip", {.Body = zip});
+  TPackageStore store(dir / "packages");
+  TQtDownloader downloader(dir / "cache");
+  test::TScriptedDialogs dialogs;
+  dialogs.MessageAnswers = {TMsgResult::Ok, TMsgResult::Ok};
+  test::WhenModal<TInstallPlanDlg>(
+      [](TInstallPlanDlg& plan) {
+        plan.findChild<QDialogButtonBox*>("Buttons")->button(QDialogButtonBox::Ok)->click();
+      },
+      kTries);
+  TDownloadRequest download;
+  download.Urls = {server.Url("/e9m9.zip")};
+  download.Hash = {THashKind::Sha256, Sha256Hex(zip)};
+  TInstallRequest request;
+  request.GameFolder = (dir / "quake").string();
+  const auto manifest =
+      InstallPackageFromUrl({nullptr, dialogs, store, {}}, downloader, download, request);
+  ASSERT_TRUE(manifest) << (dialogs.Messages.empty() ? "" : dialogs.Messages.back().Text);
+  EXPECT_EQ(manifest->SourceUrl, server.Url("/e9m9.zip"));
+  EXPECT_EQ(ReadAll(dir / "quake/id1/maps/e9m9.bsp"), test::SampleBytes(3000, 2));
+  EXPECT_EQ(ReadAll(dir / "cache/e9m9.zip"), zip);
+
+  download.Urls = {server.Url("/missing.zip")};
+  EXPECT_FALSE(InstallPackageFromUrl({nullptr, dialogs, store, {}}, downloader, download, request));
+  EXPECT_EQ(dialogs.Messages.back().Text, "Cannot download " + server.Url("/missing.zip") + ":\n" +
+                                              server.Url("/missing.zip") + ": HTTP 404");
 }
 
 }  // namespace

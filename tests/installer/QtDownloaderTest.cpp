@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -69,7 +70,9 @@ class QtDownloaderTest : public ::testing::Test {
 };
 
 TEST_F(QtDownloaderTest, Table) {
-  THttpRoute cut{.Body = kFile, .CutAfter = 300'000};
+  // Cut more than once: Qt itself sends a request again once when a kept-alive connection
+  // ends early, so the resume is ours only from the second cut on.
+  THttpRoute cut{.Body = kFile, .CutAfter = 300'000, .CutTimes = 3};
   THttpRoute overstated{.Body = kFile, .Overstate = 1000};
   struct TCase {
     const char* Name;
@@ -157,11 +160,21 @@ TEST_F(QtDownloaderTest, Table) {
       EXPECT_FALSE(std::filesystem::exists(PartFile(request.Target)));
     }
   }
+  // The first asks for all; a later one continues after what came.
   const auto resumed = Server.Requests("/cut.zip");
-  ASSERT_EQ(resumed.size(), 2u);
-  EXPECT_EQ(resumed[0].Header("range"), "");
-  EXPECT_TRUE(resumed[1].Header("range").starts_with("bytes=")) << resumed[1].Header("range");
-  EXPECT_NE(resumed[1].Header("range"), "bytes=0-");
+  ASSERT_GE(resumed.size(), 2u);
+  EXPECT_EQ(resumed.front().Header("range"), "");
+  EXPECT_TRUE(std::ranges::any_of(resumed, [](const test::THttpSeen& seen) {
+    const std::string range = seen.Header("range");
+    return range.starts_with("bytes=") && range != "bytes=0-";
+  }));
+}
+
+TEST_F(QtDownloaderTest, ARequestWithoutAUrlFailsAndTouchesNoFile) {
+  const TDownloadResult result = Run({});
+  EXPECT_EQ(result.Outcome, TDownloadOutcome::Failed);
+  EXPECT_EQ(result.ErrorText(), "no URL to download from");
+  EXPECT_TRUE(Server.Requests().empty());
 }
 
 // Into the cache by the URL's name; the second time the cached file's hash answers.
