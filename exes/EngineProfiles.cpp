@@ -22,6 +22,7 @@ constexpr std::array kFTE = {"fteqw"sv,      "fteqw64"sv,  "fteqw-gl"sv,
 constexpr std::array kDarkPlaces = {"darkplaces"sv, "darkplaces-sdl"sv, "darkplaces-glx"sv};
 
 constexpr std::uint8_t kNetQuakeOnly = kSpeaksNetQuake;
+constexpr std::uint32_t kFitzQuakeDemos = kDemoNetQuake | kDemoFitzQuake | kDemoRMQ;
 
 // The order is the order found engines are listed in. The memory columns follow each
 // engine's start-up code: the QuakeSpasm family reads "-heapsize" (kilobytes); vkQuake,
@@ -36,7 +37,9 @@ const std::array<TEngineProfile, 7> kEngineProfiles = {{
      .HeapSize = true,
      .WinMem = false,
      .LoadsPk3 = false,
-     .Speaks = kNetQuakeOnly},
+     .Speaks = kNetQuakeOnly,
+     // sezero/quakespasm Quake/cl_parse.c:306 (CL_ParseServerInfo): 15, 666, 999.
+     .PlaysDemos = kFitzQuakeDemos},
     {.Family = TEngineFamily::QuakeSpasmSpiked,
      .Entry = "QuakeSpasm-Spiked",
      .Programs = kQuakeSpasmSpiked,
@@ -44,7 +47,9 @@ const std::array<TEngineProfile, 7> kEngineProfiles = {{
      .HeapSize = true,
      .WinMem = false,
      .LoadsPk3 = true,
-     .Speaks = kSpeaksNetQuake | kSpeaksFTE},
+     .Speaks = kSpeaksNetQuake | kSpeaksFTE,
+     // Shpoike/Quakespasm quakespasm/Quake/cl_parse.c:1347: also BJP3 and DP7.
+     .PlaysDemos = kFitzQuakeDemos | kDemoNehahraBJP3 | kDemoDP7},
     {.Family = TEngineFamily::Ironwail,
      .Entry = "Ironwail",
      .Programs = kIronwail,
@@ -52,7 +57,9 @@ const std::array<TEngineProfile, 7> kEngineProfiles = {{
      .HeapSize = true,
      .WinMem = false,
      .LoadsPk3 = false,
-     .Speaks = kNetQuakeOnly},
+     .Speaks = kNetQuakeOnly,
+     // andrei-drexler/ironwail Quake/cl_parse.c:308.
+     .PlaysDemos = kFitzQuakeDemos},
     {.Family = TEngineFamily::VkQuake,
      .Entry = "vkQuake",
      .Programs = kVkQuake,
@@ -60,7 +67,9 @@ const std::array<TEngineProfile, 7> kEngineProfiles = {{
      .HeapSize = false,
      .WinMem = false,
      .LoadsPk3 = false,
-     .Speaks = kNetQuakeOnly},
+     .Speaks = kNetQuakeOnly,
+     // Novum/vkQuake Quake/cl_parse.c:977.
+     .PlaysDemos = kFitzQuakeDemos},
     {.Family = TEngineFamily::FTE,
      .Entry = "FTE",
      .Programs = kFTE,
@@ -68,7 +77,11 @@ const std::array<TEngineProfile, 7> kEngineProfiles = {{
      .HeapSize = false,
      .WinMem = false,
      .LoadsPk3 = true,
-     .Speaks = kSpeaksNetQuake | kSpeaksQuakeWorld | kSpeaksFTE | kSpeaksDarkPlaces},
+     .Speaks = kSpeaksNetQuake | kSpeaksQuakeWorld | kSpeaksFTE | kSpeaksDarkPlaces,
+     // fte-team/fteqw engine/client/cl_parse.c CLNQ_ParseProtoVersion (15, 250, 666, 999,
+     // DP5-DP7, BJP1-3) and cl_demo.c:1193-1224 (.qwd and .mvd).
+     .PlaysDemos =
+         kFitzQuakeDemos | kDemoNehahraAll | kDemoDP5 | kDemoDP6 | kDemoDP7 | kDemoQwd | kDemoMvd},
     {.Family = TEngineFamily::DarkPlaces,
      .Entry = "DarkPlaces",
      .Programs = kDarkPlaces,
@@ -76,7 +89,10 @@ const std::array<TEngineProfile, 7> kEngineProfiles = {{
      .HeapSize = false,
      .WinMem = false,
      .LoadsPk3 = true,
-     .Speaks = kSpeaksNetQuake | kSpeaksDarkPlaces},
+     .Speaks = kSpeaksNetQuake | kSpeaksDarkPlaces,
+     // DarkPlacesEngine/darkplaces protocol.c:50-64 (its demo player reads .dem only,
+     // cl_demo.c): 15, DP1-DP8, Nehahra's; neither 666 nor 999.
+     .PlaysDemos = kDemoNetQuake | kDemoDarkPlacesAll | kDemoNehahraAll},
     {.Family = TEngineFamily::Other,
      .Entry = "",
      .Programs = {},
@@ -84,7 +100,9 @@ const std::array<TEngineProfile, 7> kEngineProfiles = {{
      .HeapSize = true,
      .WinMem = true,
      .LoadsPk3 = false,
-     .Speaks = kNetQuakeOnly},
+     .Speaks = kNetQuakeOnly,
+     // The original game and its ports: protocol 15 only.
+     .PlaysDemos = kDemoNetQuake},
 }};
 
 std::string Lower(std::string_view text) {

@@ -10,6 +10,8 @@
 #include <span>
 #include <string_view>
 
+#include "gamedata/DemoProtocols.h"
+
 namespace fx {
 
 enum class TEngineFamily : std::uint8_t {
@@ -44,6 +46,9 @@ struct TEngineProfile {
   bool WinMem;          // "-winmem <MB>" and the lock switches mean something to it
   bool LoadsPk3;        // reads .pk3 (zip) archives besides PACK files
   std::uint8_t Speaks;  // TProtocolBits
+  // The demo protocols its client plays (TDemoProtocolBits), as its server-info parser and
+  // its demo player accept them.
+  std::uint32_t PlaysDemos = kDemoNetQuake;
 };
 
 // Every known family, "Other" last (no programs: it stands for anything else).
