@@ -55,4 +55,31 @@ std::string DemoEnginesText(const TDemoInfo& info) {
   return text;
 }
 
+TDemoPick PickDemo(const TDemoRow& row, std::span<const TEngineOffer> engines,
+                   std::optional<std::size_t> chosen, TUserDialogs& dialogs) {
+  TDemoPick pick;
+  pick.PlayName = row.Name;
+  if (std::string patch = DemoPatchText(row); !patch.empty()) pick.Patch = std::move(patch);
+  const bool plays = chosen && *chosen < engines.size() &&
+                     PlaysDemo(EngineProfileFor(engines[*chosen].Program), row.Info);
+  if (plays || !chosen || *chosen >= engines.size()) return pick;
+  const auto other = EngineForDemo(engines, row.Info);
+  const std::string text =
+      CannotPlayText(engines[*chosen].Name, row.Info, other ? engines[*other].Name : "");
+  if (!other) {
+    pick.Cancelled = dialogs.ShowMessage({text, "", TMsgIcon::Warning, TMsgButtons::YesNo,
+                                          TMsgResult::No}) != TMsgResult::Yes;
+    return pick;
+  }
+  const TMsgResult answer = dialogs.ShowMessage(
+      {text, "", TMsgIcon::Question, TMsgButtons::YesNoCancel, TMsgResult::Yes});
+  if (answer == TMsgResult::Yes) pick.SwitchTo = other;
+  pick.Cancelled = answer != TMsgResult::Yes && answer != TMsgResult::No;
+  return pick;
+}
+
+std::string OverwriteDemoText(const std::string& found) {
+  return "The demo \"" + found + "\" exists already. Recording replaces it.\n\nUse this name?";
+}
+
 }  // namespace fx

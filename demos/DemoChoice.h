@@ -10,6 +10,7 @@
 
 #include "demos/DemoScan.h"
 #include "exes/EngineProfiles.h"
+#include "ui/UserDialogs.h"
 
 namespace fx {
 
@@ -38,5 +39,21 @@ std::string GameKindText(TGameKind kind);
 
 // The families that play the demo, as the table shows them ("QuakeSpasm, FTE").
 std::string DemoEnginesText(const TDemoInfo& info);
+
+// What choosing a row puts into the main window: the name for the playback box, the mod for
+// the patch box (nothing for a demo of id1, which every mod's search reaches), and another
+// installed entry when the chosen one cannot play the demo and the user takes the offer.
+struct TDemoPick {
+  bool Cancelled = false;
+  std::string PlayName;
+  std::optional<std::string> Patch;
+  std::optional<std::size_t> SwitchTo;
+};
+TDemoPick PickDemo(const TDemoRow& row, std::span<const TEngineOffer> engines,
+                   std::optional<std::size_t> chosen, TUserDialogs& dialogs);
+
+// The record box's question when the chosen name would overwrite a demo the engine finds
+// (in any case of its letters).
+std::string OverwriteDemoText(const std::string& found);
 
 }  // namespace fx

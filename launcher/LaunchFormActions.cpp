@@ -7,11 +7,15 @@
 #include <filesystem>
 #include <string_view>
 
+#include "demos/DemoBrowseDlg.h"
+#include "demos/DemoCache.h"
+#include "demos/DemoChoice.h"
 #include "exes/TextQuery.h"
 #include "gamedata/MapBrowse.h"
 #include "gamedata/MapBrowseDlg.h"
 #include "gamedata/QuakeText.h"
 #include "gamedata/ViewDocsDlg.h"
+#include "launcher/DiskNames.h"
 #include "launcher/DocLookup.h"
 #include "launcher/FXLaunchForm.h"
 #include "launcher/LaunchPipeline.h"
@@ -205,17 +209,72 @@ std::string TFXLaunchForm::ChooseDemo(bool save) {
   return chosen ? ExtractFileTitle(*chosen) : std::string();
 }
 
+// The folders the engine of the selected entry searches for a game directory, its per-user
+// folder first.
+std::vector<std::filesystem::path> TFXLaunchForm::DemoSearchFolders(const std::string& dir) const {
+  const int row = SelectedExe();
+  const std::filesystem::path user =
+      row < 0 ? std::filesystem::path()
+              : EngineUserFolder(FExes[static_cast<std::size_t>(row)], CurrentUserHomes());
+  return EngineSearchFolders(GameFolder(), user, {dir});
+}
+
 void TFXLaunchForm::DemoRecBrowseBtnClick() {
-  if (const std::string name = ChooseDemo(true); !name.empty()) {
-    FUi->cbDemoRec->setEditText(QString::fromStdString(name));
-    MarkModified();
-  }
+  const std::string name = ChooseDemo(true);
+  if (name.empty()) return;
+  // The save chooser asks only for the file as typed; the engine replaces a demo of that
+  // name in another case too, wherever on its search path it lies.
+  const std::string patch = PatchName();
+  std::vector<std::filesystem::path> folders;
+  for (const std::string& dir :
+       EngineGameDirs(patch.empty() ? "" : GameDirName(GameFolder(), patch), ""))
+    for (std::filesystem::path& folder : DemoSearchFolders(dir))
+      folders.push_back(std::move(folder));
+  if (const auto found = FindOnSearchPath(folders, name + ".dem");
+      found && FDialogs->ShowMessage({OverwriteDemoText(*found), "", TMsgIcon::Warning,
+                                      TMsgButtons::YesNo, TMsgResult::No}) != TMsgResult::Yes)
+    return;
+  FUi->cbDemoRec->setEditText(QString::fromStdString(name));
+  MarkModified();
 }
 
 void TFXLaunchForm::DemoPlayBrowseBtnClick() {
-  if (const std::string name = ChooseDemo(false); !name.empty()) {
-    FUi->cbDemoPlay->setEditText(QString::fromStdString(name));
+  try {
+    const std::string game = GameFolder();
+    const TUserHomes homes = CurrentUserHomes();
+    const std::string patch = PatchName();
+    const std::string home = homes.Account.empty() ? homes.Environment : homes.Account;
+    const int row = SelectedExe();
+    const std::filesystem::path user =
+        row < 0 ? std::filesystem::path()
+                : EngineUserFolder(FExes[static_cast<std::size_t>(row)], homes);
+    TDemoBrowseSetup setup{
+        .GameFolder = game,
+        .Home = home,
+        .Dirs = DemoGameDirs(game, user,
+                             patch.empty() ? std::filesystem::path() : ResolveGamePath(game, patch),
+                             [this](const std::string& dir) { return DemoSearchFolders(dir); }),
+        .CacheFile = DemoCacheFile(std::getenv("XDG_CACHE_HOME"), home),
+        .StartFolder = ResolveGamePath(game, patch.empty() ? "ID1" : patch).string()};
+    const auto chosen = BrowseDemo(std::move(setup), *FDialogs, this);
+    if (!chosen) return;
+    if (!chosen->Row) {
+      FUi->cbDemoPlay->setEditText(QString::fromStdString(ExtractFileTitle(chosen->OtherFile)));
+      MarkModified();
+      return;
+    }
+    std::vector<TEngineOffer> engines;
+    for (const TQuakeExe& exe : FExes)
+      engines.push_back({exe.Name(), exe.ExeName});
+    const TDemoPick pick = PickDemo(
+        *chosen->Row, engines, row < 0 ? std::nullopt : std::optional<std::size_t>(row), *FDialogs);
+    if (pick.Cancelled) return;
+    if (pick.SwitchTo) FUi->lvExe->setCurrentRow(static_cast<int>(*pick.SwitchTo));
+    if (pick.Patch) SetPatchText(*pick.Patch);
+    FUi->cbDemoPlay->setEditText(QString::fromStdString(pick.PlayName));
     MarkModified();
+  } catch (const std::exception& e) {
+    ReportException(e);
   }
 }
 
