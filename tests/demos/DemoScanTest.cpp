@@ -10,6 +10,7 @@
 #include "fixtures/DemoBuilder.h"
 #include "fixtures/FileBuilder.h"
 #include "fixtures/PakBuilder.h"
+#include "fixtures/ScriptedDialogs.h"
 #include "fixtures/TempDir.h"
 
 namespace fx {
@@ -181,6 +182,50 @@ TEST(DemoChoice, PatchAndQuestionTexts) {
   EXPECT_EQ(
       CannotPlayText("DP", info, "Spasm"),
       "\"DP\" cannot play this demo (protocol 999 (RMQ, flags 0x2)).\n\nUse \"Spasm\", which can?");
+}
+
+}  // namespace
+}  // namespace fx
+
+namespace fx {
+namespace {
+
+TEST(DemoChoice, PickAsksForAnEngineThatPlaysTheDemo) {
+  const std::vector<TEngineOffer> engines = {{"Spasm", "quakespasm"}, {"DP", "darkplaces"}};
+  TDemoRow row;
+  row.Name = "demos/Run1";
+  row.GameDir = "ctf";
+  row.Info.Protocol = 999;
+  struct TCase {
+    std::size_t Chosen;
+    std::vector<TMsgResult> Answers;
+    bool Cancelled;
+    std::optional<std::size_t> SwitchTo;
+    std::size_t Questions;
+  };
+  const std::vector<TCase> cases = {
+      {0, {}, false, std::nullopt, 0},                   // plays it: no question
+      {1, {TMsgResult::Yes}, false, std::size_t{0}, 1},  // DP cannot: take Spasm
+      {1, {TMsgResult::No}, false, std::nullopt, 1},     // keep DP anyway
+      {1, {TMsgResult::Cancel}, true, std::nullopt, 1},  // choose nothing
+  };
+  for (const TCase& c : cases) {
+    test::TScriptedDialogs dialogs;
+    dialogs.MessageAnswers.assign(c.Answers.begin(), c.Answers.end());
+    const TDemoPick pick = PickDemo(row, engines, c.Chosen, dialogs);
+    EXPECT_EQ(pick.Cancelled, c.Cancelled);
+    EXPECT_EQ(pick.SwitchTo, c.SwitchTo);
+    EXPECT_EQ(dialogs.Messages.size(), c.Questions);
+    EXPECT_EQ(pick.PlayName, "demos/Run1");
+    EXPECT_EQ(pick.Patch, std::optional<std::string>("ctf"));
+  }
+  // No installed engine plays it: asked whether to take it anyway.
+  row.Info.Protocol = 3505;
+  test::TScriptedDialogs dialogs;
+  dialogs.MessageAnswers = {TMsgResult::No};
+  EXPECT_TRUE(PickDemo(row, std::span(engines).first(1), 0, dialogs).Cancelled);
+  ASSERT_EQ(dialogs.Messages.size(), 1u);
+  EXPECT_NE(dialogs.Messages[0].Text.find("No installed engine plays it"), std::string::npos);
 }
 
 }  // namespace
