@@ -1,5 +1,6 @@
 #include "demos/DemoReader.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -40,7 +41,10 @@ TDemoInfo ReadDemo(TDemoSource& source, TDemoFormat format) {
 }
 
 std::string DemoLengthText(double seconds) {
-  const long total = std::isfinite(seconds) && seconds > 0 ? static_cast<long>(seconds) : 0;
+  // A damaged file's times can be any float: beyond a million hours is shown as that.
+  constexpr double kLongest = 3600.0 * 1e6;
+  const long total =
+      std::isfinite(seconds) && seconds > 0 ? static_cast<long>(std::min(seconds, kLongest)) : 0;
   std::array<char, 32> text{};
   if (total >= 3600)
     std::snprintf(text.data(), text.size(), "%ld:%02ld:%02ld", total / 3600, total / 60 % 60,

@@ -253,6 +253,8 @@ TEST(DemoText, FormatsLengthsAndNamesFormats) {
   EXPECT_EQ(DemoLengthText(605), "10:05");
   EXPECT_EQ(DemoLengthText(3725), "1:02:05");
   EXPECT_EQ(DemoLengthText(-3), "0:00");
+  // The fuzzer's find: a damaged demo's time far past what a long can count.
+  EXPECT_EQ(DemoLengthText(6.33825e29), "1000000:00:00");
   EXPECT_EQ(DemoFormatOfName("DUEL.MVD"), TDemoFormat::Mvd);
   EXPECT_EQ(DemoFormatOfName("a.qwd"), TDemoFormat::QuakeWorld);
   EXPECT_EQ(DemoFormatOfName("a.dem"), TDemoFormat::NetQuake);
