@@ -6,9 +6,11 @@ namespace fx {
 
 namespace {
 
-// What one pull asks the source for: large enough that a file's reads cost little beyond
-// the bytes, small enough that memory stays bounded whatever the file holds.
-constexpr std::size_t kChunk = 1 << 20;
+// What one pull asks the source for: from a small first read (most of a short file, little
+// to clear for a tiny one) doubling up to a size whose reads cost little beyond the bytes,
+// so memory stays bounded whatever the file holds.
+constexpr std::size_t kFirstChunk = 1 << 16;
+constexpr std::size_t kLargestChunk = 1 << 20;
 
 }  // namespace
 
@@ -18,7 +20,8 @@ bool TDemoBuffer::Have(std::size_t count) {
     FData.erase(FData.begin(), FData.begin() + static_cast<std::ptrdiff_t>(FAt));
     FAt = 0;
     const std::size_t kept = FData.size();
-    const std::size_t wanted = std::max(kChunk, count - kept);
+    FChunk = std::clamp(FChunk * 2, kFirstChunk, kLargestChunk);
+    const std::size_t wanted = std::max(FChunk, count - kept);
     FData.resize(kept + wanted);
     const std::size_t got = FSource.Read(FData.data() + kept, wanted);
     FData.resize(kept + got);

@@ -38,6 +38,7 @@ class TDemoBuffer {
   std::vector<char> FData;
   std::size_t FAt = 0;
   std::uint64_t FOffset = 0;
+  std::size_t FChunk = 0;
   bool FEnded = false;
 };
 
