@@ -588,3 +588,43 @@ TEST_F(LaunchForm, ServerOptionsAreSavedWithAConfigurationAndReachTheEngine) {
 
 }  // namespace
 }  // namespace fx
+
+namespace fx {
+namespace {
+
+// The save chooser asks only about the file as typed; a demo of that name in another case
+// is asked about before the record box takes the name.
+TEST_F(LaunchForm, RecordBrowseAsksBeforeReplacingADemoInAnyCase) {
+  WriteFileBytes(Game / "id1" / "Run1.dem", "-1\n");
+  auto form = Open();
+  QCheckBox& record = Control<QCheckBox>(*form, "cbRecDemo");
+  record.click();  // as the user does: the record box and its button follow
+  QComboBox& box = Control<QComboBox>(*form, "cbDemoRec");
+  struct TCase {
+    std::string Chosen;
+    std::vector<TMsgResult> Answers;
+    std::string Box;
+  };
+  const std::vector<TCase> cases = {
+      {(Game / "id1" / "run1").string(), {TMsgResult::No}, "(None)"},
+      {(Game / "id1" / "RUN1.dem").string(), {TMsgResult::Yes}, "RUN1"},
+      {(Game / "id1" / "fresh").string(), {}, "fresh"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Chosen);
+    box.setEditText("(None)");
+    Dialogs.Messages.clear();
+    Dialogs.ChooserAnswers = {c.Chosen};
+    Dialogs.MessageAnswers.assign(c.Answers.begin(), c.Answers.end());
+    QTest::mouseClick(&Control<QPushButton>(*form, "btnDemoRecBrowse"), Qt::LeftButton);
+    EXPECT_EQ(box.currentText().toStdString(), c.Box);
+    ASSERT_EQ(Dialogs.Messages.size(), c.Answers.size());
+    if (!c.Answers.empty()) {
+      EXPECT_EQ(Dialogs.Messages[0].Text,
+                "The demo \"Run1.dem\" exists already. Recording replaces it.\n\nUse this name?");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace fx
