@@ -22,6 +22,7 @@ constexpr const char* kDemoFilter = "Demo Files|*.dem;*.qwd;*.mvd|All Files|*.*"
 // once, and no batch takes the window long to add.
 constexpr auto kBatchAge = std::chrono::milliseconds(20);
 constexpr std::size_t kBatchRows = 128;
+constexpr int kMeasuredRows = 40;
 
 }  // namespace
 
@@ -42,6 +43,9 @@ TDemoBrowseDlg::TDemoBrowseDlg(TDemoBrowseSetup setup, TUserDialogs& dialogs, QW
   table.setEditTriggers(QAbstractItemView::NoEditTriggers);
   table.verticalHeader()->hide();
   table.horizontalHeader()->setStretchLastSection(true);
+  // Columns fit the rows on screen, not all of them: measuring a thousand rows' texts would
+  // hold the window up.
+  table.horizontalHeader()->setResizeContentsPrecision(kMeasuredRows);
   table.sortByColumn(TDemoTableModel::kFile, Qt::AscendingOrder);
   FUi->splitDemos->setStretchFactor(0, 3);
   FUi->splitDemos->setStretchFactor(1, 1);
@@ -127,8 +131,6 @@ void TDemoBrowseDlg::Arrive(unsigned generation, std::vector<TDemoRow> rows, boo
     FUi->lblStatus->setText(QStringLiteral("Reading demos... ") + count);
     return;
   }
-  if (!FSized) table.resizeColumnsToContents();
-  FSized = true;
   FFinished = true;
   FUi->lblStatus->setText(FTable->rowCount() == 0 ? QStringLiteral("No demos found.")
                                                   : count + QStringLiteral(" demos"));

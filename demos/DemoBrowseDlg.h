@@ -83,7 +83,6 @@ class TDemoBrowseDlg : public QDialog {
   std::atomic<bool> FStop{false};
   unsigned FGeneration = 0;
   bool FFinished = true;
-  bool FSized = false;
 };
 
 // The main window's "Browse...": the dialog over the game folder, the engine's per-user

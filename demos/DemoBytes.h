@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,11 +17,14 @@ namespace fx {
 
 class TDemoBuffer {
  public:
-  explicit TDemoBuffer(TDemoSource& source) : FSource(source) {}
+  explicit TDemoBuffer(TDemoSource& source);
+  ~TDemoBuffer();
+  TDemoBuffer(const TDemoBuffer&) = delete;
+  TDemoBuffer& operator=(const TDemoBuffer&) = delete;
 
   // Whether `count` bytes are there from the cursor on (pulling more when needed).
-  bool Have(std::size_t count);
-  const char* Data() const { return FData.data() + FAt; }
+  bool Have(std::size_t count) { return FSize - FAt >= count || Refill(count); }
+  const char* Data() const { return FStore.get() + FAt; }
   void Skip(std::size_t count) {
     FAt += count;
     FOffset += count;
@@ -29,13 +33,19 @@ class TDemoBuffer {
   bool SkipAll(std::size_t count);
   std::uint64_t Offset() const { return FOffset; }
   // The bytes there from the cursor on, without pulling more.
-  std::size_t Available() const { return FData.size() - FAt; }
+  std::size_t Available() const { return FSize - FAt; }
   // The offset the data ends at, once an end was met.
-  std::uint64_t End() const { return FOffset + (FData.size() - FAt); }
+  std::uint64_t End() const { return FOffset + Available(); }
 
  private:
+  bool Refill(std::size_t count);
+
   TDemoSource& FSource;
-  std::vector<char> FData;
+  // Not a vector: the bytes are read over at once, so clearing them first would cost a
+  // second pass over every byte of every demo.
+  std::unique_ptr<char[]> FStore;
+  std::size_t FCapacity = 0;
+  std::size_t FSize = 0;
   std::size_t FAt = 0;
   std::uint64_t FOffset = 0;
   std::size_t FChunk = 0;

@@ -11,13 +11,6 @@ void TDemoLevels::SetMapModel(std::string_view model) {
   FInfo.Levels.back().Map = std::string(model);
 }
 
-void TDemoLevels::Time(double seconds) {
-  // A time before any server info, or one that is no number, measures nothing.
-  if (FInfo.Levels.empty() || !std::isfinite(seconds)) return;
-  if (std::isnan(FFirst)) FFirst = seconds;
-  FInfo.Levels.back().Seconds = std::max(0.0, seconds - FFirst);
-}
-
 void TDemoLevels::Elapse(double seconds) {
   if (!FInfo.Levels.empty()) FInfo.Levels.back().Seconds += seconds;
 }

@@ -22,8 +22,14 @@ class TDemoLevels {
   }
   // The world model names the level's map: "maps/e1m1.bsp" gives "e1m1".
   void SetMapModel(std::string_view model);
-  // A server time: the level lasts from its first time to its last.
-  void Time(double seconds);
+  // A server time: the level lasts from its first time to its last. Inline: every block of a
+  // demo holds one.
+  void Time(double seconds) {
+    // A time before any server info, or one that is no number, measures nothing.
+    if (FInfo.Levels.empty() || !std::isfinite(seconds)) return;
+    if (std::isnan(FFirst)) FFirst = seconds;
+    FInfo.Levels.back().Seconds = seconds > FFirst ? seconds - FFirst : 0.0;
+  }
   // Elapsed time added to the level (an .mvd's frame steps).
   void Elapse(double seconds);
   void Player(std::string_view name);

@@ -1,5 +1,7 @@
 #include "demos/DemoScan.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <system_error>
 #include <unordered_map>
@@ -131,6 +133,7 @@ class TLister {
       entries.push_back(*it);
     std::ranges::sort(entries, {},
                       [](const fs::directory_entry& e) { return e.path().filename(); });
+    const std::string where = DemoWhere(folder, FGame, FHome);
     for (const fs::directory_entry& entry : entries) {
       if (found.size() >= kMostDemos) return;
       const std::string name = entry.path().filename().string();
@@ -139,15 +142,19 @@ class TLister {
         if (depth < kDeepest) Loose(root, entry.path(), depth + 1, found);
         continue;
       }
-      if (!IsDemoName(name) || !entry.is_regular_file(error)) continue;
+      // One stat gives the kind, size and time (a link to a file counts as the file).
+      struct stat info {};
+      if (!IsDemoName(name) || ::stat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        continue;
       found.push_back({entry.path().lexically_relative(root).generic_string(),
                        {.File = entry.path(),
                         .Entry = "",
                         .Container = TDemoContainer::Loose,
-                        .Where = DemoWhere(folder, FGame, FHome),
+                        .Where = where,
                         .Offset = 0,
-                        .Size = static_cast<std::int64_t>(entry.file_size(error)),
-                        .Modified = ModifiedNs(entry)}});
+                        .Size = static_cast<std::int64_t>(info.st_size),
+                        .Modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
+                                    info.st_mtim.tv_nsec}});
     }
   }
 

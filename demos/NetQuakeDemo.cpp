@@ -98,7 +98,7 @@ class TNetQuakeReader {
     const std::uint64_t start = FBuffer.Offset();
     if (!FBuffer.Have(kHead)) return Truncated();
     const std::int32_t length = LittleLong(FBuffer.Data());
-    const bool darkPlaces = IsDarkPlacesProtocol(FInfo.Protocol);
+    const bool darkPlaces = FDarkPlaces;
     if (darkPlaces && (static_cast<std::uint32_t>(length) & kClientToServer) != 0) {
       const std::uint32_t skipped = static_cast<std::uint32_t>(length) & ~kClientToServer;
       FBuffer.Skip(kHead);
@@ -128,6 +128,13 @@ class TNetQuakeReader {
   // Steps through the commands it can size; the first it cannot (an entity update, a sound,
   // the client data) ends the message, since nothing after it is needed.
   void ParseMessage(std::string_view message) {
+    // Most blocks are datagrams: the time, then the client data, which ends what is read.
+    constexpr int svc_clientdata = 15;
+    if (message.size() >= 5 && message[0] == svc_time &&
+        (message.size() == 5 || message[5] == svc_clientdata)) {
+      FLevels.Time(LittleFloat(message.data() + 1));
+      return;
+    }
     TMessageCursor cursor(message);
     int command = 0;
     while (!FStopped && cursor.Byte(command)) {
@@ -227,6 +234,7 @@ class TNetQuakeReader {
     if (!cursor.Byte(maxClients) || !cursor.Byte(gameType)) return false;
     if (FInfo.Levels.empty()) {
       FInfo.Protocol = protocol;
+      FDarkPlaces = IsDarkPlacesProtocol(protocol);
       FInfo.ProtocolFlags = static_cast<std::uint32_t>(flags);
       FInfo.MaxClients = maxClients;
       FInfo.GameKind = maxClients == 1 ? TGameKind::SinglePlayer
@@ -250,6 +258,7 @@ class TNetQuakeReader {
   TDemoBuffer FBuffer;
   TDemoInfo& FInfo;
   TDemoLevels FLevels;
+  bool FDarkPlaces = false;  // looked up once: every block's length rule depends on it
   bool FStopped = false;
 };
 
