@@ -86,10 +86,15 @@ double Ms(std::chrono::steady_clock::duration elapsed) {
   return std::chrono::duration<double, std::milli>(elapsed).count();
 }
 
-double ProcessCpuMs() {
+// CPU time so far in milliseconds: CLOCK_PROCESS_CPUTIME_ID or CLOCK_THREAD_CPUTIME_ID.
+double CpuMs(clockid_t clock) {
   timespec now{};
-  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  ::clock_gettime(clock, &now);
   return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+double ProcessCpuMs() {
+  return CpuMs(CLOCK_PROCESS_CPUTIME_ID);
 }
 
 // Wall-clock and CPU time of the work: on a machine shared with other jobs the CPU time
@@ -125,9 +130,7 @@ double Median(std::vector<double> values) {
 }
 
 double ThreadCpuMs() {
-  timespec now{};
-  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+  return CpuMs(CLOCK_THREAD_CPUTIME_ID);
 }
 
 struct TDialogTimes {
