@@ -261,7 +261,7 @@ class TFXLaunchForm : public QMainWindow,
   void SetUpLaunchExtras(const TLaunchFormOptions& options);
   std::string GameFolder() const;
   std::string PatchName() const;
-  std::string ChooseDemo(bool save);
+  std::string DemoStartFolder() const;
   std::vector<std::filesystem::path> DemoSearchFolders(const std::string& dir) const;
   void OpenDocument(const std::filesystem::path& file);
   void ShowError(const std::string& text);

@@ -201,12 +201,10 @@ void TFXLaunchForm::PatchBrowseBtnClick() {
   MarkModified();
 }
 
-std::string TFXLaunchForm::ChooseDemo(bool save) {
+// Where the demo choosers open: the patch's folder, else id1.
+std::string TFXLaunchForm::DemoStartFolder() const {
   const std::string patch = PatchName();
-  const std::string start = ResolveGamePath(GameFolder(), patch.empty() ? "ID1" : patch).string();
-  const auto chosen = save ? FDialogs->ChooseSaveFile("", kDemoFilter, start)
-                           : FDialogs->ChooseOpenFile("", kDemoFilter, start);
-  return chosen ? ExtractFileTitle(*chosen) : std::string();
+  return ResolveGamePath(GameFolder(), patch.empty() ? "ID1" : patch).string();
 }
 
 // The folders the engine of the selected entry searches for a game directory, its per-user
@@ -220,7 +218,8 @@ std::vector<std::filesystem::path> TFXLaunchForm::DemoSearchFolders(const std::s
 }
 
 void TFXLaunchForm::DemoRecBrowseBtnClick() {
-  const std::string name = ChooseDemo(true);
+  const auto chosen = FDialogs->ChooseSaveFile("", kDemoFilter, DemoStartFolder());
+  const std::string name = chosen ? ExtractFileTitle(*chosen) : std::string();
   if (name.empty()) return;
   // The save chooser asks only for the file as typed; the engine replaces a demo of that
   // name in another case too, wherever on its search path it lies.
@@ -230,9 +229,14 @@ void TFXLaunchForm::DemoRecBrowseBtnClick() {
        EngineGameDirs(patch.empty() ? "" : GameDirName(GameFolder(), patch), ""))
     for (std::filesystem::path& folder : DemoSearchFolders(dir))
       folders.push_back(std::move(folder));
-  if (const auto found = FindOnSearchPath(folders, name + ".dem");
-      found && FDialogs->ShowMessage({OverwriteDemoText(*found), "", TMsgIcon::Warning,
-                                      TMsgButtons::YesNo, TMsgResult::No}) != TMsgResult::Yes)
+  const auto found = FindOnSearchPath(folders, name + ".dem");
+  // The chooser has asked about the very file it hands back; not twice.
+  const std::filesystem::path file(*chosen);
+  const bool asked = found && std::filesystem::exists(file) &&
+                     file.filename() == std::filesystem::path(*found).filename();
+  if (found && !asked &&
+      FDialogs->ShowMessage({OverwriteDemoText(*found), "", TMsgIcon::Warning, TMsgButtons::YesNo,
+                             TMsgResult::No}) != TMsgResult::Yes)
     return;
   FUi->cbDemoRec->setEditText(QString::fromStdString(name));
   MarkModified();
@@ -255,7 +259,7 @@ void TFXLaunchForm::DemoPlayBrowseBtnClick() {
                              patch.empty() ? std::filesystem::path() : ResolveGamePath(game, patch),
                              [this](const std::string& dir) { return DemoSearchFolders(dir); }),
         .CacheFile = DemoCacheFile(std::getenv("XDG_CACHE_HOME"), home),
-        .StartFolder = ResolveGamePath(game, patch.empty() ? "ID1" : patch).string()};
+        .StartFolder = DemoStartFolder()};
     const auto chosen = BrowseDemo(std::move(setup), *FDialogs, this);
     if (!chosen) return;
     if (!chosen->Row) {

@@ -609,6 +609,8 @@ TEST_F(LaunchForm, RecordBrowseAsksBeforeReplacingADemoInAnyCase) {
       {(Game / "id1" / "run1").string(), {TMsgResult::No}, "(None)"},
       {(Game / "id1" / "RUN1.dem").string(), {TMsgResult::Yes}, "RUN1"},
       {(Game / "id1" / "fresh").string(), {}, "fresh"},
+      // The file the chooser returns exists as spelled: it asked itself.
+      {(Game / "id1" / "Run1.dem").string(), {}, "Run1"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Chosen);
