@@ -262,6 +262,7 @@ class TFXLaunchForm : public QMainWindow,
   std::string GameFolder() const;
   std::string PatchName() const;
   std::string DemoStartFolder() const;
+  std::filesystem::path DemoUserFolder() const;
   std::vector<std::filesystem::path> DemoSearchFolders(const std::string& dir) const;
   void OpenDocument(const std::filesystem::path& file);
   void ShowError(const std::string& text);

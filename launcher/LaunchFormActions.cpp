@@ -207,14 +207,16 @@ std::string TFXLaunchForm::DemoStartFolder() const {
   return ResolveGamePath(GameFolder(), patch.empty() ? "ID1" : patch).string();
 }
 
-// The folders the engine of the selected entry searches for a game directory, its per-user
-// folder first.
-std::vector<std::filesystem::path> TFXLaunchForm::DemoSearchFolders(const std::string& dir) const {
+// The per-user folder of the selected entry's engine; none without a selection.
+std::filesystem::path TFXLaunchForm::DemoUserFolder() const {
   const int row = SelectedExe();
-  const std::filesystem::path user =
-      row < 0 ? std::filesystem::path()
-              : EngineUserFolder(FExes[static_cast<std::size_t>(row)], CurrentUserHomes());
-  return EngineSearchFolders(GameFolder(), user, {dir});
+  return row < 0 ? std::filesystem::path()
+                 : EngineUserFolder(FExes[static_cast<std::size_t>(row)], CurrentUserHomes());
+}
+
+// The folders that engine searches for a game directory, its per-user folder first.
+std::vector<std::filesystem::path> TFXLaunchForm::DemoSearchFolders(const std::string& dir) const {
+  return EngineSearchFolders(GameFolder(), DemoUserFolder(), {dir});
 }
 
 void TFXLaunchForm::DemoRecBrowseBtnClick() {
@@ -248,14 +250,10 @@ void TFXLaunchForm::DemoPlayBrowseBtnClick() {
     const TUserHomes homes = CurrentUserHomes();
     const std::string patch = PatchName();
     const std::string home = homes.Account.empty() ? homes.Environment : homes.Account;
-    const int row = SelectedExe();
-    const std::filesystem::path user =
-        row < 0 ? std::filesystem::path()
-                : EngineUserFolder(FExes[static_cast<std::size_t>(row)], homes);
     TDemoBrowseSetup setup{
         .GameFolder = game,
         .Home = home,
-        .Dirs = DemoGameDirs(game, user,
+        .Dirs = DemoGameDirs(game, DemoUserFolder(),
                              patch.empty() ? std::filesystem::path() : ResolveGamePath(game, patch),
                              [this](const std::string& dir) { return DemoSearchFolders(dir); }),
         .CacheFile = DemoCacheFile(std::getenv("XDG_CACHE_HOME"), home),
@@ -270,6 +268,7 @@ void TFXLaunchForm::DemoPlayBrowseBtnClick() {
     std::vector<TEngineOffer> engines;
     for (const TQuakeExe& exe : FExes)
       engines.push_back({exe.Name(), exe.ExeName});
+    const int row = SelectedExe();
     const TDemoPick pick = PickDemo(
         *chosen->Row, engines, row < 0 ? std::nullopt : std::optional<std::size_t>(row), *FDialogs);
     if (pick.Cancelled) return;
