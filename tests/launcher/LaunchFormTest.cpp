@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 
@@ -18,7 +19,9 @@
 #include <functional>
 #include <memory>
 
+#include "demos/DemoBrowseDlg.h"
 #include "exes/FXExes.h"
+#include "fixtures/DemoBuilder.h"
 #include "fixtures/FileBuilder.h"
 #include "fixtures/FindControl.h"
 #include "fixtures/ModalDialog.h"
@@ -626,6 +629,42 @@ TEST_F(LaunchForm, RecordBrowseAsksBeforeReplacingADemoInAnyCase) {
                 "The demo \"Run1.dem\" exists already. Recording replaces it.\n\nUse this name?");
     }
   }
+}
+
+}  // namespace
+}  // namespace fx
+
+namespace fx {
+namespace {
+
+// Choosing a demo of a mod folder in the browser fills the playback box with the name the
+// engine is given and the patch box with the mod.
+TEST_F(LaunchForm, DemoBrowserFillsThePlaybackBoxAndTheMod) {
+  WriteFileBytes(Game / "mymod" / "ModRun.dem",
+                 test::TNetQuakeDemo().Level(666, "e1m1", "Run", {"p"}, 0.0f, 1.0f, 3).Bytes());
+  AddExe("Spasm", "quakespasm");
+  // The cache goes where XDG says, here a folder of the test's.
+  const fs::path cache = Sandbox.Temp() / "cache";
+  const char* before = std::getenv("XDG_CACHE_HOME");
+  const std::optional<std::string> saved =
+      before ? std::optional<std::string>(before) : std::nullopt;
+  ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+  auto form = Open();
+  test::WhenModal<TDemoBrowseDlg>([](TDemoBrowseDlg& dialog) {
+    dialog.WaitForScan();
+    QTest::keyClicks(&Control<QLineEdit>(dialog, "edSearch"), "modrun");
+    QTest::keyClick(&Control<QLineEdit>(dialog, "edSearch"), Qt::Key_Down);
+    QTest::keyClick(&Control<QTableView>(dialog, "tvDemos"), Qt::Key_Return);
+  });
+  QTest::mouseClick(&Control<QPushButton>(*form, "btnDemoPlayBrowse"), Qt::LeftButton);
+  EXPECT_EQ(Control<QComboBox>(*form, "cbDemoPlay").currentText(), "ModRun");
+  EXPECT_EQ(Control<QComboBox>(*form, "PatchComboBox").currentText(), "mymod");
+  EXPECT_TRUE(Dialogs.Messages.empty());  // quakespasm plays protocol 666
+  EXPECT_TRUE(fs::exists(cache / "fraxinel" / "demos.cache"));
+  if (saved)
+    ::setenv("XDG_CACHE_HOME", saved->c_str(), 1);
+  else
+    ::unsetenv("XDG_CACHE_HOME");
 }
 
 }  // namespace
