@@ -45,11 +45,11 @@ bool TDemoBuffer::Refill(std::size_t count) {
     const std::size_t wanted = std::max({FChunk, count - kept, room});
     if (kept + wanted > FCapacity) {
       auto larger = std::make_unique_for_overwrite<char[]>(kept + wanted);
-      std::memcpy(larger.get(), FStore.get() + FAt, kept);
+      if (kept > 0) std::memcpy(larger.get(), FStore.get() + FAt, kept);
       FStore = std::move(larger);
       FCapacity = kept + wanted;
     } else {
-      std::memmove(FStore.get(), FStore.get() + FAt, kept);
+      if (kept > 0) std::memmove(FStore.get(), FStore.get() + FAt, kept);
     }
     FAt = 0;
     const std::size_t got = FSource.Read(FStore.get() + kept, wanted);

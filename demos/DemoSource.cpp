@@ -11,7 +11,8 @@ namespace fx {
 
 std::size_t TMemoryDemoSource::Read(char* into, std::size_t length) {
   const std::size_t count = std::min(length, FBytes.size() - FAt);
-  std::memcpy(into, FBytes.data() + FAt, count);
+  // Never with a null pointer: an empty view may have no data at all.
+  if (count > 0) std::memcpy(into, FBytes.data() + FAt, count);
   FAt += count;
   return count;
 }
