@@ -68,27 +68,35 @@ class TLister {
  public:
   TLister(const fs::path& gameFolder, const fs::path& home) : FGame(gameFolder), FHome(home) {}
 
-  std::vector<TFound> Folder(const fs::path& folder) {
+  std::vector<TFound> Folder(const fs::path& folder, TDemoArchiveRule rule) {
     std::vector<TFound> found;
-    for (const fs::path& archive : ArchivesSearchedFirst(folder))
+    for (const fs::path& archive : ArchivesSearchedFirst(folder, rule))
       Archive(archive, found);
     Loose(folder, folder, 0, found);
     return found;
   }
 
  private:
-  std::vector<fs::path> ArchivesSearchedFirst(const fs::path& folder) const {
+  std::vector<fs::path> ArchivesSearchedFirst(const fs::path& folder, TDemoArchiveRule rule) const {
     std::vector<fs::path> archives;
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
       const std::string name = it->path().filename().string();
-      if ((EndsWithLower(name, ".pak") || EndsWithLower(name, ".pk3")) &&
-          it->is_regular_file(error))
-        archives.push_back(it->path());
+      const bool pak = EndsWithLower(name, ".pak") && !rule.NumberedPaksOnly;
+      const bool pk3 = EndsWithLower(name, ".pk3") && rule.LoadsPk3;
+      if ((pak || pk3) && it->is_regular_file(error)) archives.push_back(it->path());
     }
     std::ranges::sort(archives, [](const fs::path& a, const fs::path& b) {
       return Lowered(a.filename().string()) > Lowered(b.filename().string());
     });
+    // Each numbered archive goes ahead of the ones before it, so the highest is searched first.
+    std::vector<fs::path> numbered;
+    for (int number = 0; rule.NumberedPaksOnly; ++number) {
+      fs::path pak = folder / ("pak" + std::to_string(number) + ".pak");
+      if (!fs::is_regular_file(pak, error)) break;
+      numbered.insert(numbered.begin(), std::move(pak));
+    }
+    archives.insert(archives.begin(), numbered.begin(), numbered.end());
     return archives;
   }
 
@@ -177,7 +185,8 @@ void AddSubfolderNames(const fs::path& folder, std::vector<std::string>& names) 
 
 std::vector<TDemoGameDir> DemoGameDirs(const fs::path& gameFolder, const fs::path& userFolder,
                                        const fs::path& patchFolder,
-                                       const TSearchFolders& searchFolders) {
+                                       const TSearchFolders& searchFolders,
+                                       TDemoArchiveRule archives) {
   std::vector<std::string> names;
   AddSubfolderNames(gameFolder, names);
   if (!userFolder.empty()) AddSubfolderNames(userFolder, names);
@@ -191,12 +200,12 @@ std::vector<TDemoGameDir> DemoGameDirs(const fs::path& gameFolder, const fs::pat
   std::vector<TDemoGameDir> dirs;
   for (const std::string& name : names) {
     if (!dirs.empty() && Lowered(dirs.back().Name) == Lowered(name)) continue;
-    dirs.push_back({name, searchFolders(name)});
+    dirs.push_back({name, searchFolders(name), archives});
   }
   const fs::path patch = patchFolder.lexically_normal();
   if (!patch.empty() && IsDirectory(patch) &&
       patch.parent_path() != (gameFolder / "").lexically_normal().parent_path())
-    dirs.push_back({patch.filename().string(), {patch}});
+    dirs.push_back({patch.filename().string(), {patch}, archives});
   return dirs;
 }
 
@@ -220,7 +229,7 @@ std::vector<TDemoRow> ListDemos(const std::vector<TDemoGameDir>& dirs, const fs:
   for (const TDemoGameDir& dir : dirs) {
     byName.clear();
     for (const fs::path& folder : dir.Folders) {
-      for (TFound& found : lister.Folder(folder)) {
+      for (TFound& found : lister.Folder(folder, dir.Archives)) {
         const std::string name = EngineName(found.Relative);
         const auto [at, added] = byName.try_emplace(Lowered(name), rows.size());
         if (!added) {

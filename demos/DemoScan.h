@@ -42,10 +42,20 @@ struct TDemoRow {
   bool operator==(const TDemoRow&) const = default;
 };
 
+// Which archives of a folder the engine opens.
+struct TDemoArchiveRule {
+  // Only pak0.pak, pak1.pak, ... up to the first number missing, spelled so: the quakespasm
+  // family's rule (sezero/quakespasm Quake/common.c:2234-2262 COM_AddGameDirectory; the
+  // same loop in Shpoike/Quakespasm, ironwail and vkQuake). Otherwise every "*.pak".
+  bool NumberedPaksOnly = false;
+  bool LoadsPk3 = true;
+};
+
 // A game directory and the folders the engine searches for it, the first searched first.
 struct TDemoGameDir {
   std::string Name;
   std::vector<std::filesystem::path> Folders;
+  TDemoArchiveRule Archives;
 };
 
 // The game directories to look in: id1, every folder directly in the game folder, the
@@ -55,7 +65,8 @@ using TSearchFolders = std::function<std::vector<std::filesystem::path>(const st
 std::vector<TDemoGameDir> DemoGameDirs(const std::filesystem::path& gameFolder,
                                        const std::filesystem::path& userFolder,
                                        const std::filesystem::path& patchFolder,
-                                       const TSearchFolders& searchFolders);
+                                       const TSearchFolders& searchFolders,
+                                       TDemoArchiveRule archives = {});
 
 // "Where" of a folder or archive: below the game folder relative to it, below `home` as
 // "~/...", else the whole path.

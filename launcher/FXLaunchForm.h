@@ -36,6 +36,8 @@ class FXLaunchForm;
 
 namespace fx {
 
+struct TDemoArchiveRule;
+
 class TConfigurations;
 class TPictureLibrary;
 class TToolList;
@@ -263,6 +265,7 @@ class TFXLaunchForm : public QMainWindow,
   std::string PatchName() const;
   std::string DemoStartFolder() const;
   std::filesystem::path DemoUserFolder() const;
+  TDemoArchiveRule DemoArchives() const;
   std::vector<std::filesystem::path> DemoSearchFolders(const std::string& dir) const;
   void OpenDocument(const std::filesystem::path& file);
   void ShowError(const std::string& text);

@@ -214,6 +214,18 @@ std::filesystem::path TFXLaunchForm::DemoUserFolder() const {
                  : EngineUserFolder(FExes[static_cast<std::size_t>(row)], CurrentUserHomes());
 }
 
+// The archives that engine opens in a folder (TDemoArchiveRule names the sources).
+TDemoArchiveRule TFXLaunchForm::DemoArchives() const {
+  const int row = SelectedExe();
+  if (row < 0) return {};
+  const TEngineProfile& profile = EngineProfileFor(FExes[static_cast<std::size_t>(row)].ExeName);
+  const TEngineFamily family = profile.Family;
+  return {.NumberedPaksOnly = family == TEngineFamily::QuakeSpasm ||
+                              family == TEngineFamily::QuakeSpasmSpiked ||
+                              family == TEngineFamily::Ironwail || family == TEngineFamily::VkQuake,
+          .LoadsPk3 = profile.LoadsPk3};
+}
+
 // The folders that engine searches for a game directory, its per-user folder first.
 std::vector<std::filesystem::path> TFXLaunchForm::DemoSearchFolders(const std::string& dir) const {
   return EngineSearchFolders(GameFolder(), DemoUserFolder(), {dir});
@@ -253,9 +265,10 @@ void TFXLaunchForm::DemoPlayBrowseBtnClick() {
     TDemoBrowseSetup setup{
         .GameFolder = game,
         .Home = home,
-        .Dirs = DemoGameDirs(game, DemoUserFolder(),
-                             patch.empty() ? std::filesystem::path() : ResolveGamePath(game, patch),
-                             [this](const std::string& dir) { return DemoSearchFolders(dir); }),
+        .Dirs = DemoGameDirs(
+            game, DemoUserFolder(),
+            patch.empty() ? std::filesystem::path() : ResolveGamePath(game, patch),
+            [this](const std::string& dir) { return DemoSearchFolders(dir); }, DemoArchives()),
         .CacheFile = DemoCacheFile(std::getenv("XDG_CACHE_HOME"), home),
         .StartFolder = DemoStartFolder()};
     const auto chosen = BrowseDemo(std::move(setup), *FDialogs, this);

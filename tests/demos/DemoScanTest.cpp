@@ -58,16 +58,19 @@ class DemoScanTest : public testing::Test {
     WriteFileBytes(game / "CTF/base.dem", std::string(100, '\0'));
     WriteFileBytes(User() / "id1/RUN1.DEM", Demo("e2m1", 6));
     ASSERT_EQ(::mkfifo((game / "id1/pipe.dem").c_str(), 0600), 0);
+    // After a gap in the numbers: loaded by a wildcard, not by the quakespasm family.
+    WriteFileBytes(game / "id1/pak3.pak",
+                   test::TPakBuilder().Add("gap.dem", Demo("e4m1", 7)).Build());
   }
 
   fs::path Game() const { return FTemp.Path() / "quake"; }
   fs::path User() const { return FTemp.Path() / "home/.quakespasm"; }
 
-  std::vector<TDemoRow> List() const {
+  std::vector<TDemoRow> List(TDemoArchiveRule rule = {}) const {
     const auto search = [this](const std::string& dir) {
       return std::vector<fs::path>{User() / dir, Game() / dir};
     };
-    const auto dirs = DemoGameDirs(Game(), User(), Game() / "CTF", search);
+    const auto dirs = DemoGameDirs(Game(), User(), Game() / "CTF", search, rule);
     return ListDemos(dirs, Game(), FTemp.Path() / "home");
   }
 
@@ -89,12 +92,24 @@ TEST_F(DemoScanTest, ListsEachNameOnceWhereTheEngineFindsItFirst) {
   }
   const std::vector<std::string> expected = {
       "id1 RUN1 @~/.quakespasm/id1 e2m1 [] +id1/pak1.pak +id1",
+      "id1 gap @id1/pak3.pak e4m1 []",
       "id1 demo1 @id1/pak0.pak start []",
       "id1 demos/Sub @id1/demos e1m2 []",
       "CTF ctf1 @CTF/maps.pk3 ctf1 []",
       "CTF duel.mvd @CTF/maps.pk3 - [not a demo]",
       "CTF base @CTF - [not a demo]",
   };
+  EXPECT_EQ(got, expected);
+}
+
+// The quakespasm family opens pak0.pak, pak1.pak, ... up to the first missing number and no
+// .pk3: what it cannot open is not listed.
+TEST_F(DemoScanTest, ListsOnlyTheArchivesTheEngineOpens) {
+  std::vector<std::string> got;
+  for (const TDemoRow& row : List({.NumberedPaksOnly = true, .LoadsPk3 = false}))
+    got.push_back(row.Name + " @" + row.Place.Where);
+  const std::vector<std::string> expected = {"RUN1 @~/.quakespasm/id1", "demo1 @id1/pak0.pak",
+                                             "demos/Sub @id1/demos", "base @CTF"};
   EXPECT_EQ(got, expected);
 }
 
