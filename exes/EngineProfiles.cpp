@@ -27,6 +27,7 @@ constexpr std::array kEzQuake = {"ezquake"sv, "ezquake-linux-x86_64"sv, "ezquake
                                  "ezquake-linux-i686"sv};
 
 constexpr std::uint8_t kNetQuakeOnly = kSpeaksNetQuake;
+constexpr std::uint32_t kFitzQuakeDemos = kDemoNetQuake | kDemoFitzQuake | kDemoRMQ;
 
 // Flatpak application IDs: Flathub's (the IDs players install), FTE's own manifests
 // (fteqw dist/linux/org.fteqw.fteqw.yml "app-id", the older flatpak.json's
@@ -102,7 +103,9 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .ReadsBsp2 = true,
      .RemovesLimits = true,
      .QuothSwitch = true,
-     .SeveralGames = false},
+     .SeveralGames = false,
+     // sezero/quakespasm Quake/cl_parse.c:306 (CL_ParseServerInfo): 15, 666, 999.
+     .PlaysDemos = kFitzQuakeDemos},
     {.Family = TEngineFamily::QuakeSpasmSpiked,
      .Entry = "QuakeSpasm-Spiked",
      .Programs = kQuakeSpasmSpiked,
@@ -117,7 +120,9 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .ReadsBsp2 = true,
      .RemovesLimits = true,
      .QuothSwitch = true,
-     .SeveralGames = true},
+     .SeveralGames = true,
+     // Shpoike/Quakespasm quakespasm/Quake/cl_parse.c:1347: also BJP3 and DP7.
+     .PlaysDemos = kFitzQuakeDemos | kDemoNehahraBJP3 | kDemoDP7},
     {.Family = TEngineFamily::Ironwail,
      .Entry = "Ironwail",
      .Programs = kIronwail,
@@ -131,7 +136,9 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .ReadsBsp2 = true,
      .RemovesLimits = true,
      .QuothSwitch = true,
-     .SeveralGames = true},
+     .SeveralGames = true,
+     // andrei-drexler/ironwail Quake/cl_parse.c:308.
+     .PlaysDemos = kFitzQuakeDemos},
     {.Family = TEngineFamily::VkQuake,
      .Entry = "vkQuake",
      .Programs = kVkQuake,
@@ -149,7 +156,9 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .ReadsBsp2 = true,
      .RemovesLimits = true,
      .QuothSwitch = true,
-     .SeveralGames = true},
+     .SeveralGames = true,
+     // Novum/vkQuake Quake/cl_parse.c:977.
+     .PlaysDemos = kFitzQuakeDemos},
     {.Family = TEngineFamily::FTE,
      .Entry = "FTE",
      .Programs = kFTE,
@@ -168,7 +177,11 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .ReadsBsp2 = true,
      .RemovesLimits = true,
      .QuothSwitch = true,
-     .SeveralGames = true},
+     .SeveralGames = true,
+     // fte-team/fteqw engine/client/cl_parse.c CLNQ_ParseProtoVersion (15, 250, 666, 999,
+     // DP5-DP7, BJP1-3) and cl_demo.c:1193-1224 (.qwd and .mvd).
+     .PlaysDemos =
+         kFitzQuakeDemos | kDemoNehahraAll | kDemoDP5 | kDemoDP6 | kDemoDP7 | kDemoQwd | kDemoMvd},
     {.Family = TEngineFamily::DarkPlaces,
      .Entry = "DarkPlaces",
      .Programs = kDarkPlaces,
@@ -183,7 +196,10 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .ReadsBsp2 = true,
      .RemovesLimits = true,
      .QuothSwitch = true,
-     .SeveralGames = true},
+     .SeveralGames = true,
+     // DarkPlacesEngine/darkplaces protocol.c:50-64 (its demo player reads .dem only,
+     // cl_demo.c): 15, DP1-DP8, Nehahra's; neither 666 nor 999.
+     .PlaysDemos = kDemoNetQuake | kDemoDarkPlacesAll | kDemoNehahraAll},
     // A QuakeWorld client only (it plays no NetQuake game of its own), so it is preferred
     // last. Its home folder is "$HOME/.ezquake" (fs.c: Sys_HomeDirectory, getenv("HOME"));
     // it reads .pk3 archives (fs.c, FS_AddDataFiles) and sizes its memory itself. It reads
@@ -196,7 +212,10 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .WinMem = false,
      .LoadsPk3 = true,
      .Speaks = kSpeaksQuakeWorld,
-     .TakesBaseDir = true},
+     .TakesBaseDir = true,
+     // QW-Group/ezquake-source src/cl_demo.c CL_Play_f (.qwd, .mvd and .dem) and
+     // src/cl_nqdemo.c (NQ_PROTOCOL_VERSION 15 only, c0e22c4).
+     .PlaysDemos = kDemoNetQuake | kDemoQwd | kDemoMvd},
     {.Family = TEngineFamily::Other,
      .Entry = "",
      .Programs = {},
@@ -204,7 +223,9 @@ const std::array<TEngineProfile, 8> kEngineProfiles = {{
      .HeapSize = true,
      .WinMem = true,
      .LoadsPk3 = false,
-     .Speaks = kNetQuakeOnly},
+     .Speaks = kNetQuakeOnly,
+     // The original game and its ports: protocol 15 only.
+     .PlaysDemos = kDemoNetQuake},
 }};
 
 std::string Lower(std::string_view text) {

@@ -10,6 +10,8 @@
 #include <span>
 #include <string_view>
 
+#include "gamedata/DemoProtocols.h"
+
 namespace fx {
 
 enum class TEngineFamily : std::uint8_t {
@@ -72,6 +74,9 @@ struct TEngineProfile {
   bool RemovesLimits = false;  // maps past the original engine's limits (edicts, models, ...)
   bool QuothSwitch = false;    // "-quoth" loads the quoth folder below the -game one
   bool SeveralGames = false;   // more than one "-game", the later searched first
+  // The demo protocols its client plays (TDemoProtocolBits), as its server-info parser and
+  // its demo player accept them.
+  std::uint32_t PlaysDemos = kDemoNetQuake;
 };
 
 // Every known family, "Other" last (no programs: it stands for anything else).

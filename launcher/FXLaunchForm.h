@@ -40,6 +40,8 @@ class FXLaunchForm;
 
 namespace fx {
 
+struct TDemoArchiveRule;
+
 class TConfigurations;
 class TPictureLibrary;
 class TToolList;
@@ -288,7 +290,10 @@ class TFXLaunchForm : public QMainWindow,
   std::string PatchName() const;
   // Where the CONFIG.CFG clean-up looks when the window closes.
   TConfigCleanUp ExitCleanUp() const;
-  std::string ChooseDemo(bool save);
+  std::string DemoStartFolder() const;
+  std::filesystem::path DemoUserFolder() const;
+  TDemoArchiveRule DemoArchives() const;
+  std::vector<std::filesystem::path> DemoSearchFolders(const std::string& dir) const;
   void OpenDocument(const std::filesystem::path& file);
   void ShowError(const std::string& text);
   void ReportException(const std::exception& e);

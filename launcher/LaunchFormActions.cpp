@@ -7,11 +7,15 @@
 #include <filesystem>
 #include <string_view>
 
+#include "demos/DemoBrowseDlg.h"
+#include "demos/DemoCache.h"
+#include "demos/DemoChoice.h"
 #include "exes/TextQuery.h"
 #include "gamedata/MapBrowse.h"
 #include "gamedata/MapBrowseDlg.h"
 #include "gamedata/QuakeText.h"
 #include "gamedata/ViewDocsDlg.h"
+#include "launcher/DiskNames.h"
 #include "launcher/DocLookup.h"
 #include "launcher/FXLaunchForm.h"
 #include "launcher/LaunchPipeline.h"
@@ -197,25 +201,96 @@ void TFXLaunchForm::PatchBrowseBtnClick() {
   MarkModified();
 }
 
-std::string TFXLaunchForm::ChooseDemo(bool save) {
+// Where the demo choosers open: the patch's folder, else id1.
+std::string TFXLaunchForm::DemoStartFolder() const {
   const std::string patch = PatchName();
-  const std::string start = ResolveGamePath(GameFolder(), patch.empty() ? "ID1" : patch).string();
-  const auto chosen = save ? FDialogs->ChooseSaveFile("", kDemoFilter, start)
-                           : FDialogs->ChooseOpenFile("", kDemoFilter, start);
-  return chosen ? ExtractFileTitle(*chosen) : std::string();
+  return ResolveGamePath(GameFolder(), patch.empty() ? "ID1" : patch).string();
+}
+
+// The per-user folder of the selected entry's engine; none without a selection.
+std::filesystem::path TFXLaunchForm::DemoUserFolder() const {
+  const int row = SelectedExe();
+  return row < 0 ? std::filesystem::path()
+                 : EngineUserFolder(FExes[static_cast<std::size_t>(row)], CurrentUserHomes());
+}
+
+// The archives that engine opens in a folder (TDemoArchiveRule names the sources).
+TDemoArchiveRule TFXLaunchForm::DemoArchives() const {
+  const int row = SelectedExe();
+  if (row < 0) return {};
+  const TEngineProfile& profile = EngineProfileFor(FExes[static_cast<std::size_t>(row)].ExeName);
+  const TEngineFamily family = profile.Family;
+  return {.NumberedPaksOnly = family == TEngineFamily::QuakeSpasm ||
+                              family == TEngineFamily::QuakeSpasmSpiked ||
+                              family == TEngineFamily::Ironwail || family == TEngineFamily::VkQuake,
+          .LoadsPk3 = profile.LoadsPk3};
+}
+
+// The folders that engine searches for a game directory, its per-user folder first.
+std::vector<std::filesystem::path> TFXLaunchForm::DemoSearchFolders(const std::string& dir) const {
+  return EngineSearchFolders(GameFolder(), DemoUserFolder(), {dir});
 }
 
 void TFXLaunchForm::DemoRecBrowseBtnClick() {
-  if (const std::string name = ChooseDemo(true); !name.empty()) {
-    FUi->cbDemoRec->setEditText(QString::fromStdString(name));
-    MarkModified();
-  }
+  const auto chosen = FDialogs->ChooseSaveFile("", kDemoFilter, DemoStartFolder());
+  const std::string name = chosen ? ExtractFileTitle(*chosen) : std::string();
+  if (name.empty()) return;
+  // The save chooser asks only for the file as typed; the engine replaces a demo of that
+  // name in another case too, wherever on its search path it lies.
+  const std::string patch = PatchName();
+  std::vector<std::filesystem::path> folders;
+  for (const std::string& dir :
+       EngineGameDirs(patch.empty() ? "" : GameDirName(GameFolder(), patch), ""))
+    for (std::filesystem::path& folder : DemoSearchFolders(dir))
+      folders.push_back(std::move(folder));
+  const auto found = FindOnSearchPath(folders, name + ".dem");
+  // The chooser has asked about the very file it hands back; not twice.
+  const std::filesystem::path file(*chosen);
+  const bool asked = found && std::filesystem::exists(file) &&
+                     file.filename() == std::filesystem::path(*found).filename();
+  if (found && !asked &&
+      FDialogs->ShowMessage({OverwriteDemoText(*found), "", TMsgIcon::Warning, TMsgButtons::YesNo,
+                             TMsgResult::No}) != TMsgResult::Yes)
+    return;
+  FUi->cbDemoRec->setEditText(QString::fromStdString(name));
+  MarkModified();
 }
 
 void TFXLaunchForm::DemoPlayBrowseBtnClick() {
-  if (const std::string name = ChooseDemo(false); !name.empty()) {
-    FUi->cbDemoPlay->setEditText(QString::fromStdString(name));
+  try {
+    const std::string game = GameFolder();
+    const TUserHomes homes = CurrentUserHomes();
+    const std::string patch = PatchName();
+    const std::string home = homes.Account.empty() ? homes.Environment : homes.Account;
+    TDemoBrowseSetup setup{
+        .GameFolder = game,
+        .Home = home,
+        .Dirs = DemoGameDirs(
+            game, DemoUserFolder(),
+            patch.empty() ? std::filesystem::path() : ResolveGamePath(game, patch),
+            [this](const std::string& dir) { return DemoSearchFolders(dir); }, DemoArchives()),
+        .CacheFile = DemoCacheFile(std::getenv("XDG_CACHE_HOME"), home),
+        .StartFolder = DemoStartFolder()};
+    const auto chosen = BrowseDemo(std::move(setup), *FDialogs, this);
+    if (!chosen) return;
+    if (!chosen->Row) {
+      FUi->cbDemoPlay->setEditText(QString::fromStdString(ExtractFileTitle(chosen->OtherFile)));
+      MarkModified();
+      return;
+    }
+    std::vector<TEngineOffer> engines;
+    for (const TQuakeExe& exe : FExes)
+      engines.push_back({exe.Name(), exe.ExeName});
+    const int row = SelectedExe();
+    const TDemoPick pick = PickDemo(
+        *chosen->Row, engines, row < 0 ? std::nullopt : std::optional<std::size_t>(row), *FDialogs);
+    if (pick.Cancelled) return;
+    if (pick.SwitchTo) FUi->lvExe->setCurrentRow(static_cast<int>(*pick.SwitchTo));
+    if (pick.Patch) SetPatchText(*pick.Patch);
+    FUi->cbDemoPlay->setEditText(QString::fromStdString(pick.PlayName));
     MarkModified();
+  } catch (const std::exception& e) {
+    ReportException(e);
   }
 }
 

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 
@@ -18,7 +19,9 @@
 #include <functional>
 #include <memory>
 
+#include "demos/DemoBrowseDlg.h"
 #include "exes/FXExes.h"
+#include "fixtures/DemoBuilder.h"
 #include "fixtures/FileBuilder.h"
 #include "fixtures/FindControl.h"
 #include "fixtures/ModalDialog.h"
@@ -584,6 +587,84 @@ TEST_F(LaunchForm, ServerOptionsAreSavedWithAConfigurationAndReachTheEngine) {
               (std::vector<std::string>{"-listen", "8", "-game", c.Patch, "+exec", "Frax.cfg"}));
     form->close();
   }
+}
+
+}  // namespace
+}  // namespace fx
+
+namespace fx {
+namespace {
+
+// The save chooser asks only about the file as typed; a demo of that name in another case
+// is asked about before the record box takes the name.
+TEST_F(LaunchForm, RecordBrowseAsksBeforeReplacingADemoInAnyCase) {
+  WriteFileBytes(Game / "id1" / "Run1.dem", "-1\n");
+  auto form = Open();
+  QCheckBox& record = Control<QCheckBox>(*form, "cbRecDemo");
+  record.click();  // as the user does: the record box and its button follow
+  QComboBox& box = Control<QComboBox>(*form, "cbDemoRec");
+  struct TCase {
+    std::string Chosen;
+    std::vector<TMsgResult> Answers;
+    std::string Box;
+  };
+  const std::vector<TCase> cases = {
+      {(Game / "id1" / "run1").string(), {TMsgResult::No}, "(None)"},
+      {(Game / "id1" / "RUN1.dem").string(), {TMsgResult::Yes}, "RUN1"},
+      {(Game / "id1" / "fresh").string(), {}, "fresh"},
+      // The file the chooser returns exists as spelled: it asked itself.
+      {(Game / "id1" / "Run1.dem").string(), {}, "Run1"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Chosen);
+    box.setEditText("(None)");
+    Dialogs.Messages.clear();
+    Dialogs.ChooserAnswers = {c.Chosen};
+    Dialogs.MessageAnswers.assign(c.Answers.begin(), c.Answers.end());
+    QTest::mouseClick(&Control<QPushButton>(*form, "btnDemoRecBrowse"), Qt::LeftButton);
+    EXPECT_EQ(box.currentText().toStdString(), c.Box);
+    ASSERT_EQ(Dialogs.Messages.size(), c.Answers.size());
+    if (!c.Answers.empty()) {
+      EXPECT_EQ(Dialogs.Messages[0].Text,
+                "The demo \"Run1.dem\" exists already. Recording replaces it.\n\nUse this name?");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace fx
+
+namespace fx {
+namespace {
+
+// Choosing a demo of a mod folder in the browser fills the playback box with the name the
+// engine is given and the patch box with the mod.
+TEST_F(LaunchForm, DemoBrowserFillsThePlaybackBoxAndTheMod) {
+  WriteFileBytes(Game / "mymod" / "ModRun.dem",
+                 test::TNetQuakeDemo().Level(666, "e1m1", "Run", {"p"}, 0.0f, 1.0f, 3).Bytes());
+  AddExe("Spasm", "quakespasm");
+  // The cache goes where XDG says, here a folder of the test's.
+  const fs::path cache = Sandbox.Temp() / "cache";
+  const char* before = std::getenv("XDG_CACHE_HOME");
+  const std::optional<std::string> saved =
+      before ? std::optional<std::string>(before) : std::nullopt;
+  ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+  auto form = Open();
+  test::WhenModal<TDemoBrowseDlg>([](TDemoBrowseDlg& dialog) {
+    dialog.WaitForScan();
+    QTest::keyClicks(&Control<QLineEdit>(dialog, "edSearch"), "modrun");
+    QTest::keyClick(&Control<QLineEdit>(dialog, "edSearch"), Qt::Key_Down);
+    QTest::keyClick(&Control<QTableView>(dialog, "tvDemos"), Qt::Key_Return);
+  });
+  QTest::mouseClick(&Control<QPushButton>(*form, "btnDemoPlayBrowse"), Qt::LeftButton);
+  EXPECT_EQ(Control<QComboBox>(*form, "cbDemoPlay").currentText(), "ModRun");
+  EXPECT_EQ(Control<QComboBox>(*form, "PatchComboBox").currentText(), "mymod");
+  EXPECT_TRUE(Dialogs.Messages.empty());  // quakespasm plays protocol 666
+  EXPECT_TRUE(fs::exists(cache / "fraxinel" / "demos.cache"));
+  if (saved)
+    ::setenv("XDG_CACHE_HOME", saved->c_str(), 1);
+  else
+    ::unsetenv("XDG_CACHE_HOME");
 }
 
 }  // namespace
