@@ -21,12 +21,14 @@ std::unique_ptr<TInstallFiles> OpenFiles(const std::string& folder) {
   return OpenInstallFiles(folder);
 }
 
-std::string UserFolderOfEngines() {
+std::string UserFolderOfEngines(const TFXSettings& machine) {
   try {
     TRegistry registry;
     const TUserHomes homes = CurrentUserHomes();
     for (const TQuakeExe& exe : LoadExeList(registry))
-      if (const auto folder = EngineUserFolder(exe, homes); !folder.empty()) return folder.string();
+      if (const auto folder = EngineLooksFor({}, machine, exe, homes).SureUserFolder();
+          !folder.empty())
+        return folder.string();
   } catch (const std::exception&) {
     // No entries that can be read: no per-user folder.
   }
@@ -50,16 +52,17 @@ int RunPackageCommandLine(const TProgramOptions& options, const TUrlDownloader& 
   settings.SkipSaveAtEnd();  // a command line run stores no settings
   TPackageStore store(TPackageStore::DefaultFolder());
   const std::string game = settings.Machine.QPath();
-  TPackageCommandContext context{
-      .Store = store,
-      .GameFolder = game,
-      .GameWritable = !game.empty() && ::access(game.c_str(), W_OK) == 0,
-      .UserFolder = options.Action == TProgramAction::Install ? UserFolderOfEngines() : "",
-      .Open = OpenFiles,
-      .Download = download,
-      .In = std::cin,
-      .Out = std::cout,
-      .Err = std::cerr};
+  TPackageCommandContext context{.Store = store,
+                                 .GameFolder = game,
+                                 .GameWritable = !game.empty() && ::access(game.c_str(), W_OK) == 0,
+                                 .UserFolder = options.Action == TProgramAction::Install
+                                                   ? UserFolderOfEngines(settings.Machine)
+                                                   : "",
+                                 .Open = OpenFiles,
+                                 .Download = download,
+                                 .In = std::cin,
+                                 .Out = std::cout,
+                                 .Err = std::cerr};
   return RunPackageCommand(options, context);
 }
 

@@ -211,7 +211,9 @@ std::string TFXLaunchForm::DemoStartFolder() const {
 std::filesystem::path TFXLaunchForm::DemoUserFolder() const {
   const int row = SelectedExe();
   return row < 0 ? std::filesystem::path()
-                 : EngineUserFolder(FExes[static_cast<std::size_t>(row)], CurrentUserHomes());
+                 : EngineLooksFor(GatherLaunchInput(), FXSettings(),
+                                  FExes[static_cast<std::size_t>(row)], CurrentUserHomes())
+                       .SureUserFolder();
 }
 
 // The archives that engine opens in a folder (TDemoArchiveRule names the sources).

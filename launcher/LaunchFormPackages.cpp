@@ -64,7 +64,8 @@ void TFXLaunchForm::InstallPackageFile(const std::string& file) {
     std::filesystem::path user;
     if (const int exe = SelectedExe(); exe >= 0) {
       const TQuakeExe& chosen = FExes[static_cast<std::size_t>(exe)];
-      user = EngineUserFolder(chosen, CurrentUserHomes());
+      user = EngineLooksFor(GatherLaunchInput(), FXSettings(), chosen, CurrentUserHomes())
+                 .SureUserFolder();
       request.EngineReadsPk3 = EngineProfileFor(chosen.ExeName).LoadsPk3;
     }
     // Where the launch would put its scripts, the install puts the package.

@@ -80,7 +80,7 @@ TEST_F(FXLaunchFormTest, HasItsCaptionIconMenusAndPages) {
             QStringList({"&File", "&Options", "&Tools", "&Help"}));
   EXPECT_EQ(Texts(Child<QMenu>(window, "FileMenu")->actions()),
             QStringList({"&Launch Quake", "&Find Servers...", "&Install Package...",
-                         "Installed &Packages...", "&Save Configuration...",
+                         "Installed &Packages...", "&Maps and Mods...", "&Save Configuration...",
                          "Show Last Game &Output", "", "&Game", "", "E&xit"}));
   EXPECT_EQ(Child<QAction>(window, "FileLaunchItem")->shortcut(), QKeySequence(Qt::Key_F9));
   EXPECT_EQ(Child<QAction>(window, "miFindServers")->shortcut(), QKeySequence("Ctrl+F"));

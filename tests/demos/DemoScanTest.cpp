@@ -164,14 +164,14 @@ TEST(DemoChoice, ProposesAnInstalledEngineThatPlaysTheProtocol) {
       {"Spasm", "/usr/games/quakespasm"}, {"DP", "darkplaces-sdl"}, {"FTE", "fteqw64"}};
   const std::vector<TCase> cases = {
       {TDemoFormat::NetQuake, 15,
-       "QuakeSpasm, QuakeSpasm-Spiked, Ironwail, vkQuake, FTE, DarkPlaces", "Spasm"},
+       "QuakeSpasm, QuakeSpasm-Spiked, Ironwail, vkQuake, FTE, DarkPlaces, ezQuake", "Spasm"},
       {TDemoFormat::NetQuake, 999, "QuakeSpasm, QuakeSpasm-Spiked, Ironwail, vkQuake, FTE",
        "Spasm"},
       {TDemoFormat::NetQuake, 3504, "QuakeSpasm-Spiked, FTE, DarkPlaces", "DP"},
       {TDemoFormat::NetQuake, 3505, "DarkPlaces", "DP"},
       {TDemoFormat::NetQuake, 250, "FTE, DarkPlaces", "DP"},
-      {TDemoFormat::QuakeWorld, 28, "FTE", "FTE"},
-      {TDemoFormat::Mvd, 28, "FTE", "FTE"},
+      {TDemoFormat::QuakeWorld, 28, "FTE, ezQuake", "FTE"},
+      {TDemoFormat::Mvd, 28, "FTE, ezQuake", "FTE"},
       {TDemoFormat::NetQuake, 1234, "", ""},
   };
   for (const TCase& c : cases) {
