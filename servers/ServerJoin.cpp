@@ -82,7 +82,9 @@ TJoinCheck CheckProtocol(const TServerInfo& server, std::string_view programFile
 // (common.c, com_gamenames). Each must be here; the last is the one the launch names.
 TJoinCheck CheckMod(const TServerInfo& server, const std::filesystem::path& gameFolder) {
   TJoinCheck found;
-  for (const std::string_view mod : GameFolders(ServerModFolder(server))) {
+  // The views point into this text, which must outlive the loop.
+  const std::string folders = ServerModFolder(server);
+  for (const std::string_view mod : GameFolders(folders)) {
     if (SameName(mod, "id1")) continue;
     const std::string shown = QuakeServerText(mod);
     if (!IsPlainFolderName(mod))

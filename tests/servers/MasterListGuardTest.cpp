@@ -18,8 +18,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TServerAddress Address(const char* text) {
-  return *TServerAddress::Parse(text, 26000);
+// Parse refuses port 0, which a hostile master may list all the same.
+TServerAddress Address(std::string text) {
+  const bool portZero = text.ends_with(":0");
+  if (portZero) text.back() = '1';
+  TServerAddress address = TServerAddress::Parse(text, 26000).value();
+  if (portZero) address.Port = 0;
+  return address;
 }
 
 const TServerAddress kPublicMaster = Address("81.7.7.7:27950");
