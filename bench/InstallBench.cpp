@@ -68,20 +68,6 @@ std::string FirstEntryData(const std::string& zip) {
   return zip.substr(data, le(18, 4));
 }
 
-std::string ZlibRaw(const std::string& data) {
-  z_stream z{};
-  deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&z, data.size()), '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  z.avail_in = static_cast<uInt>(data.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -91,7 +77,7 @@ int main(int argc, char** argv) {
   fs::create_directories(scratch);
 
   // 1. Install against unzip.
-  std::vector<fx::test::TZipEntrySpec> entries;
+  std::vector<fx::test::TZipTestEntry> entries;
   for (int i = 0; i < 1000; ++i)
     entries.emplace_back("bench/maps/m" + std::to_string(i) + ".bsp",
                          fx::test::SampleBytes(50000, i));
@@ -140,7 +126,7 @@ int main(int argc, char** argv) {
       "cd '" + scratch.string() + "' && 7z a -tzip -mm=Deflate64 d64.zip big.dat >/dev/null";
   if (std::system(command.c_str()) != 0) std::fprintf(stderr, "7z failed\n");
   const std::string d64 = FirstEntryData(Read(scratch / "d64.zip"));
-  const std::string deflated = ZlibRaw(data);
+  const std::string deflated = fx::test::RawDeflate(data);
   std::uint64_t produced = 0;
   const double inflate64 = Best(
       runs, [&] { produced = 0; },

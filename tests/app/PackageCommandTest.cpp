@@ -80,7 +80,7 @@ class PackageCommandTest : public ::testing::Test {
                                    .Err = FErr};
     return RunPackageCommand(ParseProgramOptions(arguments), context);
   }
-  std::string Zip(const std::string& name, const std::vector<test::TZipEntrySpec>& entries) {
+  std::string Zip(const std::string& name, const std::vector<test::TZipTestEntry>& entries) {
     test::WriteFileBytes(FDir / name, test::BuildZip(entries));
     return (FDir / name).string();
   }

@@ -117,10 +117,7 @@ TEST(ContentBrowserDlgInstall, InstallsThePackageAfterItsDependency) {
   std::filesystem::create_directories(dir / "game/id1/maps");
   test::THttpTestServer server;
   const auto entry = [](std::string name, std::string data) {
-    test::TZipEntrySpec spec;
-    spec.Name = std::move(name);
-    spec.Data = std::move(data);
-    return spec;
+    return test::TZipTestEntry(std::move(name), std::move(data));
   };
   const std::string mapData = "a map made up for the test",
                     baseData = "a base made up for the test";

@@ -72,10 +72,7 @@ TEST(ContentEngine, APackageWithADependencyInstallsBothAndItsStartMapStarts) {
   // The base: a mod folder with a map of its own. The package: a map made for that mod.
   const std::string baseReadme = "The base mod, made up for this test.\n";
   const auto entry = [](std::string name, std::string data) {
-    test::TZipEntrySpec spec;
-    spec.Name = std::move(name);
-    spec.Data = std::move(data);
-    return spec;
+    return test::TZipTestEntry(std::move(name), std::move(data));
   };
   const std::string baseZip = test::BuildZip(
       {entry("basemod/maps/baseroom.bsp", bsp), entry("basemod/readme.txt", baseReadme)});

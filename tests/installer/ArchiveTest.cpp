@@ -14,20 +14,6 @@
 namespace fx {
 namespace {
 
-std::string ZlibRaw(const std::string& data, int level) {
-  z_stream z{};
-  deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&z, data.size()), '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  z.avail_in = static_cast<uInt>(data.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
-
 std::string Inflate(bool d64, const std::string& in, std::size_t piece, std::uint64_t max) {
   std::string out;
   TInflater inflater(d64, max, [&](std::string_view b) { out += b; });
@@ -44,14 +30,14 @@ TEST(Inflater, DecodesWhatZlibWritesFedInAnyPieces) {
     for (const int level : {0, 1, 9})
       for (const std::size_t piece : {std::size_t{1}, std::size_t{77}, std::size_t{1} << 20}) {
         if (piece == 1 && data.size() > 10000) continue;  // a byte at a time costs seconds
-        const std::string z = ZlibRaw(data, level);
+        const std::string z = test::RawDeflate(data, level);
         EXPECT_EQ(Inflate(false, z, piece, data.size()), data)
             << data.size() << " bytes, level " << level << ", pieces of " << piece;
       }
 }
 
 TEST(Inflater, RefusesBadDataAndOutputPastItsLimit) {
-  const std::string good = ZlibRaw(test::SampleBytes(10000, 3), 6);
+  const std::string good = test::RawDeflate(test::SampleBytes(10000, 3), 6);
   struct TCase {
     const char* What;
     std::string In;
@@ -139,21 +125,21 @@ TEST(ZipArchive, RefusesEntriesByName) {
   test::TTempDir dir;
   struct TCase {
     const char* What;
-    test::TZipEntrySpec Spec;
+    test::TZipTestEntry Entry;
     std::string Reason;
   } cases[] = {
       {"bzip2", {"x.bsp", "abc", 12}, "compressed with method 12 (bzip2), which is not supported"},
-      {"encrypted", test::TZipEntrySpec("x.bsp", "abc", 0).WithEncryption(),
+      {"encrypted", test::TZipTestEntry("x.bsp", "abc", 0).WithEncryption(),
        "encrypted, which is not supported"},
-      {"wrong CRC", test::TZipEntrySpec("x.bsp", "abc").WithCrc(1234), "bad CRC"},
-      {"declared smaller", test::TZipEntrySpec("x.bsp", "abcdef").WithDeclared(3),
+      {"wrong CRC", test::TZipTestEntry("x.bsp", "abc").WithCrc(1234), "bad CRC"},
+      {"declared smaller", test::TZipTestEntry("x.bsp", "abcdef").WithDeclared(3),
        "holds more data than it declares"},
-      {"declared larger", test::TZipEntrySpec("x.bsp", "abc", 0).WithDeclared(9),
+      {"declared larger", test::TZipTestEntry("x.bsp", "abc", 0).WithDeclared(9),
        "holds less data than it declares"},
   };
   for (const TCase& c : cases) {
     const auto path = dir / "x.zip";
-    test::WriteFileBytes(path, test::BuildZip({c.Spec}));
+    test::WriteFileBytes(path, test::BuildZip({c.Entry}));
     try {
       const auto archive = OpenZipArchive(path.string());
       archive->Read(0, [](std::string_view) {});

@@ -23,7 +23,7 @@ class TInstallRig {
   std::filesystem::path Game() const { return Dir / "game"; }
   std::unique_ptr<TInstallFiles> Files() const { return OpenInstallFiles(Game()); }
 
-  std::string Archive(const std::string& name, const std::vector<TZipEntrySpec>& entries,
+  std::string Archive(const std::string& name, const std::vector<TZipTestEntry>& entries,
                       bool zip64 = false) {
     const auto path = Dir / name;
     WriteFileBytes(path, BuildZip(entries, zip64));

@@ -11,7 +11,7 @@
 namespace fx {
 namespace {
 
-using test::TZipEntrySpec;
+using test::TZipTestEntry;
 
 std::string Lines(const std::vector<TRefusal>& refusals) {
   std::string out;
@@ -24,12 +24,12 @@ std::string Lines(const std::vector<TRefusal>& refusals) {
 // (plans refused before writing; the others stopped while staging and cleaned up).
 TEST(Install, RefusesHostileArchivesWritingNothing) {
   const std::string zeros(8 << 20, '\0');
-  std::vector<TZipEntrySpec> many;
+  std::vector<TZipTestEntry> many;
   for (int i = 0; i < 70000; ++i)
     many.emplace_back("m" + std::to_string(i), "", 0);
   struct TCase {
     const char* What;
-    std::vector<TZipEntrySpec> Entries;
+    std::vector<TZipTestEntry> Entries;
     std::string Line;  // the start of the first refusal line
     bool Zip64 = false;
   } cases[] = {
@@ -40,31 +40,31 @@ TEST(Install, RefusesHostileArchivesWritingNothing) {
        {{"C:\\x.bsp", "x"}},
        "entry C:\\x.bsp: its name begins with a drive letter"},
       {"symbolic link",
-       {TZipEntrySpec("maps/l.bsp", "/etc/passwd", 0).WithMode(S_IFLNK | 0777)},
+       {TZipTestEntry("maps/l.bsp", "/etc/passwd", 0).WithMode(S_IFLNK | 0777)},
        "entry maps/l.bsp: a symbolic link"},
       {"device",
-       {TZipEntrySpec("maps/d.bsp", "", 0).WithMode(S_IFCHR | 0666)},
+       {TZipTestEntry("maps/d.bsp", "", 0).WithMode(S_IFCHR | 0666)},
        "entry maps/d.bsp: a device"},
       {"NUL in a name", {{std::string("maps/a\0.bsp", 11), "x"}}, "entry maps/a"},
       {"300-byte component", {{"maps/" + std::string(300, 'a') + ".bsp", "x"}}, "entry maps/aaaa"},
       {"70,000 entries", many, "package: holds 70000 entries, more than 65536", true},
       {"ratio bomb",
-       {TZipEntrySpec("maps/z.bsp", zeros).WithLevel(9)},
+       {TZipTestEntry("maps/z.bsp", zeros).WithLevel(9)},
        "entry maps/z.bsp: expands 10"},
       {"overlapping entries",
-       {{"maps/a.bsp", "x"}, TZipEntrySpec("maps/b.bsp", "x").SharingDataOf(0)},
+       {{"maps/a.bsp", "x"}, TZipTestEntry("maps/b.bsp", "x").SharingDataOf(0)},
        "entry maps/b.bsp: its data overlaps that of maps/a.bsp"},
       {"encrypted",
-       {TZipEntrySpec("maps/e.bsp", "x", 0).WithEncryption()},
+       {TZipTestEntry("maps/e.bsp", "x", 0).WithEncryption()},
        "entry maps/e.bsp: encrypted, which is not supported"},
       {"bzip2",
        {{"maps/b.bsp", "x", 12}},
        "entry maps/b.bsp: compressed with method 12 (bzip2), which is not supported"},
       {"wrong CRC",
-       {{"maps/ok.bsp", "fine"}, TZipEntrySpec("maps/c.bsp", "x").WithCrc(7)},
+       {{"maps/ok.bsp", "fine"}, TZipTestEntry("maps/c.bsp", "x").WithCrc(7)},
        "entry maps/c.bsp: bad CRC"},
       {"declared smaller than the data",
-       {TZipEntrySpec("maps/s.bsp", std::string(5000, 'q')).WithDeclared(100)},
+       {TZipTestEntry("maps/s.bsp", std::string(5000, 'q')).WithDeclared(100)},
        "entry maps/s.bsp: holds more data than it declares"},
   };
   for (const TCase& c : cases) {
@@ -86,7 +86,7 @@ TEST(Install, RefusesHostileArchivesWritingNothing) {
   EXPECT_EQ(Lines(cut.Refusals).substr(0, 36), "package: not a readable zip archive ");
 }
 
-std::vector<TZipEntrySpec> PackEntries() {
+std::vector<TZipTestEntry> PackEntries() {
   return {{"mymod/progs.dat", test::SampleBytes(3000, 1)},
           {"mymod/maps/start.bsp", test::SampleBytes(70000, 2)},
           {"mymod/maps/e1.bsp", test::SampleBytes(9000, 3)},
@@ -104,7 +104,7 @@ TEST(Install, InstallsVerifiesAndUninstallsToTheStateBefore) {
   request.ReplaceAll = true;
   const TInstallOutcome outcome = rig.Install(request);
   ASSERT_EQ(outcome.Phase, TInstallPhase::Done) << Lines(outcome.Refusals);
-  for (const TZipEntrySpec& e : PackEntries())
+  for (const TZipTestEntry& e : PackEntries())
     EXPECT_EQ(test::ReadFileBytes(rig.Game() / e.Name), e.Data) << e.Name;
   EXPECT_FALSE(std::filesystem::exists(rig.Game() / ".fraxinel-staging-mymod"));
 
@@ -190,7 +190,7 @@ TEST(Install, CancelStopsWhileStagingAndLeavesNothing) {
 
 TEST(Install, RecordsAPackageFoundInstalledByHand) {
   test::TInstallRig rig;
-  for (const TZipEntrySpec& e : PackEntries())
+  for (const TZipTestEntry& e : PackEntries())
     test::WriteFileBytes(rig.Game() / e.Name, e.Data);
   const TInstallRequest request = rig.Request(rig.Archive("mymod.zip", PackEntries()));
   const TInstallPlan plan = rig.Plan(request);
@@ -246,7 +246,7 @@ TEST(Install, SurvivesSigkillAtAnyPoint) {
       EXPECT_FALSE(rig.Store.Find("mymod")) << p.What;
       continue;
     }
-    for (const TZipEntrySpec& e : PackEntries())
+    for (const TZipTestEntry& e : PackEntries())
       EXPECT_EQ(test::ReadFileBytes(rig.Game() / e.Name), e.Data) << p.What << ": " << e.Name;
     const auto manifest = rig.Store.Find("mymod");
     ASSERT_TRUE(manifest) << p.What;

@@ -10,7 +10,7 @@
 namespace fx {
 namespace {
 
-using test::TZipEntrySpec;
+using test::TZipTestEntry;
 using Names = std::vector<std::string>;
 
 Names Targets(const TInstallPlan& plan) {
@@ -21,8 +21,8 @@ Names Targets(const TInstallPlan& plan) {
   return out;
 }
 
-std::vector<TZipEntrySpec> Entries(const Names& names) {
-  std::vector<TZipEntrySpec> out;
+std::vector<TZipTestEntry> Entries(const Names& names) {
+  std::vector<TZipTestEntry> out;
   for (const std::string& n : names)
     out.emplace_back(n, "data of " + n);
   return out;
