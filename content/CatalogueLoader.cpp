@@ -180,6 +180,8 @@ void TCatalogueLoader::FetchPage(std::size_t page) {
   request.Target = DataFile(FCacheFolder, source, page).string() + ".new";
   request.MaxBytes = kMaxCatalogueBytes;
   request.UseCache = false;
+  // The web API answers pages of JSON only when asked for them.
+  if (paged) request.Accept = "application/json";
   // Pages are asked whole: a 304 for one page says nothing of the others.
   if (run.Cached && !paged) {
     request.IfNoneMatch = run.Cached->ETag;

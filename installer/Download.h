@@ -41,6 +41,9 @@ struct TDownloadRequest {
   // Target as it is and ends with TDownloadOutcome::NotModified.
   std::string IfNoneMatch;
   std::string IfModifiedSince;
+  // Sent as Accept with every request of this download ("application/json" for a web API
+  // that answers in several formats); empty: none.
+  std::string Accept;
   // An existing Target whose Hash matches is used without going on the network. Without a
   // Hash an existing Target is never trusted and is downloaded again.
   bool UseCache = true;

@@ -164,6 +164,7 @@ std::optional<THttpGet> TDownloadMachine::TakeRequest(TTimePoint now) {
       get.Headers.push_back({"If-Modified-Since", FRequest.IfModifiedSince});
     FConditional = !FRequest.IfNoneMatch.empty() || !FRequest.IfModifiedSince.empty();
   }
+  if (!FRequest.Accept.empty()) get.Headers.push_back({"Accept", FRequest.Accept});
   FAttemptStart = FOffset;
   FAnswerEnd.reset();
   FLastByte = now;

@@ -126,6 +126,8 @@ TEST_F(CatalogueLoaderTest, ApiPagesUntilAShortOneAndLocalSources) {
   ASSERT_EQ(loads.size(), 2u);
   EXPECT_EQ(loads[0].Catalogue.Packages.size(), kApiPageRows + 50) << loads[0].Status;
   EXPECT_EQ(Server.Requests("/never").size(), 0u);
+  for (const auto& request : Server.Requests())
+    EXPECT_EQ(request.Header("accept"), "application/json");
   EXPECT_EQ(loads[1].Catalogue.Packages.size(), 2u);
   // The pages come back from the cache as one catalogue.
   EXPECT_EQ(Run({{"api", Server.Url("/api/?rows=200"), TCatalogueFormat::JsonPages, true}})[0]
