@@ -62,50 +62,58 @@ std::string PresetLines(const TContentFilter& f) {
   return out;
 }
 
+// Whether `text` was a whole number (`into` keeps its value when not).
 template <typename T>
-void Number(std::string_view text, T& into) {
+bool Number(std::string_view text, T& into) {
   T value{};
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error == std::errc() && end == text.data() + text.size()) into = value;
+  if (error != std::errc() || end != text.data() + text.size()) return false;
+  into = value;
+  return true;
 }
 
 template <typename T>
-void Range(std::string_view text, T& from, T& to) {
+bool Range(std::string_view text, T& from, T& to) {
   const std::size_t dash = text.find('-');
-  if (dash == std::string_view::npos) return;
-  Number(text.substr(0, dash), from);
-  Number(text.substr(dash + 1), to);
+  if (dash == std::string_view::npos) return false;
+  const bool first = Number(text.substr(0, dash), from);
+  return Number(text.substr(dash + 1), to) && first;
 }
 
-void ApplyPresetLine(std::string_view key, std::string_view value, TContentFilter& f) {
-  const auto tri = [](std::string_view v) {
-    return v == "yes" ? TTriState::Yes : v == "no" ? TTriState::No : TTriState::Any;
+// Whether the line was one the format knows with a value it can read.
+bool ApplyPresetLine(std::string_view key, std::string_view value, TContentFilter& f) {
+  const auto tri = [](std::string_view v, TTriState& into) {
+    into = v == "yes" ? TTriState::Yes : v == "no" ? TTriState::No : TTriState::Any;
+    return v == "yes" || v == "no" || v == "any";
   };
   if (key == "text")
     f.Text = value;
   else if (key == "type")
     f.Type = value;
   else if (key == "rating")
-    Number(value, f.MinRating);
+    return Number(value, f.MinRating);
   else if (key == "users") {
     int hundredths = 0;
-    Number(value, hundredths);
+    const bool read = Number(value, hundredths);
     f.MinUsersRating = hundredths / 100.0;
+    return read;
   } else if (key == "years")
-    Range(value, f.YearFrom, f.YearTo);
+    return Range(value, f.YearFrom, f.YearTo);
   else if (key == "bytes")
-    Range(value, f.MinBytes, f.MaxBytes);
+    return Range(value, f.MinBytes, f.MaxBytes);
   else if (key == "installed")
-    f.Installed = tri(value);
+    return tri(value, f.Installed);
   else if (key == "needsmod")
-    f.NeedsMod = tri(value);
+    return tri(value, f.NeedsMod);
   else if (key == "limits")
     f.BeyondLimits = value == "1";
   else if (key == "modes") {
     f.SinglePlayer = value.find('s') != std::string_view::npos;
     f.Deathmatch = value.find('d') != std::string_view::npos;
     f.Coop = value.find('c') != std::string_view::npos;
-  }
+  } else
+    return false;
+  return true;
 }
 
 }  // namespace
@@ -180,20 +188,25 @@ std::string FormatFilterPresets(const std::map<std::string, TContentFilter>& pre
   return out;
 }
 
-std::map<std::string, TContentFilter> ParseFilterPresets(std::string_view text) {
+std::map<std::string, TContentFilter> ParseFilterPresets(std::string_view text,
+                                                         std::vector<std::string>* problems) {
   std::map<std::string, TContentFilter> presets;
   TContentFilter* current = nullptr;
-  while (!text.empty()) {
+  for (std::size_t number = 1; !text.empty(); ++number) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     if (line.ends_with('\r')) line.remove_suffix(1);
+    bool read = true;
     if (line.starts_with('[') && line.ends_with(']')) {
       current = &presets[std::string(line.substr(1, line.size() - 2))];
     } else if (const std::size_t equals = line.find('=');
                current && equals != std::string_view::npos) {
-      ApplyPresetLine(line.substr(0, equals), line.substr(equals + 1), *current);
+      read = ApplyPresetLine(line.substr(0, equals), line.substr(equals + 1), *current);
+    } else {
+      read = TrimBlanks(line).empty();
     }
+    if (!read && problems) problems->push_back("line " + std::to_string(number) + " not read");
   }
   return presets;
 }

@@ -62,8 +62,10 @@ std::optional<std::size_t> PickRandomUninstalled(const std::vector<std::size_t>&
                                                  const std::vector<TInstallState>& states,
                                                  std::mt19937& random);
 
-// Named filter presets as lines of text: "[name]" then "key=value" lines.
+// Named filter presets as lines of text: "[name]" then "key=value" lines. A line that is not
+// one of them (or a value that is not read) is skipped and, with `problems`, named there.
 std::string FormatFilterPresets(const std::map<std::string, TContentFilter>& presets);
-std::map<std::string, TContentFilter> ParseFilterPresets(std::string_view text);
+std::map<std::string, TContentFilter> ParseFilterPresets(
+    std::string_view text, std::vector<std::string>* problems = nullptr);
 
 }  // namespace fx
