@@ -13,6 +13,7 @@
 #include "content/ContentInstall.h"
 #include "content/ContentText.h"
 #include "content/Dependencies.h"
+#include "content/FilterPresetStore.h"
 #include "content/SafeHtml.h"
 #include "installer/Installer.h"
 #include "installer/PackageStore.h"
@@ -23,7 +24,6 @@ namespace fx {
 
 namespace {
 
-constexpr const char* kTypes[] = {"map", "mod", "speedmap", "episode", "mapjam", "misc"};
 constexpr std::string_view kReviewBase = "https://www.quaddicted.com/reviews/";
 
 std::int64_t SystemNow() {
@@ -61,20 +61,21 @@ TContentBrowserDlg::TContentBrowserDlg(TContentBrowserOptions options, QWidget* 
   FUi->PackageTable->verticalHeader()->hide();
   FUi->PackageTable->horizontalHeader()->setStretchLastSection(true);
   FUi->PackageTable->sortByColumn(kColDate, Qt::DescendingOrder);
-  FUi->TypeCombo->addItem(QStringLiteral("Any type"));
-  for (const char* type : kTypes)
-    FUi->TypeCombo->addItem(QString::fromLatin1(type));
-  FUi->InstalledCombo->addItems({QStringLiteral("Installed or not"), QStringLiteral("Installed"),
-                                 QStringLiteral("Not installed")});
+  FUi->FilterBar->Adopt(FUi->TypeCombo, FUi->InstalledCombo, FUi->LimitsCheck);
+  FUi->FilterBar->ChainTabOrder(FUi->LimitsCheck, FUi->PackageTable);
+  const QString presetNote = FUi->FilterBar->SetPresetFile(FOptions.FilterPresetsFile.empty()
+                                                               ? TFilterPresetStore::DefaultFile()
+                                                               : FOptions.FilterPresetsFile);
+  if (!presetNote.isEmpty()) FOptions.Notes.push_back(presetNote.toStdString());
+  FUi->ScreenshotPane->SetUp(FOptions.Downloader, FOptions.CacheFolder / "screenshots");
+  setTabOrder(FUi->DetailsText, FUi->ScreenshotPane->findChild<QPushButton*>());
   FUi->Splitter->setStretchFactor(0, 3);
   FUi->Splitter->setStretchFactor(1, 2);
   FUi->SearchEdit->installEventFilter(this);
   FUi->PackageTable->installEventFilter(this);
   connect(FUi->SearchEdit, &QLineEdit::textChanged, this, &TContentBrowserDlg::Refilter);
-  connect(FUi->TypeCombo, &QComboBox::currentIndexChanged, this, &TContentBrowserDlg::Refilter);
-  connect(FUi->InstalledCombo, &QComboBox::currentIndexChanged, this,
-          &TContentBrowserDlg::Refilter);
-  connect(FUi->LimitsCheck, &QCheckBox::toggled, this, &TContentBrowserDlg::Refilter);
+  connect(FUi->FilterBar, &TContentFilterBar::Changed, this, &TContentBrowserDlg::Refilter);
+  connect(FUi->FilterBar, &TContentFilterBar::Status, FUi->StatusLabel, &QLabel::setText);
   connect(FUi->PackageTable->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &TContentBrowserDlg::ShowDetails);
   connect(FUi->PackageTable, &QAbstractItemView::activated, this, &TContentBrowserDlg::PlayClick);
@@ -165,13 +166,8 @@ void TContentBrowserDlg::Loaded(std::vector<TCatalogueLoad> loads) {
 }
 
 void TContentBrowserDlg::Refilter() {
-  TContentFilter filter;
+  TContentFilter filter = FUi->FilterBar->Filter();
   filter.Text = FUi->SearchEdit->text().toStdString();
-  if (FUi->TypeCombo->currentIndex() > 0) filter.Type = FUi->TypeCombo->currentText().toStdString();
-  filter.Installed = FUi->InstalledCombo->currentIndex() == 1   ? TTriState::Yes
-                     : FUi->InstalledCombo->currentIndex() == 2 ? TTriState::No
-                                                                : TTriState::Any;
-  filter.BeyondLimits = FUi->LimitsCheck->isChecked();
   FProxy->SetFilter(filter);
   if (!FUi->PackageTable->currentIndex().isValid() && FProxy->rowCount() > 0)
     FUi->PackageTable->setCurrentIndex(FProxy->index(0, 0));
@@ -196,9 +192,16 @@ void TContentBrowserDlg::ShowDetails() {
   FUi->InstallBtn->setEnabled(index.has_value() && !FOptions.GameFolder.empty());
   if (!index) {
     FUi->DetailsText->clear();
+    FUi->ScreenshotPane->ShowPackage(nullptr, {});
     return;
   }
   const TContentPackage& p = FModel->Packages()[*index];
+  // An add-on's relative screenshot lies beside the add-on list it came from.
+  std::string addons;
+  for (const TCatalogueSource& source : FOptions.Sources)
+    if (source.Enabled && source.Format == TCatalogueFormat::AddonList && addons.empty())
+      addons = source.Location;
+  FUi->ScreenshotPane->ShowPackage(&p, addons);
   const TPlayPlan plan = BuildPlayPlan(p, {}, FOptions.Engines, FOptions.ChosenEngine);
   QString html = QStringLiteral("<h3>%1</h3><p>%2</p>")
                      .arg(Html(p.Title.empty() ? p.Id : p.Title), Html(p.Author));

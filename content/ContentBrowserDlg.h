@@ -37,6 +37,7 @@ struct TContentBrowserOptions {
   std::filesystem::path PackageFolder;
   std::filesystem::path DownloadFolder;  // where archives are kept; empty: the user's cache
   std::vector<std::string> Notes;  // shown in the status line (lines of catalogues.txt left out)
+  std::filesystem::path FilterPresetsFile;  // empty: TFilterPresetStore::DefaultFile()
 };
 
 struct TContentChoice {
