@@ -66,6 +66,8 @@ int Megabytes(std::uint64_t bytes) {
 
 TContentFilterBar::TContentFilterBar(QWidget* parent) : QWidget(parent) {
   BuildRows();
+  // The list below takes the dialog's height, never these rows.
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   Connect();
   FillPresets({});
 }

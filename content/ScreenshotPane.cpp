@@ -40,6 +40,7 @@ TScreenshotPane::TScreenshotPane(QWidget* parent) : QWidget(parent) {
   FText->setObjectName(QStringLiteral("ScreenshotText"));
   FText->setWordWrap(true);
   FText->setTextFormat(Qt::PlainText);
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(FButton, 0, Qt::AlignLeft);
