@@ -67,6 +67,12 @@ void TScreenshotPane::Say(const QString& text) {
 
 void TScreenshotPane::ShowPackage(const TContentPackage* package,
                                   const std::string& addonCatalogue) {
+  // Each keystroke of the search shows the current package again: what is shown stays, and
+  // a cached picture is not decoded again.
+  if (package && package->Id == FId) {
+    FUrls = ScreenshotUrls(*package, addonCatalogue);
+    return;
+  }
   FImage->clear();
   FImage->hide();
   Say({});
