@@ -15,6 +15,7 @@
 
 #include "content/CatalogueBuilder.h"
 #include "content/ContentBrowserDlg.h"
+#include "content/NoNetwork.h"
 #include "fixtures/FindControl.h"
 #include "fixtures/HttpTestServer.h"
 #include "fixtures/TempDir.h"
@@ -26,16 +27,6 @@ namespace fx {
 namespace {
 
 using test::Control;
-
-// A download port that must not be used: every source here is a local file.
-class TNoNetwork : public TDownloader {
- public:
-  TId Start(TDownloadRequest, TDownloadCallbacks) override {
-    ADD_FAILURE() << "the dialog went on the network";
-    return 0;
-  }
-  void Cancel(TId) override {}
-};
 
 class ContentBrowserDlgTest : public ::testing::Test {
  protected:
@@ -63,7 +54,7 @@ class ContentBrowserDlgTest : public ::testing::Test {
   }
 
   test::TTempDir Dir;
-  TNoNetwork Network;
+  test::TNoNetwork Network;
   TContentBrowserOptions Options;
 };
 

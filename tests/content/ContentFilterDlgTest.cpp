@@ -18,11 +18,12 @@
 
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "content/CatalogueBuilder.h"
 #include "content/ContentBrowserDlg.h"
 #include "content/ContentFilterBar.h"
+#include "content/NoNetwork.h"
+#include "fixtures/FileBuilder.h"
 #include "fixtures/FindControl.h"
 #include "fixtures/HttpTestServer.h"
 #include "fixtures/TempDir.h"
@@ -32,22 +33,6 @@ namespace fx {
 namespace {
 
 using test::Control;
-
-class TNoNetwork : public TDownloader {
- public:
-  TId Start(TDownloadRequest, TDownloadCallbacks) override {
-    ADD_FAILURE() << "the dialog went on the network";
-    return 0;
-  }
-  void Cancel(TId) override {}
-};
-
-std::string Slurp(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 // Ratings, years, sizes and mods from the XML database; game modes from JSON records.
 class ContentFilterDlgTest : public ::testing::Test {
@@ -103,7 +88,7 @@ class ContentFilterDlgTest : public ::testing::Test {
   }
 
   test::TTempDir Dir;
-  TNoNetwork Network;
+  test::TNoNetwork Network;
   TContentBrowserOptions Options;
 };
 
@@ -186,7 +171,7 @@ TEST_F(ContentFilterDlgTest, APresetComesBackFromItsFileAndAMalformedOneIsKept) 
     Control<QPushButton>(dialog, "SavePresetBtn").click();
     EXPECT_TRUE(Control<QLabel>(dialog, "StatusLabel").text().contains("saved"));
   }
-  const std::string saved = Slurp(Options.FilterPresetsFile);
+  const std::string saved = test::ReadFileBytes(Options.FilterPresetsFile);
   EXPECT_NE(saved.find("[Strong deathmatch]"), std::string::npos) << saved;
   EXPECT_NE(saved.find("text=\n"), std::string::npos) << saved;  // the search is not kept
   {
@@ -202,7 +187,7 @@ TEST_F(ContentFilterDlgTest, APresetComesBackFromItsFileAndAMalformedOneIsKept) 
     Control<QPushButton>(dialog, "DeletePresetBtn").click();
     EXPECT_EQ(presets.count(), 1);
   }
-  EXPECT_EQ(Slurp(Options.FilterPresetsFile), "");
+  EXPECT_EQ(test::ReadFileBytes(Options.FilterPresetsFile), "");
 
   const std::string malformed = "[mine]\nrating=4\nrating=lots\n";
   std::ofstream(Options.FilterPresetsFile, std::ios::trunc) << malformed;
@@ -213,7 +198,8 @@ TEST_F(ContentFilterDlgTest, APresetComesBackFromItsFileAndAMalformedOneIsKept) 
         << Control<QLabel>(dialog, "StatusLabel").text().toStdString();
     Control<QSpinBox>(dialog, "RatingSpin").setValue(2);
   }
-  EXPECT_EQ(Slurp(Options.FilterPresetsFile), malformed);  // not written without a save
+  EXPECT_EQ(test::ReadFileBytes(Options.FilterPresetsFile),
+            malformed);  // not written without a save
 }
 
 // Add-ons whose screenshots lie beside their list on the loopback server.

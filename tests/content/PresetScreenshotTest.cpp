@@ -4,21 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "content/FilterPresetStore.h"
 #include "content/Screenshot.h"
+#include "fixtures/FileBuilder.h"
 #include "fixtures/TempDir.h"
 
 namespace fx {
 namespace {
-
-std::string Slurp(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 TEST(FilterPresetStore, SurvivesAReloadAndNamesWhatItCannotRead) {
   test::TTempDir dir;
@@ -54,9 +47,9 @@ TEST(FilterPresetStore, KeepsAMalformedFileUntilASaveAndThenBesideIt) {
   store.Load();
   EXPECT_EQ(store.Problems(), std::vector<std::string>{"line 3 not read"});
   EXPECT_EQ(store.Presets().at("mine").MinRating, 4);  // what could be read is there
-  EXPECT_EQ(Slurp(file), old);
+  EXPECT_EQ(test::ReadFileBytes(file), old);
   store.Save("new", {.Deathmatch = true});
-  EXPECT_EQ(Slurp(dir / "content-filters.txt.malformed"), old);
+  EXPECT_EQ(test::ReadFileBytes(dir / "content-filters.txt.malformed"), old);
   EXPECT_TRUE(store.Problems().empty());
   TFilterPresetStore again(file);
   again.Load();
