@@ -61,6 +61,8 @@ TContentBrowserDlg::TContentBrowserDlg(TContentBrowserOptions options, QWidget* 
   FUi->PackageTable->verticalHeader()->hide();
   FUi->PackageTable->horizontalHeader()->setStretchLastSection(true);
   FUi->PackageTable->sortByColumn(kColDate, Qt::DescendingOrder);
+  // Preset names and catalogue texts reach the status line: never read as markup.
+  FUi->StatusLabel->setTextFormat(Qt::PlainText);
   FUi->FilterBar->Adopt(FUi->TypeCombo, FUi->InstalledCombo, FUi->LimitsCheck);
   FUi->FilterBar->ChainTabOrder(FUi->LimitsCheck, FUi->PackageTable);
   const QString presetNote = FUi->FilterBar->SetPresetFile(FOptions.FilterPresetsFile.empty()

@@ -48,6 +48,7 @@ class ContentBrowserDlgTest : public ::testing::Test {
     std::ofstream(Dir / "db.xml") << test::XmlDatabase(records);
     Options.Downloader = &Network;
     Options.CacheFolder = Dir / "cache";
+    Options.FilterPresetsFile = Dir / "content-filters.txt";
     Options.Sources = {{"local", (Dir / "db.xml").string(), TCatalogueFormat::XmlDatabase, true}};
     Options.Engines = {{"QuakeSpasm", TEngineFamily::QuakeSpasm}};
     Options.Notes = {"line 2: bad"};
@@ -127,6 +128,7 @@ TEST(ContentBrowserDlgInstall, InstallsThePackageAfterItsDependency) {
   TContentBrowserOptions options;
   options.Downloader = &downloader;
   options.CacheFolder = dir / "cache";
+  options.FilterPresetsFile = dir / "content-filters.txt";
   options.DownloadFolder = dir / "downloads";
   options.PackageFolder = dir / "packages";
   options.GameFolder = dir / "game";
