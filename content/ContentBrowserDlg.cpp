@@ -70,7 +70,7 @@ TContentBrowserDlg::TContentBrowserDlg(TContentBrowserOptions options, QWidget* 
                                                                : FOptions.FilterPresetsFile);
   if (!presetNote.isEmpty()) FOptions.Notes.push_back(presetNote.toStdString());
   FUi->ScreenshotPane->SetUp(FOptions.Downloader, FOptions.CacheFolder / "screenshots");
-  setTabOrder(FUi->DetailsText, FUi->ScreenshotPane->findChild<QPushButton*>());
+  setTabOrder(FUi->DetailsText, FUi->ScreenshotPane->Button());
   FUi->Splitter->setStretchFactor(0, 3);
   FUi->Splitter->setStretchFactor(1, 2);
   FUi->SearchEdit->installEventFilter(this);

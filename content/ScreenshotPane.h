@@ -34,6 +34,7 @@ class TScreenshotPane : public QWidget {
   // address its relative screenshots are resolved against.
   void ShowPackage(const TContentPackage* package, const std::string& addonCatalogue);
   void Fetch();
+  QPushButton* Button() const { return FButton; }  // for the dialog's Tab order
 
  private:
   void Fetched(const TDownloadResult& result, const std::string& id);
