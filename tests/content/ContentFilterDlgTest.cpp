@@ -18,6 +18,7 @@
 
 #include <fstream>
 #include <functional>
+#include <memory>
 
 #include "content/CatalogueBuilder.h"
 #include "content/ContentBrowserDlg.h"
@@ -203,85 +204,133 @@ TEST_F(ContentFilterDlgTest, APresetComesBackFromItsFileAndAMalformedOneIsKept) 
 }
 
 // Add-ons whose screenshots lie beside their list on the loopback server.
-TEST(ContentScreenshot, ComesOnceFromTheServerThenFromTheCacheAndHostileOnesAreRefused) {
-  test::TTempDir dir;
-  test::THttpTestServer server;
-  QImage picture(48, 32, QImage::Format_RGB32);
-  picture.fill(Qt::darkRed);
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  ASSERT_TRUE(picture.save(&buffer, "PNG"));
+class ContentScreenshotTest : public ::testing::Test {
+ protected:
+  ContentScreenshotTest() {
+    Options.Downloader = &Downloader;
+    Options.CacheFolder = Dir / "cache";
+    Options.FilterPresetsFile = Dir / "content-filters.txt";
+    Options.Sources = {
+        {"addons", Server.Url("/addons/content.json"), TCatalogueFormat::AddonList, true}};
+  }
+
+  // An add-on per id, whose screenshot "shots/<id>.png" answers `body` as its route says.
+  void Serve(const std::vector<std::pair<std::string, test::THttpRoute>>& shots) {
+    std::string list;
+    for (const auto& [id, route] : shots) {
+      list += std::string(list.empty() ? "" : ",") + "{\"id\": \"" + id + "\", \"name\": \"" + id +
+              "\", \"gamedir\": \"" + id +
+              "\", \"download\": \"dl/x.pak\", \"screenshots\": [\"shots/" + id + ".png\"]}";
+      Server.Route("/addons/shots/" + id + ".png", route);
+    }
+    Server.Route("/addons/content.json", {.Body = "{\"addons\": [" + list + "]}"});
+  }
+
+  // The dialog, active, with the add-on `id` chosen.
+  std::unique_ptr<TContentBrowserDlg> Open(std::size_t rows) {
+    auto dialog = std::make_unique<TContentBrowserDlg>(Options);
+    dialog->show();
+    dialog->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return dialog->Proxy().rowCount() == static_cast<int>(rows); }, 5000));
+    return dialog;
+  }
+
+  static void Choose(TContentBrowserDlg& dialog, const std::string& id) {
+    auto& search = Control<QLineEdit>(dialog, "SearchEdit");
+    search.clear();
+    QTest::keyClicks(&search, QString::fromStdString(id));
+    ASSERT_EQ(dialog.Proxy().rowCount(), 1) << id;
+  }
+
+  static bool Shown(TContentBrowserDlg& dialog) {
+    const auto& image = Control<QLabel>(dialog, "ScreenshotImage");
+    return !image.pixmap().isNull() && image.isVisible();
+  }
+
+  static std::string Png() {
+    QImage picture(48, 32, QImage::Format_RGB32);
+    picture.fill(Qt::darkRed);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    return png.toStdString();
+  }
+
+  std::filesystem::path Cached(const std::string& id) const {
+    return Dir / "cache/screenshots" / (id + ".image");
+  }
+
+  test::TTempDir Dir;
+  test::THttpTestServer Server;
+  TQtDownloader Downloader{Dir / "downloads"};
+  TContentBrowserOptions Options;
+};
+
+TEST_F(ContentScreenshotTest, ComesOnceFromTheServerThenFromTheCacheAndHostileOnesAreRefused) {
+  const std::string magic("\x89PNG\r\n\x1A\n", 8);
   const struct {
-    const char* Id;
+    std::string Id;
     std::string Body;
     const char* Refusal;  // nullptr: shown
   } cases[] = {
-      {"good", png.toStdString(), nullptr},
-      {"huge", std::string("\x89PNG\r\n\x1A\n", 8) + std::string(5u << 20, '\0'), "more than"},
+      {"good", Png(), nullptr},
+      {"huge", magic + std::string(5u << 20, '\0'), "more than"},
       {"page", "<html><body>not found</body></html>", "not send a JPEG or PNG"},
-      {"broken", std::string("\x89PNG\r\n\x1A\n", 8) + std::string(100, 'x'), "No screenshot"},
+      {"broken", magic + std::string(100, 'x'), "No screenshot"},
   };
-  std::string list = "{\"addons\": [";
-  for (const auto& c : cases) {
-    list += std::string(c.Id == cases[0].Id ? "" : ",") + "{\"id\": \"" + c.Id +
-            "\", \"name\": \"" + c.Id + "\", \"gamedir\": \"" + c.Id +
-            "\", \"download\": \"dl/x.pak\", \"screenshots\": [\"shots/" + c.Id + ".png\"]}";
-    server.Route(std::string("/addons/shots/") + c.Id + ".png",
-                 {.Body = c.Body, .ContentType = "image/png"});
-  }
-  server.Route("/addons/content.json", {.Body = list + "]}"});
-  TQtDownloader downloader(dir / "downloads");
-  TContentBrowserOptions options;
-  options.Downloader = &downloader;
-  options.CacheFolder = dir / "cache";
-  options.FilterPresetsFile = dir / "content-filters.txt";
-  options.Sources = {
-      {"addons", server.Url("/addons/content.json"), TCatalogueFormat::AddonList, true}};
-  const auto shown = [](TContentBrowserDlg& dialog) {
-    return !Control<QLabel>(dialog, "ScreenshotImage").pixmap().isNull() &&
-           Control<QLabel>(dialog, "ScreenshotImage").isVisible();
-  };
+  std::vector<std::pair<std::string, test::THttpRoute>> shots;
+  for (const auto& c : cases)
+    shots.push_back({c.Id, {.Body = c.Body, .ContentType = "image/png"}});
+  Serve(shots);
   for (int round = 0; round < 2; ++round) {
-    TContentBrowserDlg dialog(options);
-    dialog.show();
-    dialog.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.Proxy().rowCount() == 4; }, 5000));
+    const auto dialog = Open(std::size(cases));
     for (const auto& c : cases) {
-      auto& search = Control<QLineEdit>(dialog, "SearchEdit");
-      search.clear();
-      QTest::keyClicks(&search, c.Id);
-      ASSERT_EQ(dialog.Proxy().rowCount(), 1) << c.Id;
-      const auto cached = dir / "cache/screenshots" / (std::string(c.Id) + ".image");
-      auto& button = Control<QPushButton>(dialog, "ScreenshotBtn");
+      Choose(*dialog, c.Id);
       if (round == 1 && !c.Refusal) {
-        EXPECT_TRUE(shown(dialog)) << "the cached one is shown without a click";
+        EXPECT_TRUE(Shown(*dialog)) << "the cached one is shown without a click";
         continue;
       }
-      EXPECT_FALSE(shown(dialog)) << c.Id;
-      ASSERT_TRUE(button.isEnabled()) << c.Id;
-      QTest::keyClick(&search, Qt::Key_W, Qt::AltModifier);  // "Show screenshot"
-      auto& text = Control<QLabel>(dialog, "ScreenshotText");
+      EXPECT_FALSE(Shown(*dialog)) << c.Id;
+      ASSERT_TRUE(Control<QPushButton>(*dialog, "ScreenshotBtn").isEnabled()) << c.Id;
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::AltModifier);
+      auto& text = Control<QLabel>(*dialog, "ScreenshotText");
       ASSERT_TRUE(QTest::qWaitFor(
-          [&] { return shown(dialog) || text.text().startsWith("No screenshot"); }, 5000))
+          [&] { return Shown(*dialog) || text.text().startsWith("No screenshot"); }, 5000))
           << c.Id;
+      EXPECT_EQ(Shown(*dialog), !c.Refusal) << c.Id << ": " << text.text().toStdString();
+      EXPECT_EQ(std::filesystem::exists(Cached(c.Id)), !c.Refusal) << c.Id;
       if (c.Refusal) {
-        EXPECT_FALSE(shown(dialog)) << c.Id;
         EXPECT_TRUE(text.text().contains(c.Refusal)) << c.Id << ": " << text.text().toStdString();
-        EXPECT_FALSE(std::filesystem::exists(cached)) << c.Id;
-      } else {
-        EXPECT_TRUE(shown(dialog)) << text.text().toStdString();
-        EXPECT_TRUE(std::filesystem::exists(cached));
       }
     }
   }
-  EXPECT_EQ(server.Requests("/addons/shots/good.png").size(), 1u);
-  EXPECT_EQ(server.Requests("/addons/content.json").size(), 1u);
+  EXPECT_EQ(Server.Requests("/addons/shots/good.png").size(), 1u);
+  EXPECT_EQ(Server.Requests("/addons/content.json").size(), 1u);
   std::vector<std::string> kept;  // nothing of a refused answer is left behind
-  for (const auto& entry : std::filesystem::directory_iterator(dir / "cache/screenshots"))
+  for (const auto& entry : std::filesystem::directory_iterator(Dir / "cache/screenshots"))
     kept.push_back(entry.path().filename().string());
   EXPECT_EQ(kept, std::vector<std::string>{"good.image"});
+}
+
+// A download still under way when the dialog closes is stopped, not finished into the cache.
+TEST_F(ContentScreenshotTest, ClosingTheDialogStopsTheDownload) {
+  Serve({{"slow",
+          {.Body = Png() + std::string(4096, '\0'),
+           .Delay = std::chrono::milliseconds(150),
+           .ChunkSize = 1024}}});
+  {
+    const auto dialog = Open(1);
+    Choose(*dialog, "slow");
+    Control<QPushButton>(*dialog, "ScreenshotBtn").click();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !Server.Requests("/addons/shots/slow.png").empty(); }, 5000));
+  }
+  QTest::qWait(1200);  // longer than the whole answer takes
+  EXPECT_FALSE(std::filesystem::exists(Cached("slow")));
+  EXPECT_FALSE(std::filesystem::exists(Cached("slow").string() + ".new"));
 }
 
 }  // namespace
