@@ -10,7 +10,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include <cmath>
+#include <algorithm>
 #include <exception>
 
 namespace fx {
