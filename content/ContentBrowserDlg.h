@@ -42,6 +42,7 @@ struct TContentBrowserOptions {
 struct TContentChoice {
   TContentPackage Package;
   TPlayPlan Plan;
+  std::string StartMap{};  // the one picked of the plan's start maps; empty: the first
 };
 
 class TContentBrowserDlg : public QDialog {

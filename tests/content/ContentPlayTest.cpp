@@ -1,0 +1,112 @@
+// Play from the content browser through the main window: the package's switches reach the
+// engine through the command-line field, once and in the catalogue's order, the next
+// package's play leaves none of the last one's, and the picked start map is the one run.
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "content/ContentBrowserDlg.h"
+#include "exes/FXExes.h"
+#include "fixtures/FileBuilder.h"
+#include "fixtures/FindControl.h"
+#include "fixtures/ScriptedDialogs.h"
+#include "fixtures/StandInEngine.h"
+#include "launcher/FXLaunchForm.h"
+#include "platform/CommandLine.h"
+#include "platform/Registry.h"
+#include "settings/FXSettings.h"
+#include "tests/settings/RegistrySandbox.h"
+
+namespace fx {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Control;
+
+class ContentPlay : public ::testing::Test {
+ protected:
+  ContentPlay() {
+    for (const char* folder : {"id1/maps", "base", "addon", "other"})
+      fs::create_directories(Game / folder);
+    // What a play records goes to the sandbox, not the player's data folder.
+    if (const char* data = std::getenv("XDG_DATA_HOME")) OldData = data;
+    ::setenv("XDG_DATA_HOME", (Sandbox.Temp() / "data").c_str(), 1);
+    FXSettings().SetQPath(Game.string());
+    FXSettings().SetPatchPath(Game.string());
+    FXSettings().SetCfgFileName("Frax.cfg");
+    FXSettings().SetCloseOnExec(false);
+    FXUserSettings().SetLastConfig("");
+    FXUserSettings().SetAnimateMainWindowIcon(false);
+    FXUserSettings().SetInGameCmds(false);
+    FXUserSettings().SetAddParms({});
+    FXUserSettings().SetShowCmdLine(true);
+    test::WriteStandInEngine(Game / "quake.sh", Report);
+    TQuakeExe exe("Stand-in");
+    exe.ExeName = "quake.sh";
+    exe.ExeType = TExeType::WinQuake;
+    TRegistry registry;
+    SaveExeList(registry, {exe});
+    TLaunchFormOptions options;
+    options.Dialogs = &Dialogs;
+    options.PictureLibrary = Sandbox.Temp() / "no-pictures.rcc";
+    Form = std::make_unique<TFXLaunchForm>(nullptr, options);
+  }
+  ~ContentPlay() override {
+    if (OldData)
+      ::setenv("XDG_DATA_HOME", OldData->c_str(), 1);
+    else
+      ::unsetenv("XDG_DATA_HOME");
+  }
+
+  // Plays `package` as the dialog hands it back, and what the engine was started with.
+  std::optional<test::TEngineReport> Play(const TContentPackage& package,
+                                          const std::string& startMap = {}) {
+    fs::remove(Report);
+    Form->PlayContent({package, BuildPlayPlan(package, {}, {}, 0), startMap});
+    EXPECT_EQ(Dialogs.Messages.size(), 0u) << Dialogs.Messages.front().Text;
+    return test::WaitForReport(Report);
+  }
+
+  test::TRegistrySandbox Sandbox;
+  TProgramSettings Settings;
+  fs::path Game = Sandbox.Temp() / "quake";
+  fs::path Report = Sandbox.Temp() / "report";
+  std::optional<std::string> OldData;
+  test::TScriptedDialogs Dialogs;
+  std::unique_ptr<TFXLaunchForm> Form;
+};
+
+TEST_F(ContentPlay, TheSwitchesReachTheEngineOnceInOrderAndTheNextPlayDropsThem) {
+  QLineEdit& field = Control<QLineEdit>(*Form, "CmdLineEdit");
+  field.setText("-nosound");
+  const TContentPackage several{.Id = "several",
+                                .CommandLine = "-quoth -game base -game addon",
+                                .StartMaps = {"first", "second"}};
+  const auto engine = Play(several, "second");
+  ASSERT_TRUE(engine.has_value()) << "the stand-in engine did not start";
+  EXPECT_EQ(engine->Args, (std::vector<std::string>{"-game", "base", "-nosound", "-quoth", "-game",
+                                                    "addon", "+exec", "Frax.cfg"}));
+  EXPECT_NE(engine->Script.find("\r\nmap second\r\n"), std::string::npos) << engine->Script;
+  // The line under the launch button showed what was started.
+  EXPECT_EQ(Control<QLineEdit>(*Form, "edCommandLine").text().toStdString(),
+            ShellCommandText(engine->Program, engine->Args));
+
+  // The player adds a switch of their own; the next package keeps it and none of the last's.
+  field.setText(field.text() + " -heapsize 65536");
+  const auto next = Play({.Id = "one", .CommandLine = "-game other", .StartMaps = {"otherstart"}});
+  ASSERT_TRUE(next.has_value()) << "the stand-in engine did not start";
+  EXPECT_EQ(next->Args, (std::vector<std::string>{"-game", "other", "-nosound", "-heapsize",
+                                                  "65536", "+exec", "Frax.cfg"}));
+  EXPECT_NE(next->Script.find("\r\nmap otherstart\r\n"), std::string::npos) << next->Script;
+  EXPECT_EQ(field.text().toStdString(), "-nosound -heapsize 65536");
+}
+
+}  // namespace
+}  // namespace fx
