@@ -16,12 +16,15 @@
 #include "content/CatalogueLoader.h"
 #include "content/ContentTableModel.h"
 #include "content/PlayPlan.h"
+#include "installer/PackageManifest.h"
 
 namespace Ui {
 class ContentBrowserDlg;
 }
 
 namespace fx {
+
+class TStartMapRow;
 
 struct TContentBrowserOptions {
   TDownloader* Downloader = nullptr;  // must outlive the dialog
@@ -73,6 +76,13 @@ class TContentBrowserDlg : public QDialog {
   std::optional<std::string> InstallOne(const TContentPackage& package);
   std::optional<std::size_t> CurrentPackage() const;
   void SelectPackage(std::size_t index);
+  // The installer's record of the package in this game folder, if it is installed there.
+  std::optional<TPackageManifest> ManifestOf(const TContentPackage& package) const;
+  // The play plan with the maps the package installed (`manifest`).
+  TPlayPlan PlanOf(const TContentPackage& package,
+                   const std::optional<TPackageManifest>& manifest) const;
+  // The start-map row for the package at `index`, read again when it or its state changed.
+  void ShowStartMaps(std::size_t index);
 
   std::unique_ptr<Ui::ContentBrowserDlg> FUi;
   TContentBrowserOptions FOptions;
@@ -80,6 +90,8 @@ class TContentBrowserDlg : public QDialog {
   TContentTableModel* FModel = nullptr;
   TContentFilterProxy* FProxy = nullptr;
   std::optional<TContentChoice> FChosen;
+  TStartMapRow* FStartMaps = nullptr;
+  std::string FStartMapsFor;  // the package and state the row shows
   std::vector<TCatalogueSkip> FSkipped;
   std::mt19937 FRandom{std::random_device{}()};
   bool FLoadedOnce = false;

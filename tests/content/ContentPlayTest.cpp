@@ -4,20 +4,30 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "content/CatalogueBuilder.h"
 #include "content/ContentBrowserDlg.h"
 #include "exes/FXExes.h"
+#include "fixtures/BspBuilder.h"
 #include "fixtures/FileBuilder.h"
 #include "fixtures/FindControl.h"
 #include "fixtures/ScriptedDialogs.h"
 #include "fixtures/StandInEngine.h"
+#include "fixtures/TempDir.h"
+#include "installer/PackageStore.h"
+#include "installer/QtDownloader.h"
 #include "launcher/FXLaunchForm.h"
 #include "platform/CommandLine.h"
 #include "platform/Registry.h"
@@ -106,6 +116,68 @@ TEST_F(ContentPlay, TheSwitchesReachTheEngineOnceInOrderAndTheNextPlayDropsThem)
                                                   "65536", "+exec", "Frax.cfg"}));
   EXPECT_NE(next->Script.find("\r\nmap otherstart\r\n"), std::string::npos) << next->Script;
   EXPECT_EQ(field.text().toStdString(), "-nosound -heapsize 65536");
+}
+
+// The dialog's start-map row: an installed package's maps with the titles of their files, the
+// catalogue's first preselected, Alt+M to the box, and the pick handed back by Play.
+TEST(ContentStartMaps, TheInstalledMapsAreListedWithTitlesAndPlayTakesThePick) {
+  test::TTempDir dir;
+  const fs::path game = dir / "game";
+  TPackageManifest jam;
+  jam.Name = "jam";
+  jam.GameFolder = game.string();
+  for (const auto& [path, title] :
+       {std::pair<std::string, std::string>{"jam/maps/jam1.bsp", "First Room"},
+        {"jam/maps/jam2.bsp", "Second Hall"}}) {
+    const std::string map =
+        test::TBspBuilder(test::Entity({{"classname", "worldspawn"}, {"message", title}})).Build();
+    test::WriteFileBytes(game / path, map);
+    jam.Files.push_back({path, map.size(), ""});
+  }
+  TPackageStore(dir / "packages").Save(jam);
+  std::vector<test::TXmlRecord> records(2);
+  records[0].Id = "jam";
+  records[0].CommandLine = "-game jam";
+  records[0].StartMaps = {"Jam2"};  // spelled otherwise than on disk
+  records[1].Id = "plain";
+  records[1].StartMaps = {"p1", "p2"};
+  records[1].Md5 = test::HexOf(1, 32);
+  std::ofstream(dir / "db.xml") << test::XmlDatabase(records);
+  TQtDownloader downloader(dir / "downloads");  // unused: the catalogue is a local file
+  TContentBrowserOptions options;
+  options.Downloader = &downloader;
+  options.CacheFolder = dir / "cache";
+  options.PackageFolder = dir / "packages";
+  options.GameFolder = game;
+  options.Sources = {{"local", (dir / "db.xml").string(), TCatalogueFormat::XmlDatabase, true}};
+  TContentBrowserDlg dialog(options);
+  dialog.show();
+  dialog.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  auto& search = Control<QLineEdit>(dialog, "SearchEdit");
+  auto& combo = Control<QComboBox>(dialog, "StartMapCombo");
+  const auto items = [&] {
+    std::vector<std::string> texts;
+    for (int i = 0; i < combo.count(); ++i)
+      texts.push_back(combo.itemText(i).toStdString());
+    return texts;
+  };
+
+  QTest::keyClicks(&search, "plain");
+  ASSERT_EQ(dialog.Proxy().rowCount(), 1);
+  EXPECT_EQ(items(), (std::vector<std::string>{"p1", "p2"}));  // not installed: no titles
+  search.clear();
+  QTest::keyClicks(&search, "jam");
+  ASSERT_EQ(dialog.Proxy().rowCount(), 1);
+  EXPECT_EQ(items(), (std::vector<std::string>{"jam2 - Second Hall", "jam1 - First Room"}));
+  EXPECT_EQ(combo.currentIndex(), 0);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_M, Qt::AltModifier);
+  EXPECT_EQ(QApplication::focusWidget(), &combo);
+  QTest::keyClick(&combo, Qt::Key_Down);
+  Control<QPushButton>(dialog, "PlayBtn").click();
+  ASSERT_TRUE(dialog.Chosen());
+  EXPECT_EQ(dialog.Chosen()->StartMap, "jam1");
+  EXPECT_EQ(dialog.Chosen()->Plan.Patch, "jam");
 }
 
 }  // namespace

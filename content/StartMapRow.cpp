@@ -1,0 +1,39 @@
+#include "content/StartMapRow.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+
+namespace fx {
+
+TStartMapRow::TStartMapRow(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("StartMapRow"));
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* label = new QLabel(tr("Start &map:"), this);
+  label->setObjectName(QStringLiteral("StartMapLabel"));
+  FCombo = new QComboBox(this);
+  FCombo->setObjectName(QStringLiteral("StartMapCombo"));
+  FCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  FCombo->setMinimumContentsLength(24);
+  label->setBuddy(FCombo);
+  layout->addWidget(label);
+  layout->addWidget(FCombo, 1);
+  layout->addStretch(1);
+  SetChoices({});
+}
+
+void TStartMapRow::SetChoices(const std::vector<TStartMapChoice>& choices) {
+  FCombo->clear();
+  for (const TStartMapChoice& choice : choices)
+    FCombo->addItem(QString::fromStdString(StartMapCaption(choice)),
+                    QString::fromStdString(choice.Map));
+  FCombo->setEnabled(!choices.empty());
+  if (!choices.empty()) FCombo->setCurrentIndex(0);
+}
+
+std::string TStartMapRow::CurrentMap() const {
+  return FCombo->currentData().toString().toStdString();
+}
+
+}  // namespace fx
