@@ -199,6 +199,8 @@ void TContentBrowserDlg::ShowDetails() {
   FUi->InstallBtn->setEnabled(index.has_value() && !FOptions.GameFolder.empty());
   if (!index) {
     FUi->DetailsText->clear();
+    FStartMaps->SetChoices({});
+    FStartMapsFor.clear();
     return;
   }
   const TContentPackage& p = FModel->Packages()[*index];

@@ -8,6 +8,8 @@ namespace fx {
 
 TStartMapRow::TStartMapRow(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("StartMapRow"));
+  // One line high: the table and details above take the dialog's height.
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   auto* label = new QLabel(tr("Start &map:"), this);
@@ -18,7 +20,7 @@ TStartMapRow::TStartMapRow(QWidget* parent) : QWidget(parent) {
   FCombo->setMinimumContentsLength(24);
   label->setBuddy(FCombo);
   layout->addWidget(label);
-  layout->addWidget(FCombo, 1);
+  layout->addWidget(FCombo);
   layout->addStretch(1);
   SetChoices({});
 }

@@ -166,6 +166,9 @@ TEST(ContentStartMaps, TheInstalledMapsAreListedWithTitlesAndPlayTakesThePick) {
   QTest::keyClicks(&search, "plain");
   ASSERT_EQ(dialog.Proxy().rowCount(), 1);
   EXPECT_EQ(items(), (std::vector<std::string>{"p1", "p2"}));  // not installed: no titles
+  QTest::keyClicks(&search, "x");
+  ASSERT_EQ(dialog.Proxy().rowCount(), 0);
+  EXPECT_EQ(items(), std::vector<std::string>{});  // no package, no start maps
   search.clear();
   QTest::keyClicks(&search, "jam");
   ASSERT_EQ(dialog.Proxy().rowCount(), 1);
