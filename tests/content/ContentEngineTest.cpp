@@ -31,6 +31,7 @@
 #include "fixtures/QuakeEngine.h"
 #include "fixtures/ScriptedDialogs.h"
 #include "fixtures/TempDir.h"
+#include "fixtures/WindowSettings.h"
 #include "fixtures/ZipBuilder.h"
 #include "installer/Hashers.h"
 #include "installer/Installer.h"
@@ -153,12 +154,7 @@ TEST(ContentEngine, APackageWithADependencyInstallsBothAndItsStartMapStarts) {
   EXPECT_EQ(CheckInstalled(packages[1], *files), TInstallState::Installed);
 
   // The window: its game folder, an entry that runs the engine, and the loopback catalogue.
-  FXSettings().SetQPath(game.string());
-  FXSettings().SetPatchPath(game.string());
-  FXSettings().SetCloseOnExec(false);
-  FXUserSettings().SetLastConfig("");
-  FXUserSettings().SetAnimateMainWindowIcon(false);
-  FXUserSettings().SetInGameCmds(false);
+  test::UseWindowSettings(game);
   const std::filesystem::path program = dir / "engine.sh", report = dir / "engine.out";
   test::WriteEngineProgram(program, report, std::chrono::seconds(20));
   TQuakeExe exe("Quakespasm");

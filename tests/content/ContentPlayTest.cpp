@@ -26,6 +26,7 @@
 #include "fixtures/ScriptedDialogs.h"
 #include "fixtures/StandInEngine.h"
 #include "fixtures/TempDir.h"
+#include "fixtures/WindowSettings.h"
 #include "installer/PackageStore.h"
 #include "installer/QtDownloader.h"
 #include "launcher/FXLaunchForm.h"
@@ -48,14 +49,7 @@ class ContentPlay : public ::testing::Test {
     // What a play records goes to the sandbox, not the player's data folder.
     if (const char* data = std::getenv("XDG_DATA_HOME")) OldData = data;
     ::setenv("XDG_DATA_HOME", (Sandbox.Temp() / "data").c_str(), 1);
-    FXSettings().SetQPath(Game.string());
-    FXSettings().SetPatchPath(Game.string());
-    FXSettings().SetCfgFileName("Frax.cfg");
-    FXSettings().SetCloseOnExec(false);
-    FXUserSettings().SetLastConfig("");
-    FXUserSettings().SetAnimateMainWindowIcon(false);
-    FXUserSettings().SetInGameCmds(false);
-    FXUserSettings().SetAddParms({});
+    test::UseWindowSettings(Game);
     FXUserSettings().SetShowCmdLine(true);
     test::WriteStandInEngine(Game / "quake.sh", Report);
     TQuakeExe exe("Stand-in");
