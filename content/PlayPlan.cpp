@@ -97,7 +97,8 @@ TPlayPlan BuildPlayPlan(const TContentPackage& p, const std::vector<std::string>
   } else {
     plan.Refusals = line.Refusals;
   }
-  if (plan.Patch.empty()) {
+  // A line that names only a mission pack's folder ("-game rogue") says where to play.
+  if (plan.Patch.empty() && (!line.Accepted() || line.Games.empty())) {
     // A mission-pack folder as the install folder is the game type's own.
     plan.Patch = FolderOfInstall(p);
     if (const auto pack = MissionPackType(plan.Patch)) {

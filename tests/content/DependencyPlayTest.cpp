@@ -112,7 +112,7 @@ TEST(PlayPlan, GameTypeModMapsAndTheEngineThatCanPlayIt) {
        1,
        "the -quoth switch"},
       {{.Id = "h", .CommandLine = "-hipnotic"}, 0, TGameType::ScourgeOfArmagon, "", "", 0, ""},
-      {{.Id = "r", .CommandLine = "-game rogue"},
+      {{.Id = "r", .ZipBaseDir = "rmaps/", .CommandLine = "-game rogue"},
        0,
        TGameType::DissolutionOfEternity,
        "",
