@@ -25,6 +25,7 @@
 #include "content/Dependencies.h"
 #include "content/PlayPlan.h"
 #include "exes/FXExes.h"
+#include "fixtures/EnvOverride.h"
 #include "fixtures/FindControl.h"
 #include "fixtures/HttpTestServer.h"
 #include "fixtures/ModalDialog.h"
@@ -52,24 +53,6 @@ std::string ReadAll(const std::filesystem::path& file) {
   return text.str();
 }
 
-// The installer's records and the played list go below the test's folder.
-class TDataHome {
- public:
-  explicit TDataHome(const std::filesystem::path& folder) {
-    if (const char* old = std::getenv("XDG_DATA_HOME")) FOld = old;
-    ::setenv("XDG_DATA_HOME", folder.c_str(), 1);
-  }
-  ~TDataHome() {
-    if (FOld)
-      ::setenv("XDG_DATA_HOME", FOld->c_str(), 1);
-    else
-      ::unsetenv("XDG_DATA_HOME");
-  }
-
- private:
-  std::optional<std::string> FOld;
-};
-
 TEST(ContentEngine, APackageWithADependencyInstallsBothAndItsStartMapStarts) {
   if (const std::string missing = test::EngineMissing(); !missing.empty()) {
     // CI sets this where the engine folder exists, so the test cannot quietly vanish.
@@ -79,7 +62,8 @@ TEST(ContentEngine, APackageWithADependencyInstallsBothAndItsStartMapStarts) {
   test::TRegistrySandbox sandbox;
   TProgramSettings settings;
   const std::filesystem::path dir = sandbox.Temp();
-  const TDataHome data(dir / "data");
+  // The installer's records and the played list go below the test's folder.
+  const test::TEnvOverride data("XDG_DATA_HOME", (dir / "data").string());
   const std::filesystem::path game = dir / "game";
   test::MakeEngineGameFolder(game, {}, true);  // Play starts a single-player game
   const std::string bsp =

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -21,6 +20,7 @@
 #include "content/ContentBrowserDlg.h"
 #include "exes/FXExes.h"
 #include "fixtures/BspBuilder.h"
+#include "fixtures/EnvOverride.h"
 #include "fixtures/FileBuilder.h"
 #include "fixtures/FindControl.h"
 #include "fixtures/ScriptedDialogs.h"
@@ -46,9 +46,6 @@ class ContentPlay : public ::testing::Test {
   ContentPlay() {
     for (const char* folder : {"id1/maps", "base", "addon", "other"})
       fs::create_directories(Game / folder);
-    // What a play records goes to the sandbox, not the player's data folder.
-    if (const char* data = std::getenv("XDG_DATA_HOME")) OldData = data;
-    ::setenv("XDG_DATA_HOME", (Sandbox.Temp() / "data").c_str(), 1);
     test::UseWindowSettings(Game);
     FXUserSettings().SetShowCmdLine(true);
     test::WriteStandInEngine(Game / "quake.sh", Report);
@@ -61,12 +58,6 @@ class ContentPlay : public ::testing::Test {
     options.Dialogs = &Dialogs;
     options.PictureLibrary = Sandbox.Temp() / "no-pictures.rcc";
     Form = std::make_unique<TFXLaunchForm>(nullptr, options);
-  }
-  ~ContentPlay() override {
-    if (OldData)
-      ::setenv("XDG_DATA_HOME", OldData->c_str(), 1);
-    else
-      ::unsetenv("XDG_DATA_HOME");
   }
 
   // Plays `package` as the dialog hands it back, and what the engine was started with.
@@ -82,7 +73,8 @@ class ContentPlay : public ::testing::Test {
   TProgramSettings Settings;
   fs::path Game = Sandbox.Temp() / "quake";
   fs::path Report = Sandbox.Temp() / "report";
-  std::optional<std::string> OldData;
+  // What a play records goes to the sandbox, not the player's data folder.
+  test::TEnvOverride Data{"XDG_DATA_HOME", (Sandbox.Temp() / "data").string()};
   test::TScriptedDialogs Dialogs;
   std::unique_ptr<TFXLaunchForm> Form;
 };
