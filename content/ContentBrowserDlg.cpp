@@ -205,7 +205,7 @@ void TContentBrowserDlg::ShowDetails() {
   }
   const TContentPackage& p = FModel->Packages()[*index];
   ShowStartMaps(*index);
-  const TPlayPlan plan = BuildPlayPlan(p, {}, FOptions.Engines, FOptions.ChosenEngine);
+  const TPlayPlan& plan = FShownPlan;
   QString html = QStringLiteral("<h3>%1</h3><p>%2</p>")
                      .arg(Html(p.Title.empty() ? p.Id : p.Title), Html(p.Author));
   html += QStringLiteral("<p>%1 &nbsp; %2 &nbsp; %3</p>")
@@ -271,9 +271,9 @@ void TContentBrowserDlg::ShowStartMaps(std::size_t index) {
   if (key == FStartMapsFor) return;
   FStartMapsFor = key;
   const std::optional<TPackageManifest> manifest = ManifestOf(p);
-  const TPlayPlan plan = PlanOf(p, manifest);
+  FShownPlan = PlanOf(p, manifest);
   FStartMaps->SetChoices(
-      StartMapChoices(plan.StartMaps, manifest ? &*manifest : nullptr, FOptions.GameFolder));
+      StartMapChoices(FShownPlan.StartMaps, manifest ? &*manifest : nullptr, FOptions.GameFolder));
 }
 
 void TContentBrowserDlg::RandomClick() {

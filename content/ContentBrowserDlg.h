@@ -81,7 +81,8 @@ class TContentBrowserDlg : public QDialog {
   // The play plan with the maps the package installed (`manifest`).
   TPlayPlan PlanOf(const TContentPackage& package,
                    const std::optional<TPackageManifest>& manifest) const;
-  // The start-map row for the package at `index`, read again when it or its state changed.
+  // The start-map row and FShownPlan for the package at `index`, read again when it or its
+  // state changed.
   void ShowStartMaps(std::size_t index);
 
   std::unique_ptr<Ui::ContentBrowserDlg> FUi;
@@ -92,6 +93,7 @@ class TContentBrowserDlg : public QDialog {
   std::optional<TContentChoice> FChosen;
   TStartMapRow* FStartMaps = nullptr;
   std::string FStartMapsFor;  // the package and state the row shows
+  TPlayPlan FShownPlan;       // that package's plan, with the maps it installed
   std::vector<TCatalogueSkip> FSkipped;
   std::mt19937 FRandom{std::random_device{}()};
   bool FLoadedOnce = false;

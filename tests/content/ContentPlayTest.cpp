@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBrowser>
 
 #include <filesystem>
 #include <fstream>
@@ -160,6 +161,7 @@ TEST(ContentStartMaps, TheInstalledMapsAreListedWithTitlesAndPlayTakesThePick) {
   ASSERT_EQ(dialog.Proxy().rowCount(), 1);
   EXPECT_EQ(items(), (std::vector<std::string>{"jam2 - Second Hall", "jam1 - First Room"}));
   EXPECT_EQ(combo.currentIndex(), 0);
+  EXPECT_TRUE(Control<QTextBrowser>(dialog, "DetailsText").toPlainText().contains("Jam2, jam1"));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_M, Qt::AltModifier);
   EXPECT_EQ(QApplication::focusWidget(), &combo);
   QTest::keyClick(&combo, Qt::Key_Down);
