@@ -67,8 +67,8 @@ void TFXLaunchForm::PlayContent(const TContentChoice& choice) {
   SetPlayMode(kPlaySingle);
   SetPatchText(plan.Patch.empty() ? "(None)" : plan.Patch);
   // The plan's switches go where a user types them; the last package's own go out first.
-  const TContentSwitchField field = ReplaceContentSwitches(
-      FUi->CmdLineEdit->text().toStdString(), FContentSwitches, plan.Switches);
+  const TContentSwitchField field = ReplaceContentSwitches(FUi->CmdLineEdit->text().toStdString(),
+                                                           FContentSwitches, plan.Switches);
   FContentSwitches = field.Added;
   FUi->CmdLineEdit->setText(QString::fromStdString(field.Text));
   if (!choice.StartMap.empty())
