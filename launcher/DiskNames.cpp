@@ -81,7 +81,8 @@ std::vector<std::string> EngineGameDirs(std::string_view mod, std::string_view s
   std::vector<std::string> dirs;
   // More "-game" in the player's parameters come after the mod's on the command line; the
   // engines that take several add each in turn, so the last is searched first (the engine
-  // profiles' SeveralGames cites where). One that reads only the first finds nothing less.
+  // profiles' SeveralGames cites where). quakespasm reads only the first: a map found only
+  // in the others would not start there whatever its spelling.
   std::vector<std::string_view> words;
   for (std::size_t at = 0; at < switches.size();) {
     const std::size_t begin = switches.find_first_not_of(" \t", at);
