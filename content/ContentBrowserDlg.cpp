@@ -15,6 +15,7 @@
 #include "content/Dependencies.h"
 #include "content/FilterPresetStore.h"
 #include "content/SafeHtml.h"
+#include "content/StartMapRow.h"
 #include "installer/Installer.h"
 #include "installer/PackageStore.h"
 #include "installer/QtDownloader.h"
@@ -73,6 +74,8 @@ TContentBrowserDlg::TContentBrowserDlg(TContentBrowserOptions options, QWidget* 
   setTabOrder(FUi->DetailsText, FUi->ScreenshotPane->Button());
   FUi->Splitter->setStretchFactor(0, 3);
   FUi->Splitter->setStretchFactor(1, 2);
+  FStartMaps = new TStartMapRow(this);
+  FUi->MainLayout->insertWidget(FUi->MainLayout->indexOf(FUi->Splitter) + 1, FStartMaps);
   FUi->SearchEdit->installEventFilter(this);
   FUi->PackageTable->installEventFilter(this);
   connect(FUi->SearchEdit, &QLineEdit::textChanged, this, &TContentBrowserDlg::Refilter);
@@ -195,6 +198,8 @@ void TContentBrowserDlg::ShowDetails() {
   if (!index) {
     FUi->DetailsText->clear();
     FUi->ScreenshotPane->ShowPackage(nullptr, {});
+    FStartMaps->SetChoices({});
+    FStartMapsFor.clear();
     return;
   }
   const TContentPackage& p = FModel->Packages()[*index];
@@ -204,7 +209,8 @@ void TContentBrowserDlg::ShowDetails() {
     if (source.Enabled && source.Format == TCatalogueFormat::AddonList && addons.empty())
       addons = source.Location;
   FUi->ScreenshotPane->ShowPackage(&p, addons);
-  const TPlayPlan plan = BuildPlayPlan(p, {}, FOptions.Engines, FOptions.ChosenEngine);
+  ShowStartMaps(*index);
+  const TPlayPlan& plan = FShownPlan;
   QString html = QStringLiteral("<h3>%1</h3><p>%2</p>")
                      .arg(Html(p.Title.empty() ? p.Id : p.Title), Html(p.Author));
   html += QStringLiteral("<p>%1 &nbsp; %2 &nbsp; %3</p>")
@@ -238,8 +244,41 @@ void TContentBrowserDlg::PlayClick() {
   const auto index = CurrentPackage();
   if (!index) return;
   const TContentPackage& p = FModel->Packages()[*index];
-  FChosen = TContentChoice{p, BuildPlayPlan(p, {}, FOptions.Engines, FOptions.ChosenEngine)};
+  FChosen = TContentChoice{p, PlanOf(p, ManifestOf(p)), FStartMaps->CurrentMap()};
   accept();
+}
+
+std::optional<TPackageManifest> TContentBrowserDlg::ManifestOf(const TContentPackage& p) const {
+  if (FOptions.GameFolder.empty()) return std::nullopt;
+  try {
+    const TPackageStore store(FOptions.PackageFolder.empty() ? TPackageStore::DefaultFolder()
+                                                             : FOptions.PackageFolder);
+    std::optional<TPackageManifest> manifest = store.Find(p.Id);
+    // A record of the same name for another game folder says nothing of this one.
+    if (manifest && std::filesystem::path(manifest->GameFolder).lexically_normal() !=
+                        FOptions.GameFolder.lexically_normal())
+      return std::nullopt;
+    return manifest;
+  } catch (const std::exception&) {
+    return std::nullopt;  // no record that can be read: the catalogue's maps only
+  }
+}
+
+TPlayPlan TContentBrowserDlg::PlanOf(const TContentPackage& p,
+                                     const std::optional<TPackageManifest>& manifest) const {
+  return BuildPlayPlan(p, manifest ? InstalledMapNames(*manifest) : std::vector<std::string>{},
+                       FOptions.Engines, FOptions.ChosenEngine);
+}
+
+void TContentBrowserDlg::ShowStartMaps(std::size_t index) {
+  const TContentPackage& p = FModel->Packages()[index];
+  const std::string key = p.Id + "\n" + std::to_string(static_cast<int>(FModel->States()[index]));
+  if (key == FStartMapsFor) return;
+  FStartMapsFor = key;
+  const std::optional<TPackageManifest> manifest = ManifestOf(p);
+  FShownPlan = PlanOf(p, manifest);
+  FStartMaps->SetChoices(
+      StartMapChoices(FShownPlan.StartMaps, manifest ? &*manifest : nullptr, FOptions.GameFolder));
 }
 
 void TContentBrowserDlg::RandomClick() {

@@ -16,12 +16,15 @@
 #include "content/CatalogueLoader.h"
 #include "content/ContentTableModel.h"
 #include "content/PlayPlan.h"
+#include "installer/PackageManifest.h"
 
 namespace Ui {
 class ContentBrowserDlg;
 }
 
 namespace fx {
+
+class TStartMapRow;
 
 struct TContentBrowserOptions {
   TDownloader* Downloader = nullptr;  // must outlive the dialog
@@ -43,6 +46,7 @@ struct TContentBrowserOptions {
 struct TContentChoice {
   TContentPackage Package;
   TPlayPlan Plan;
+  std::string StartMap{};  // the one picked of the plan's start maps; empty: the first
 };
 
 class TContentBrowserDlg : public QDialog {
@@ -73,6 +77,14 @@ class TContentBrowserDlg : public QDialog {
   std::optional<std::string> InstallOne(const TContentPackage& package);
   std::optional<std::size_t> CurrentPackage() const;
   void SelectPackage(std::size_t index);
+  // The installer's record of the package in this game folder, if it is installed there.
+  std::optional<TPackageManifest> ManifestOf(const TContentPackage& package) const;
+  // The play plan with the maps the package installed (`manifest`).
+  TPlayPlan PlanOf(const TContentPackage& package,
+                   const std::optional<TPackageManifest>& manifest) const;
+  // The start-map row and FShownPlan for the package at `index`, read again when it or its
+  // state changed.
+  void ShowStartMaps(std::size_t index);
 
   std::unique_ptr<Ui::ContentBrowserDlg> FUi;
   TContentBrowserOptions FOptions;
@@ -80,6 +92,9 @@ class TContentBrowserDlg : public QDialog {
   TContentTableModel* FModel = nullptr;
   TContentFilterProxy* FProxy = nullptr;
   std::optional<TContentChoice> FChosen;
+  TStartMapRow* FStartMaps = nullptr;
+  std::string FStartMapsFor;  // the package and state the row shows
+  TPlayPlan FShownPlan;       // that package's plan, with the maps it installed
   std::vector<TCatalogueSkip> FSkipped;
   std::mt19937 FRandom{std::random_device{}()};
   bool FLoadedOnce = false;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "content/ContentPackage.h"
@@ -41,5 +42,19 @@ std::vector<std::string> MissingCapabilities(const TContentPackage& package,
 TPlayPlan BuildPlayPlan(const TContentPackage& package,
                         const std::vector<std::string>& installedMaps,
                         const std::vector<TPlayEngine>& engines, std::size_t chosen);
+
+// The main window's command-line field after a package's switches went in, as a user would
+// type them: `Text` is the field, `Added` what this play put there (to take out again next
+// time).
+struct TContentSwitchField {
+  std::string Text;
+  std::string Added;
+};
+
+// `previous` (what the last play added) is taken out of `field`, then each switch of
+// `switches` ("-quoth", "-game NAME") not in the field yet is appended; the player's own text
+// stays as typed.
+TContentSwitchField ReplaceContentSwitches(std::string_view field, std::string_view previous,
+                                           std::string_view switches);
 
 }  // namespace fx

@@ -79,6 +79,20 @@ std::string DiskName(const std::vector<fs::path>& folders, std::string_view pref
 
 std::vector<std::string> EngineGameDirs(std::string_view mod, std::string_view switches) {
   std::vector<std::string> dirs;
+  // More "-game" in the player's parameters come after the mod's on the command line; the
+  // engines that take several add each in turn, so the last is searched first (the engine
+  // profiles' SeveralGames cites where). quakespasm reads only the first: a map found only
+  // in the others would not start there whatever its spelling.
+  std::vector<std::string_view> words;
+  for (std::size_t at = 0; at < switches.size();) {
+    const std::size_t begin = switches.find_first_not_of(" \t", at);
+    if (begin == std::string_view::npos) break;
+    const std::size_t end = std::min(switches.find_first_of(" \t", begin), switches.size());
+    words.push_back(switches.substr(begin, end - begin));
+    at = end;
+  }
+  for (std::size_t i = words.size(); i-- > 1;)
+    if (words[i - 1] == "-game" && !EqualsIgnoringCase(words[i], mod)) dirs.emplace_back(words[i]);
   if (!mod.empty()) dirs.emplace_back(mod);
   // Added after id1 in this order, so searched before it the other way round.
   for (auto pack = kMissionPacks.rbegin(); pack != kMissionPacks.rend(); ++pack)

@@ -95,6 +95,10 @@ class TFXLaunchForm : public QMainWindow,
   TConfigurations& Configurations() { return *FConfigs; }
   const TQuakeExeList& Exes() const { return FExes; }
   bool HasPictureLibrary() const { return FPictures != nullptr; }
+  // Sets the window up for a package of the content browser as a user would by hand (game
+  // type, patch and map boxes, its switches in the command-line field, the engine), then
+  // launches (LaunchFormContent.cpp).
+  void PlayContent(const TContentChoice& choice);
 
   // TConfigHost
   std::vector<std::string> ConfigNames() const override;
@@ -262,7 +266,6 @@ class TFXLaunchForm : public QMainWindow,
   // The content browser (LaunchFormContent.cpp).
   void SetUpContentBrowser(const TLaunchFormOptions& options);
   void ContentBrowserClick();
-  void PlayContent(const TContentChoice& choice);
 
   // The server browser (LaunchFormServers.cpp).
   void SetUpServerBrowser(const TLaunchFormOptions& options);
@@ -322,6 +325,8 @@ class TFXLaunchForm : public QMainWindow,
   std::optional<std::filesystem::path> FContentCacheFolder;
   std::function<std::unique_ptr<TDownloader>()> FMakeContentDownloader;
   std::unique_ptr<TDownloader> FContentDownloader;
+  // What the last content play put into the command-line field, taken out by the next.
+  std::string FContentSwitches;
   int FGameChecks = 0;  // started games whose early-exit check has not reported yet
   bool FGameFailed = false;
   bool FStoreOnClose = true;

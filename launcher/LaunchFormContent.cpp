@@ -66,7 +66,15 @@ void TFXLaunchForm::PlayContent(const TContentChoice& choice) {
   SelectGameType(std::string(GameTypeName(plan.GameType)));
   SetPlayMode(kPlaySingle);
   SetPatchText(plan.Patch.empty() ? "(None)" : plan.Patch);
-  if (!plan.StartMaps.empty()) SetMapText(plan.StartMaps.front());
+  // The plan's switches go where a user types them; the last package's own go out first.
+  const TContentSwitchField field = ReplaceContentSwitches(FUi->CmdLineEdit->text().toStdString(),
+                                                           FContentSwitches, plan.Switches);
+  FContentSwitches = field.Added;
+  FUi->CmdLineEdit->setText(QString::fromStdString(field.Text));
+  if (!choice.StartMap.empty())
+    SetMapText(choice.StartMap);
+  else if (!plan.StartMaps.empty())
+    SetMapText(plan.StartMaps.front());
   if (plan.Engine < FExes.size()) SelectExe(FExes[plan.Engine].Name());
   MarkModified();
   if (!LaunchNow()) return;

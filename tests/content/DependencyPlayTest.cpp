@@ -112,20 +112,28 @@ TEST(PlayPlan, GameTypeModMapsAndTheEngineThatCanPlayIt) {
        1,
        "the -quoth switch"},
       {{.Id = "h", .CommandLine = "-hipnotic"}, 0, TGameType::ScourgeOfArmagon, "", "", 0, ""},
-      {{.Id = "r", .CommandLine = "-game rogue"},
+      {{.Id = "r", .ZipBaseDir = "rmaps/", .CommandLine = "-game rogue"},
        0,
        TGameType::DissolutionOfEternity,
        "",
        "",
        0,
        ""},
-      {{.Id = "two", .CommandLine = "-game base -game addon"},
+      // The catalogue's order reaches the engine: the patch box is emitted first.
+      {{.Id = "two", .CommandLine = "-game base -game addon -game fix"},
        1,
        TGameType::Standard,
-       "addon",
-       "-game base",
+       "base",
+       "-game addon -game fix",
        2,
        "several -game folders, which QuakeSpasm does not give: Ironwail"},
+      {{.Id = "rm", .CommandLine = "-game rogue -game rmod"},
+       1,
+       TGameType::DissolutionOfEternity,
+       "rmod",
+       "",
+       1,
+       ""},
       {{.Id = "b", .Bsp2 = true},
        0,
        TGameType::Standard,
@@ -153,7 +161,7 @@ TEST(PlayPlan, GameTypeModMapsAndTheEngineThatCanPlayIt) {
     EXPECT_NE(plan.EngineReason.find(c.Reason), std::string::npos) << plan.EngineReason;
     EXPECT_EQ(plan.EngineReason.empty(), c.Reason.empty()) << plan.EngineReason;
   }
-  const TPlayPlan refused = BuildPlayPlan(cases[8].Package, {}, engines, 1);
+  const TPlayPlan refused = BuildPlayPlan(cases[9].Package, {}, engines, 1);
   EXPECT_EQ(refused.Refusals.size(), 3u);  // the path, "+exec" and "evil.cfg"
   const TPlayPlan none = BuildPlayPlan({.Id = "b", .Bsp2 = true}, {}, {engines[0]}, 0);
   EXPECT_FALSE(none.EngineFits);
@@ -166,6 +174,28 @@ TEST(PlayPlan, StartMapsFromTheCatalogueThenFromDisk) {
   const TPlayPlan plan = BuildPlayPlan(p, {"start", "extra", "bad;map", "../up"}, {}, 0);
   EXPECT_EQ(plan.StartMaps, (std::vector<std::string>{"first", "start", "e1m1", "extra"}));
   EXPECT_EQ(plan.Refusals.size(), 2u);
+}
+
+TEST(PlayPlan, SwitchesReplaceTheLastPlaysAndKeepThePlayersOwn) {
+  const struct {
+    std::string Field, Previous, Switches, Text, Added;
+  } cases[] = {
+      {"", "", "-quoth", "-quoth", "-quoth"},
+      {"-nosound +set name \"A B\"", "", "-quoth -game b",
+       "-nosound +set name \"A B\" -quoth -game b", "-quoth -game b"},
+      // The last package's switches go, wherever the player left them.
+      {"-quoth  -nosound -game b", "-quoth -game b", "-game c", "-nosound -game c", "-game c"},
+      {"-quoth -nosound", "-quoth", "", "-nosound", ""},
+      // What the player typed already is not given twice, nor taken out next time.
+      {"-quoth -game x", "", "-quoth -game b", "-quoth -game x -game b", "-game b"},
+      {"-game bb -heapsize 65536", "-game b", "-game b", "-game bb -heapsize 65536 -game b",
+       "-game b"},
+  };
+  for (const auto& c : cases) {
+    const TContentSwitchField field = ReplaceContentSwitches(c.Field, c.Previous, c.Switches);
+    EXPECT_EQ(field.Text, c.Text) << c.Field << " | " << c.Previous;
+    EXPECT_EQ(field.Added, c.Added) << c.Field << " | " << c.Previous;
+  }
 }
 
 }  // namespace

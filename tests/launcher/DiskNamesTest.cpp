@@ -58,6 +58,15 @@ TEST_F(DiskNamesTest, MapAndDemoNamesAreSpelledAsTheSearchPathHoldsThem) {
     EXPECT_EQ(disk.DemoRecord, c.Disk.DemoRecord) << c.Window.DemoRecord;
     EXPECT_EQ(disk.DemoPlay, c.Disk.DemoPlay) << c.Window.DemoPlay;
   }
+  // More -game in the player's parameters: the last searched first, then the mod's, the
+  // mission pack and id1.
+  EXPECT_EQ(EngineGameDirs("base", "-quoth -game addon +map x -game extra -game Base"),
+            (std::vector<std::string>{"extra", "addon", "base", "quoth", "id1"}));
+  WriteFileBytes(Game / "addon" / "maps" / "AddStart.bsp", "x");
+  EXPECT_EQ(DiskScriptNames({"addstart", "", ""},
+                            EngineSearchFolders(Game, User, EngineGameDirs("ctf", "-game addon")))
+                .Map,
+            "AddStart");
 }
 
 TEST_F(DiskNamesTest, GameTakesTheModFolderNameOnlyWhenItLiesInTheGameFolder) {

@@ -27,6 +27,7 @@
 #include "fixtures/ModalDialog.h"
 #include "fixtures/ScriptedDialogs.h"
 #include "fixtures/StandInEngine.h"
+#include "fixtures/WindowSettings.h"
 #include "launcher/Configurations.h"
 #include "launcher/FXLaunchForm.h"
 #include "launcher/GameOutput.h"
@@ -71,15 +72,7 @@ class LaunchForm : public ::testing::Test {
     fs::create_directories(Game / "id1" / "maps");
     WriteFileBytes(Game / "id1" / "pak0.pak", "");
     WriteFileBytes(Game / "id1" / "pak1.pak", "");
-    FXSettings().SetQPath(Game.string());
-    FXSettings().SetPatchPath(Game.string());
-    FXSettings().SetCfgFileName("Frax.cfg");
-    FXSettings().SetCloseOnExec(false);
-    FXUserSettings().SetLastConfig("");
-    FXUserSettings().SetAnimateMainWindowIcon(false);
-    FXUserSettings().SetInGameCmds(false);
-    FXUserSettings().SetAddParms({});
-    FXUserSettings().SetShowCmdLine(false);
+    test::UseWindowSettings(Game);
   }
 
   void AddExe(const std::string& name, const std::string& file) {

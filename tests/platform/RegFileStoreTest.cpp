@@ -16,6 +16,7 @@
 
 #include <unistd.h>
 
+#include "fixtures/EnvOverride.h"
 #include "fixtures/FileBuilder.h"
 #include "fixtures/TempDir.h"
 #include "platform/RegFileStore.h"
@@ -52,30 +53,6 @@ std::vector<fs::path> BrokenFiles(const fs::path& folder) {
       found.push_back(entry.path());
   return found;
 }
-
-// Sets or clears an environment variable for a scope.
-class TEnvVar {
- public:
-  TEnvVar(const char* name, const char* value) : FName(name) {
-    if (const char* old = std::getenv(name)) FOld = old;
-    if (value)
-      ::setenv(name, value, 1);
-    else
-      ::unsetenv(name);
-  }
-  ~TEnvVar() {
-    if (FOld)
-      ::setenv(FName, FOld->c_str(), 1);
-    else
-      ::unsetenv(FName);
-  }
-  TEnvVar(const TEnvVar&) = delete;
-  TEnvVar& operator=(const TEnvVar&) = delete;
-
- private:
-  const char* FName;
-  std::optional<std::string> FOld;
-};
 
 const std::string kGoodFile =
     "REGEDIT4\r\n\r\n"
@@ -173,24 +150,24 @@ TEST_F(RegFileStoreTest, ReadingAloneNeverRewritesTheFile) {
 }
 
 TEST_F(RegFileStoreTest, TheFolderComesFromTheEnvironment) {
-  const TEnvVar home("HOME", "/home/someone");
+  const test::TEnvOverride home("HOME", "/home/someone");
   {
-    const TEnvVar config("FRAXINEL_CONFIG_DIR", nullptr);
-    const TEnvVar xdg("XDG_CONFIG_HOME", nullptr);
+    const test::TEnvOverride config("FRAXINEL_CONFIG_DIR", nullptr);
+    const test::TEnvOverride xdg("XDG_CONFIG_HOME", nullptr);
     EXPECT_EQ(TRegFileStore::FolderFromEnvironment(), "/home/someone/.config/fraxinel");
   }
   {
-    const TEnvVar config("FRAXINEL_CONFIG_DIR", "");
-    const TEnvVar xdg("XDG_CONFIG_HOME", "/xdg");
+    const test::TEnvOverride config("FRAXINEL_CONFIG_DIR", "");
+    const test::TEnvOverride xdg("XDG_CONFIG_HOME", "/xdg");
     EXPECT_EQ(TRegFileStore::FolderFromEnvironment(), "/xdg/fraxinel");
   }
   {
-    const TEnvVar config("FRAXINEL_CONFIG_DIR", nullptr);
-    const TEnvVar xdg("XDG_CONFIG_HOME", "relative/ignored");
+    const test::TEnvOverride config("FRAXINEL_CONFIG_DIR", nullptr);
+    const test::TEnvOverride xdg("XDG_CONFIG_HOME", "relative/ignored");
     EXPECT_EQ(TRegFileStore::FolderFromEnvironment(), "/home/someone/.config/fraxinel");
   }
   const test::TConfigDirOverride config(FTemp / "chosen");
-  const TEnvVar xdg("XDG_CONFIG_HOME", "/xdg");
+  const test::TEnvOverride xdg("XDG_CONFIG_HOME", "/xdg");
   EXPECT_EQ(TRegFileStore::FolderFromEnvironment(), FTemp / "chosen");
 
   ResetDefaultRegistryStore();

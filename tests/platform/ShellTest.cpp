@@ -1,5 +1,6 @@
 #include "platform/Shell.h"
 
+#include "fixtures/EnvOverride.h"
 #include "fixtures/FileBuilder.h"
 #include "fixtures/TempDir.h"
 
@@ -26,6 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::ReadFileBytes;
+using test::TEnvOverride;
 using test::TTempDir;
 using test::WriteFileBytes;
 
@@ -118,27 +120,6 @@ struct TRecordingOpener {
       return Answer;
     };
   }
-};
-
-// Sets an environment variable for one test and restores it afterwards.
-class TEnvOverride {
- public:
-  TEnvOverride(const char* name, const std::string& value) : FName(name) {
-    if (const char* old = std::getenv(name)) FOld = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~TEnvOverride() {
-    if (FOld)
-      ::setenv(FName, FOld->c_str(), 1);
-    else
-      ::unsetenv(FName);
-  }
-  TEnvOverride(const TEnvOverride&) = delete;
-  TEnvOverride& operator=(const TEnvOverride&) = delete;
-
- private:
-  const char* FName;
-  std::optional<std::string> FOld;
 };
 
 class ShellStartTest : public ::testing::Test {
