@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
-#include <set>
+#include <unordered_set>
 
 #include "content/ContentText.h"
 #include "content/JsonTags.h"
@@ -23,11 +23,15 @@ struct EBadRecord {
   std::string Reason;
 };
 
-std::string Text(dom::element value, std::string_view what) {
+std::string_view View(dom::element value, std::string_view what) {
   std::string_view text;
   if (value.get_string().get(text)) throw EBadRecord{std::string(what) + " is not a text"};
   if (text.size() > kMaxCatalogueString) throw EBadRecord{std::string(what) + " is over 1 MB"};
-  return std::string(text);
+  return text;
+}
+
+std::string Text(dom::element value, std::string_view what) {
+  return std::string(View(value, what));
 }
 
 std::uint64_t Number(dom::element value, std::string_view what) {
@@ -40,11 +44,9 @@ std::uint64_t Number(dom::element value, std::string_view what) {
 std::string Sha256(dom::element value, std::string_view what) {
   std::string_view text;
   if (value.get_string().get(text)) throw EBadRecord{std::string(what) + " is not a text"};
-  if (!IsHexOf(text, 64)) throw EBadRecord{std::string(what) + " is not 64 hexadecimal digits"};
-  std::string hash(text);
-  for (char& c : hash)
-    if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
-  return hash;
+  std::optional<std::string> hash = LowerHexOf(text, 64);
+  if (!hash) throw EBadRecord{std::string(what) + " is not 64 hexadecimal digits"};
+  return std::move(*hash);
 }
 
 std::vector<TContentFile> Files(dom::object files, int depth) {
@@ -52,9 +54,9 @@ std::vector<TContentFile> Files(dom::object files, int depth) {
   std::vector<TContentFile> out;
   out.reserve(files.size());
   for (const dom::key_value_pair field : files) {
+    if (field.key.size() > 4096) throw EBadRecord{"a file name is over 4096 bytes"};
     TContentFile file;
-    file.Path = std::string(field.key);
-    if (file.Path.size() > 4096) throw EBadRecord{"a file name is over 4096 bytes"};
+    file.Path = field.key;
     dom::object entry;
     if (field.value.get_object().get(entry))
       throw EBadRecord{"file '" + file.Path + "' is not an object"};
@@ -91,14 +93,20 @@ void Install(dom::object install, TContentPackage& p) {
   }
 }
 
-std::vector<std::string> Strings(dom::element value, std::string_view what) {
+// The texts of a list, as views into the parser's document (valid while it is).
+std::vector<std::string_view> Views(dom::element value, std::string_view what) {
   dom::array array;
   if (value.get_array().get(array)) throw EBadRecord{std::string(what) + " is not a list"};
-  std::vector<std::string> out;
+  std::vector<std::string_view> out;
   out.reserve(array.size());
   for (const dom::element item : array)
-    out.push_back(Text(item, what));
+    out.push_back(View(item, what));
   return out;
+}
+
+std::vector<std::string> Strings(dom::element value, std::string_view what) {
+  const std::vector<std::string_view> views = Views(value, what);
+  return {views.begin(), views.end()};
 }
 
 TContentPackage Record(dom::element value) {
@@ -106,7 +114,7 @@ TContentPackage Record(dom::element value) {
   if (value.get_object().get(object)) throw EBadRecord{"it is not an object"};
   TContentPackage p;
   bool haveBytes = false;
-  std::vector<std::string> tags;
+  std::vector<std::string_view> tags;
   for (const dom::key_value_pair field : object) {
     const std::string_view key = field.key;
     if (key == "sha256")
@@ -118,7 +126,7 @@ TContentPackage Record(dom::element value) {
     else if (key == "urls")
       p.Urls = Strings(field.value, "urls");
     else if (key == "tags")
-      tags = Strings(field.value, "tags");
+      tags = Views(field.value, "tags");
     else if (key == "files" || key == "install") {
       dom::object inner;
       if (field.value.get_object().get(inner))
@@ -158,13 +166,14 @@ std::string RecordName(std::size_t index, const TContentPackage* p) {
   return name;
 }
 
-void AddUnique(TCatalogue& catalogue, std::set<std::string>& seen, std::string name,
-               TContentPackage p) {
-  if (!seen.insert(p.Sha256.empty() ? p.Id : p.Sha256).second) {
-    catalogue.Skipped.push_back({std::move(name), "it appears twice"});
-  } else {
-    catalogue.Packages.push_back(std::move(p));
-  }
+// The keys (hash, else id) of the packages taken so far.
+using TSeen = std::unordered_set<std::string>;
+
+// Whether `p` was taken; a package seen before is not.
+bool AddUnique(TCatalogue& catalogue, TSeen& seen, TContentPackage& p) {
+  if (!seen.insert(p.Sha256.empty() ? p.Id : p.Sha256).second) return false;
+  catalogue.Packages.push_back(std::move(p));
+  return true;
 }
 
 // At most `limit` bytes and one more, so a file that grew after its size was read is still
@@ -228,12 +237,15 @@ TContentPackage Addon(dom::element value) {
 // Each element of a list read by `read`; a malformed one is left out with its reason.
 TCatalogue ReadEach(dom::array list, TContentPackage (*read)(dom::element)) {
   TCatalogue catalogue;
-  std::set<std::string> seen;
+  TSeen seen;
+  catalogue.Packages.reserve(list.size());
+  seen.reserve(list.size());
   std::size_t index = 0;
   for (const dom::element item : list) {
     try {
       TContentPackage p = read(item);
-      AddUnique(catalogue, seen, RecordName(index, &p), std::move(p));
+      if (!AddUnique(catalogue, seen, p))
+        catalogue.Skipped.push_back({RecordName(index, &p), "it appears twice"});
     } catch (const EBadRecord& bad) {
       catalogue.Skipped.push_back({RecordName(index, nullptr), bad.Reason});
     }
@@ -268,7 +280,7 @@ TCatalogue ReadJsonFolder(const std::filesystem::path& root) {
   if (!fs::is_directory(fs::symlink_status(base, error)))
     throw ECatalogue("'" + base.string() + "' is not a folder of records");
   TCatalogue catalogue;
-  std::set<std::string> seen;
+  TSeen seen;
   dom::parser parser;
   std::vector<fs::path> files;
   for (const fs::directory_entry& dir : fs::directory_iterator(base, error)) {
@@ -291,7 +303,7 @@ TCatalogue ReadJsonFolder(const std::filesystem::path& root) {
       if (!bytes) throw EBadRecord{"it cannot be read or is over 16 MB"};
       TContentPackage p = Record(Parse(parser, *bytes, "the record"));
       if (p.Sha256 != stem) throw EBadRecord{"its sha256 is not its file name"};
-      AddUnique(catalogue, seen, name, std::move(p));
+      if (!AddUnique(catalogue, seen, p)) catalogue.Skipped.push_back({name, "it appears twice"});
     } catch (const EBadRecord& bad) {
       catalogue.Skipped.push_back({name, bad.Reason});
     } catch (const ECatalogue& refused) {
