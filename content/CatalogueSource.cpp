@@ -129,10 +129,21 @@ TCatalogue ReadLocalCatalogue(TCatalogueFormat format, const std::filesystem::pa
   if (format == TCatalogueFormat::JsonFolder) return ReadJsonFolder(location);
   std::ifstream in(location, std::ios::binary);
   if (!in) throw ECatalogue("'" + location.string() + "' cannot be read");
-  std::string bytes(kMaxCatalogueBytes + 1, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  return ReadCatalogueBytes(format, bytes);  // over 64 MB it refuses
+  // As much room as the file has now (a buffer of the largest size allowed would be memory
+  // the program holds for nothing); read on to one byte over the limit, so a file that grew
+  // meanwhile is still refused by the reader's size check.
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(location, error);
+  std::string bytes;
+  bytes.reserve(
+      static_cast<std::size_t>(std::min<std::uintmax_t>(error ? 0 : size, kMaxCatalogueBytes)) + 1);
+  char chunk[1 << 16];
+  while (bytes.size() <= kMaxCatalogueBytes &&
+         in.read(chunk, static_cast<std::streamsize>(sizeof chunk)).gcount() > 0)
+    bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+  // Over 64 MB the readers refuse.
+  if (format == TCatalogueFormat::JsonPages) return ReadOwnedJsonPage(std::move(bytes));
+  return ReadCatalogueBytes(format, bytes);
 }
 
 std::string FormatAge(std::int64_t seconds) {

@@ -144,14 +144,18 @@ TContentPackage Record(dom::element value) {
   return p;
 }
 
-// The parser with the limits of every document, and the parse of one.
-dom::element Parse(dom::parser& parser, std::string_view bytes, std::string_view what) {
+static_assert(simdjson::SIMDJSON_PADDING <= kJsonReadPadding);
+
+// The parser with the limits of every document, and the parse of one. `padded`: the bytes are
+// followed by kJsonReadPadding more in memory, so they are parsed where they lie, not copied.
+dom::element Parse(dom::parser& parser, std::string_view bytes, std::string_view what,
+                   bool padded = false) {
   if (bytes.size() > kMaxCatalogueBytes)
     throw ECatalogue(std::string(what) + " is larger than 64 MB");
   if (parser.allocate(bytes.size() + 1, kMaxCatalogueDepth))
     throw ECatalogue("out of memory for " + std::string(what));
   dom::element root;
-  if (const auto error = parser.parse(bytes.data(), bytes.size()).get(root)) {
+  if (const auto error = parser.parse(bytes.data(), bytes.size(), !padded).get(root)) {
     throw ECatalogue(std::string(what) + " is refused: " +
                      (error == simdjson::DEPTH_ERROR
                           ? std::string("it nests deeper than 32")
@@ -270,6 +274,21 @@ TCatalogue ReadJsonPage(std::string_view bytes) {
   dom::array array;
   if (Parse(parser, bytes, "the page").get_array().get(array))
     throw ECatalogue("the page is not a list of records");
+  return ReadEach(array, Record);
+}
+
+TCatalogue ReadOwnedJsonPage(std::string bytes) {
+  const std::size_t length = bytes.size();
+  bytes.append(kJsonReadPadding, ' ');
+  dom::parser parser;
+  dom::array array;
+  if (Parse(parser, std::string_view(bytes.data(), length), "the page", true)
+          .get_array()
+          .get(array))
+    throw ECatalogue("the page is not a list of records");
+  // The parsed document holds its own copies of the texts: the page's bytes (as large as
+  // everything read from them) go before the records are made.
+  std::string().swap(bytes);
   return ReadEach(array, Record);
 }
 

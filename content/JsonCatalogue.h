@@ -7,6 +7,7 @@
 // screenshots}]}).
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "content/ContentPackage.h"
@@ -19,6 +20,12 @@ TContentPackage ReadJsonRecord(std::string_view bytes);
 // A page of the API: a JSON array of records. A malformed record is left out with its reason.
 // Throws ECatalogue for a document over 64 MB, bad JSON, nesting over 32, or not an array.
 TCatalogue ReadJsonPage(std::string_view bytes);
+
+// The same for a page read from a file: its bytes are parsed where they lie (with room for
+// kJsonReadPadding more appended, which reserving it spares a copy) and freed before the
+// records are made, so a large page is not held three times over.
+inline constexpr std::size_t kJsonReadPadding = 64;
+TCatalogue ReadOwnedJsonPage(std::string bytes);
 
 // The folder `root` holding json/by-sha256/. Only regular files whose names are the
 // record's own hash below the folder of its first two digits are read (symbolic links are
