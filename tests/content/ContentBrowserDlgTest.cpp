@@ -62,6 +62,14 @@ class ContentBrowserDlgTest : public ::testing::Test {
     Options.Notes = {"line 2: bad"};
   }
 
+  // Shows the dialog and waits for its catalogues: they are read on a worker, and come back
+  // with a later turn of the event loop, never inside show().
+  static void ShowLoaded(TContentBrowserDlg& dialog) {
+    dialog.show();
+    EXPECT_TRUE(dialog.Loading());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.Loading(); }, 5000));
+  }
+
   test::TTempDir Dir;
   TNoNetwork Network;
   TContentBrowserOptions Options;
@@ -69,7 +77,7 @@ class ContentBrowserDlgTest : public ::testing::Test {
 
 TEST_F(ContentBrowserDlgTest, SearchNarrowsAndEnterPlaysTheCurrentPackage) {
   TContentBrowserDlg dialog(Options);
-  dialog.show();
+  ShowLoaded(dialog);
   dialog.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
   auto& search = Control<QLineEdit>(dialog, "SearchEdit");
@@ -91,7 +99,7 @@ TEST_F(ContentBrowserDlgTest, SearchNarrowsAndEnterPlaysTheCurrentPackage) {
 
 TEST_F(ContentBrowserDlgTest, DetailsAreSafeAndARefusedCommandLineIsShown) {
   TContentBrowserDlg dialog(Options);
-  dialog.show();
+  ShowLoaded(dialog);
   auto& search = Control<QLineEdit>(dialog, "SearchEdit");
   auto& details = Control<QTextBrowser>(dialog, "DetailsText");
   QTest::keyClicks(&search, "tomb");
