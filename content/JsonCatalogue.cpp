@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "content/ContentText.h"
+#include "content/JsonArraySplitter.h"
 #include "content/JsonTags.h"
 
 namespace fx {
@@ -144,23 +145,22 @@ TContentPackage Record(dom::element value) {
   return p;
 }
 
-static_assert(simdjson::SIMDJSON_PADDING <= kJsonReadPadding);
+// The message of a document the parser refused.
+std::string Refusal(std::string_view what, simdjson::error_code error) {
+  return std::string(what) + " is refused: " +
+         (error == simdjson::DEPTH_ERROR ? std::string("it nests deeper than 32")
+                                         : std::string(simdjson::error_message(error)));
+}
 
-// The parser with the limits of every document, and the parse of one. `padded`: the bytes are
-// followed by kJsonReadPadding more in memory, so they are parsed where they lie, not copied.
-dom::element Parse(dom::parser& parser, std::string_view bytes, std::string_view what,
-                   bool padded = false) {
+// The parser with the limits of every document, and the parse of one.
+dom::element Parse(dom::parser& parser, std::string_view bytes, std::string_view what) {
   if (bytes.size() > kMaxCatalogueBytes)
     throw ECatalogue(std::string(what) + " is larger than 64 MB");
   if (parser.allocate(bytes.size() + 1, kMaxCatalogueDepth))
     throw ECatalogue("out of memory for " + std::string(what));
   dom::element root;
-  if (const auto error = parser.parse(bytes.data(), bytes.size(), !padded).get(root)) {
-    throw ECatalogue(std::string(what) + " is refused: " +
-                     (error == simdjson::DEPTH_ERROR
-                          ? std::string("it nests deeper than 32")
-                          : std::string(simdjson::error_message(error))));
-  }
+  if (const auto error = parser.parse(bytes.data(), bytes.size()).get(root))
+    throw ECatalogue(Refusal(what, error));
   return root;
 }
 
@@ -269,27 +269,53 @@ TContentPackage ReadJsonRecord(std::string_view bytes) {
   }
 }
 
-TCatalogue ReadJsonPage(std::string_view bytes) {
-  dom::parser parser;
-  dom::array array;
-  if (Parse(parser, bytes, "the page").get_array().get(array))
-    throw ECatalogue("the page is not a list of records");
-  return ReadEach(array, Record);
+// Each record parsed alone as the splitter hands it on, with the parser's buffers kept from
+// one to the next; the array's level counts towards the nesting limit.
+struct TJsonPageReader::TState {
+  dom::parser Parser;
+  TCatalogue Catalogue;
+  TSeen Seen;
+  std::size_t Index = 0;
+  std::size_t Bytes = 0;
+  TJsonArraySplitter Splitter{[this](std::string_view element) { Element(element); }};
+
+  TState() {
+    if (Parser.allocate(1u << 16, kMaxCatalogueDepth - 1))
+      throw ECatalogue("out of memory for the page");
+  }
+  void Element(std::string_view bytes) {
+    dom::element root;
+    if (const auto error = Parser.parse(bytes.data(), bytes.size()).get(root))
+      throw ECatalogue(Refusal("the page", error));
+    try {
+      TContentPackage p = Record(root);
+      if (!AddUnique(Catalogue, Seen, p))
+        Catalogue.Skipped.push_back({RecordName(Index, &p), "it appears twice"});
+    } catch (const EBadRecord& bad) {
+      Catalogue.Skipped.push_back({RecordName(Index, nullptr), bad.Reason});
+    }
+    ++Index;
+  }
+};
+
+TJsonPageReader::TJsonPageReader() : F(std::make_unique<TState>()) {}
+TJsonPageReader::~TJsonPageReader() = default;
+
+void TJsonPageReader::Feed(std::string_view bytes) {
+  F->Bytes += bytes.size();
+  if (F->Bytes > kMaxCatalogueBytes) throw ECatalogue("the page is larger than 64 MB");
+  F->Splitter.Feed(bytes);
 }
 
-TCatalogue ReadOwnedJsonPage(std::string bytes) {
-  const std::size_t length = bytes.size();
-  bytes.append(kJsonReadPadding, ' ');
-  dom::parser parser;
-  dom::array array;
-  if (Parse(parser, std::string_view(bytes.data(), length), "the page", true)
-          .get_array()
-          .get(array))
-    throw ECatalogue("the page is not a list of records");
-  // The parsed document holds its own copies of the texts: the page's bytes (as large as
-  // everything read from them) go before the records are made.
-  std::string().swap(bytes);
-  return ReadEach(array, Record);
+TCatalogue TJsonPageReader::Finish() {
+  F->Splitter.Finish();
+  return std::move(F->Catalogue);
+}
+
+TCatalogue ReadJsonPage(std::string_view bytes) {
+  TJsonPageReader reader;
+  reader.Feed(bytes);
+  return reader.Finish();
 }
 
 TCatalogue ReadJsonFolder(const std::filesystem::path& root) {

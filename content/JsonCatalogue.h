@@ -7,7 +7,7 @@
 // screenshots}]}).
 
 #include <filesystem>
-#include <string>
+#include <memory>
 #include <string_view>
 
 #include "content/ContentPackage.h"
@@ -21,11 +21,20 @@ TContentPackage ReadJsonRecord(std::string_view bytes);
 // Throws ECatalogue for a document over 64 MB, bad JSON, nesting over 32, or not an array.
 TCatalogue ReadJsonPage(std::string_view bytes);
 
-// The same for a page read from a file: its bytes are parsed where they lie (with room for
-// kJsonReadPadding more appended, which reserving it spares a copy) and freed before the
-// records are made, so a large page is not held three times over.
-inline constexpr std::size_t kJsonReadPadding = 64;
-TCatalogue ReadOwnedJsonPage(std::string bytes);
+// A page read as its bytes come (from a file, a piece at a time): each record is parsed and
+// made as soon as it is whole, so the page never stands in memory as one parsed document.
+// Feed and Finish throw ECatalogue as ReadJsonPage does.
+class TJsonPageReader {
+ public:
+  TJsonPageReader();
+  ~TJsonPageReader();
+  void Feed(std::string_view bytes);
+  TCatalogue Finish();
+
+ private:
+  struct TState;
+  std::unique_ptr<TState> F;
+};
 
 // The folder `root` holding json/by-sha256/. Only regular files whose names are the
 // record's own hash below the folder of its first two digits are read (symbolic links are

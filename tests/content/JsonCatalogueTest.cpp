@@ -114,7 +114,14 @@ TEST(JsonCatalogue, RefusesDocumentsThatAreNotPagesOrTooDeep) {
   } cases[] = {
       {"{\"a\": 1}", "not a list"},
       {std::string(40, '[') + std::string(40, ']'), "deeper than 32"},
+      {std::string(33, '[') + std::string(33, ']'), "deeper than 32"},
       {"[{\"sha256\": ", "refused"},
+      {"[{}, ]", "refused"},
+      {"[, {}]", "refused"},
+      {"[{} {}]", "refused"},
+      {"[{}] []", "refused"},
+      {"[{}}]", "refused"},
+      {" ", "refused"},
       {std::string(kMaxCatalogueBytes + 1, ' '), "larger than 64 MB"},
   };
   for (const auto& c : cases) {
@@ -123,6 +130,40 @@ TEST(JsonCatalogue, RefusesDocumentsThatAreNotPagesOrTooDeep) {
       ADD_FAILURE() << c.Reason;
     } catch (const ECatalogue& e) {
       EXPECT_NE(std::string(e.what()).find(c.Reason), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(JsonCatalogue, APageReadInPiecesIsReadAsAWhole) {
+  // Texts holding the list's punctuation, escaped quotes and a backslash before a closing
+  // quote, so that a piece ends anywhere in them.
+  TJsonRecord tricky;
+  tricky.Sha256 = test::HexOf(1);
+  tricky.Description = R"(a \"quoted\" [x], {y}, and a backslash \\)";
+  tricky.Tags = {"filename=tricky.zip", R"(title=Ends in \\)", R"(author=\\\"q\\\")"};
+  TJsonRecord plain;
+  plain.Sha256 = test::HexOf(2);
+  const std::string page =
+      test::JsonArray({test::JsonText(tricky), "[[1]]", test::JsonText(plain)});
+  // 32 levels in all are allowed: the second element is only no record.
+  EXPECT_EQ(ReadJsonPage("[" + std::string(31, '[') + std::string(32, ']')).Skipped.size(), 1u);
+  const TCatalogue whole = ReadJsonPage(page);
+  ASSERT_EQ(whole.Packages.size(), 2u);
+  ASSERT_EQ(whole.Skipped.size(), 1u);
+  EXPECT_EQ(whole.Packages[0].Description, R"(a "quoted" [x], {y}, and a backslash \)");
+  EXPECT_EQ(whole.Packages[0].Title, R"(Ends in \)");
+  EXPECT_EQ(whole.Packages[0].Author, R"(\"q\")");
+  for (const std::size_t size : {1, 2, 3, 7, 64}) {
+    TJsonPageReader reader;
+    for (std::size_t at = 0; at < page.size(); at += size)
+      reader.Feed(std::string_view(page).substr(at, size));
+    const TCatalogue c = reader.Finish();
+    ASSERT_EQ(c.Packages.size(), 2u) << size;
+    EXPECT_EQ(c.Skipped.size(), 1u) << size;
+    for (std::size_t i = 0; i < 2; ++i) {
+      EXPECT_EQ(c.Packages[i].Description, whole.Packages[i].Description) << size;
+      EXPECT_EQ(c.Packages[i].Title, whole.Packages[i].Title) << size;
+      EXPECT_EQ(c.Packages[i].Author, whole.Packages[i].Author) << size;
     }
   }
 }
