@@ -238,6 +238,18 @@ TContentPackage Addon(dom::element value) {
   return p;
 }
 
+// The record `item` (the list's `index`th) as `read` makes it, or why it is left out.
+void TakeRecord(TCatalogue& catalogue, TSeen& seen, std::size_t index, dom::element item,
+                TContentPackage (*read)(dom::element)) {
+  try {
+    TContentPackage p = read(item);
+    if (!AddUnique(catalogue, seen, p))
+      catalogue.Skipped.push_back({RecordName(index, &p), "it appears twice"});
+  } catch (const EBadRecord& bad) {
+    catalogue.Skipped.push_back({RecordName(index, nullptr), bad.Reason});
+  }
+}
+
 // Each element of a list read by `read`; a malformed one is left out with its reason.
 TCatalogue ReadEach(dom::array list, TContentPackage (*read)(dom::element)) {
   TCatalogue catalogue;
@@ -245,16 +257,8 @@ TCatalogue ReadEach(dom::array list, TContentPackage (*read)(dom::element)) {
   catalogue.Packages.reserve(list.size());
   seen.reserve(list.size());
   std::size_t index = 0;
-  for (const dom::element item : list) {
-    try {
-      TContentPackage p = read(item);
-      if (!AddUnique(catalogue, seen, p))
-        catalogue.Skipped.push_back({RecordName(index, &p), "it appears twice"});
-    } catch (const EBadRecord& bad) {
-      catalogue.Skipped.push_back({RecordName(index, nullptr), bad.Reason});
-    }
-    ++index;
-  }
+  for (const dom::element item : list)
+    TakeRecord(catalogue, seen, index++, item, read);
   return catalogue;
 }
 
@@ -287,14 +291,7 @@ struct TJsonPageReader::TState {
     dom::element root;
     if (const auto error = Parser.parse(bytes.data(), bytes.size()).get(root))
       throw ECatalogue(Refusal("the page", error));
-    try {
-      TContentPackage p = Record(root);
-      if (!AddUnique(Catalogue, Seen, p))
-        Catalogue.Skipped.push_back({RecordName(Index, &p), "it appears twice"});
-    } catch (const EBadRecord& bad) {
-      Catalogue.Skipped.push_back({RecordName(Index, nullptr), bad.Reason});
-    }
-    ++Index;
+    TakeRecord(Catalogue, Seen, Index++, root, Record);
   }
 };
 
