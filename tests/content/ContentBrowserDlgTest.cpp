@@ -118,6 +118,41 @@ TEST_F(ContentBrowserDlgTest, DetailsAreSafeAndARefusedCommandLineIsShown) {
   EXPECT_TRUE(dialog.Chosen()->Plan.Patch.empty());
 }
 
+// The proxy after the model changes under the same filter, and dates sorted by their value.
+TEST(ContentFilterProxy, ShowsTheNewModelsMatchesAndSortsDatesByValue) {
+  const auto package = [](const std::string& id, TContentDate date) {
+    TContentPackage p;
+    p.Id = p.Title = id;
+    p.Date = date;
+    return p;
+  };
+  const auto titles = [](const QAbstractItemModel& proxy) {
+    std::vector<std::string> out;
+    for (int row = 0; row < proxy.rowCount(); ++row)
+      out.push_back(proxy.index(row, kColTitle).data().toString().toStdString());
+    return out;
+  };
+  TContentTableModel model;
+  TContentFilterProxy proxy;
+  proxy.setSourceModel(&model);
+  proxy.sort(kColDate, Qt::AscendingOrder);
+  model.SetPackages({package("castle", {}), package("tomb", {}), package("keep", {})}, {});
+  proxy.SetFilter({.Text = "castle"});
+  EXPECT_EQ(titles(proxy), std::vector<std::string>{"castle"});
+  // A new catalogue with its match where the old one had it, then elsewhere.
+  model.SetPackages({package("castle2", {}), package("tomb", {}), package("keep", {})}, {});
+  proxy.SetFilter({.Text = "castle"});
+  EXPECT_EQ(titles(proxy), std::vector<std::string>{"castle2"});
+  model.SetPackages({package("tomb", {}), package("keep", {}), package("castle3", {})}, {});
+  proxy.SetFilter({.Text = "castle"});
+  EXPECT_EQ(titles(proxy), std::vector<std::string>{"castle3"});
+  model.SetPackages({package("day", {1997, 5, 3}), package("none", {}), package("year", {1997}),
+                     package("month", {1997, 5}), package("later", {1998, 1, 1})},
+                    {});
+  proxy.SetFilter({});
+  EXPECT_EQ(titles(proxy), (std::vector<std::string>{"none", "year", "month", "day", "later"}));
+}
+
 // Install: the plan is shown first, the dependency is installed before the package, and both
 // then show as installed.
 TEST(ContentBrowserDlgInstall, InstallsThePackageAfterItsDependency) {

@@ -4,6 +4,7 @@
 
 #include "content/CatalogueBuilder.h"
 #include "content/CatalogueMerge.h"
+#include "content/CatalogueSource.h"
 #include "content/JsonCatalogue.h"
 #include "content/JsonTags.h"
 #include "content/XmlCatalogue.h"
@@ -166,6 +167,26 @@ TEST(JsonCatalogue, APageReadInPiecesIsReadAsAWhole) {
       EXPECT_EQ(c.Packages[i].Author, whole.Packages[i].Author) << size;
     }
   }
+}
+
+TEST(JsonCatalogue, APageFileIsReadInPiecesAsItsBytesWould) {
+  std::vector<std::string> records;
+  for (int i = 0; i < 700; ++i) {  // over 192 KiB: several pieces
+    TJsonRecord r;
+    r.Sha256 = test::HexOf(static_cast<unsigned>(i));
+    r.Tags = {"filename=p" + std::to_string(i) + ".zip", "title=Title \\\"" + std::to_string(i)};
+    records.push_back(test::JsonText(r));
+  }
+  const std::string page = test::JsonArray(records);
+  ASSERT_GT(page.size(), 3u << 16);
+  test::TTempDir dir;
+  std::ofstream(dir / "page.json", std::ios::binary) << page;
+  const TCatalogue fromFile = ReadLocalCatalogue(TCatalogueFormat::JsonPages, dir / "page.json");
+  const TCatalogue fromBytes = ReadJsonPage(page);
+  ASSERT_EQ(fromFile.Packages.size(), 700u);
+  for (std::size_t i = 0; i < 700; ++i)
+    EXPECT_EQ(fromFile.Packages[i].Title, fromBytes.Packages[i].Title);
+  EXPECT_EQ(fromFile.Packages[699].Title, "Title \"699");
 }
 
 TEST(JsonCatalogue, FolderReadsOnlyRecordsNamedByTheirHash) {
