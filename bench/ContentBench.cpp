@@ -1,8 +1,9 @@
 // The content browser's catalogues at the real sizes (2,000 packages: the XML database about
 // 1.3 MB, a JSON page with file trees about 20 MB), each read into the model against the
 // floor of its library's own pass over the same bytes: expat with no handlers, simdjson's
-// DOM parse. nlohmann-json's parse of the same JSON is measured beside, as the other library
-// Debian offers. Search: one keystroke's filtering over the 2,000 packages.
+// DOM parse (with a new parser, as a first read has; and with a warm one beside). nlohmann-json's
+// parse of the same JSON is measured beside, as the other library Debian offers. Search: one
+// keystroke's filtering over the 2,000 packages.
 #include <benchmark/benchmark.h>
 #include <expat.h>
 #include <simdjson.h>
@@ -64,6 +65,20 @@ void BM_JsonPageOverSimdjson(benchmark::State& state) {
       [] { benchmark::DoNotOptimize(fx::ReadJsonPage(gCorpus->Json)); });
 }
 
+// The same against a parser kept from one parse to the next, its buffers already in memory:
+// the library at its fastest, which no first read of a catalogue is.
+void BM_JsonPageOverWarmSimdjson(benchmark::State& state) {
+  simdjson::dom::parser parser;
+  CompareWithFloor(
+      state,
+      [&] {
+        simdjson::dom::element root;
+        benchmark::DoNotOptimize(
+            parser.parse(gCorpus->Json.data(), gCorpus->Json.size()).get(root));
+      },
+      [] { benchmark::DoNotOptimize(fx::ReadJsonPage(gCorpus->Json)); });
+}
+
 void BM_NlohmannParseOverSimdjson(benchmark::State& state) {
   simdjson::dom::parser parser;
   CompareWithFloor(
@@ -91,6 +106,7 @@ void BM_SearchKeystroke(benchmark::State& state) {
 
 BENCHMARK(BM_XmlCatalogueOverExpat)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_JsonPageOverSimdjson)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_JsonPageOverWarmSimdjson)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_NlohmannParseOverSimdjson)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SearchKeystroke)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

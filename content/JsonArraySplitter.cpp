@@ -27,32 +27,35 @@ constexpr std::array<bool, 256> kPunctuation = [] {
 
 }  // namespace
 
-void TJsonArraySplitter::Feed(std::string_view bytes) {
-  while (!bytes.empty()) {
+void TJsonArraySplitter::Feed(std::string_view piece) {
+  std::size_t at = 0;
+  std::size_t start = 0;  // where the element's bytes begin in this piece
+  while (at < piece.size()) {
     if (FState == TState::Element) {
-      FeedElement(bytes);
+      at = ScanElement(piece, at, start);
       continue;
     }
-    const char c = bytes.front();
+    const char c = piece[at];
     if (IsBlank(c)) {
-      bytes.remove_prefix(1);
+      ++at;
       continue;
     }
     switch (FState) {
       case TState::Start:
         if (c != '[') throw ECatalogue("the page is not a list of records");
         FState = TState::First;
-        bytes.remove_prefix(1);
+        ++at;
         break;
       case TState::First:
       case TState::AfterComma:
         if (c == ']' && FState == TState::First) {
           FState = TState::End;
-          bytes.remove_prefix(1);
+          ++at;
         } else if (c == ',' || c == ']') {
           Refuse("a record is missing in its list");
         } else {
           FState = TState::Element;  // this byte is the element's first
+          start = at;
         }
         break;
       case TState::End:
@@ -61,51 +64,42 @@ void TJsonArraySplitter::Feed(std::string_view bytes) {
         break;
     }
   }
+  // An element the piece ends in goes on in the next one.
+  if (FState == TState::Element) FBytes.append(piece.substr(start));
 }
 
-void TJsonArraySplitter::FeedString(std::string_view& bytes) {
-  while (!bytes.empty()) {
-    const void* found = std::memchr(bytes.data(), '"', bytes.size());
-    const std::size_t quote =
-        found ? static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data())
-              : bytes.size();
-    // The backslashes just before the quote (or the end), with those the last bytes left.
-    std::size_t run = 0;
-    while (run < quote && bytes[quote - 1 - run] == '\\')
-      ++run;
-    if (run == quote) run += FBackslashes;
-    FBytes.append(bytes.substr(0, found ? quote + 1 : quote));
-    bytes.remove_prefix(found ? quote + 1 : quote);
-    if (!found) {
-      FBackslashes = run;
-      return;
-    }
-    FBackslashes = 0;
-    if (run % 2 == 0) {  // not escaped: the string ends
-      FInString = false;
-      return;
-    }
-  }
-}
-
-void TJsonArraySplitter::FeedElement(std::string_view& bytes) {
-  while (!bytes.empty()) {
+std::size_t TJsonArraySplitter::ScanElement(std::string_view piece, std::size_t at,
+                                            std::size_t start) {
+  while (at < piece.size()) {
     if (FInString) {
-      FeedString(bytes);
+      const std::size_t from = at;
+      const void* found = std::memchr(piece.data() + at, '"', piece.size() - at);
+      const std::size_t quote =
+          found ? static_cast<std::size_t>(static_cast<const char*>(found) - piece.data())
+                : piece.size();
+      // The backslashes just before the quote (or the piece's end), with those the last
+      // piece ended in when there is nothing else between.
+      std::size_t run = 0;
+      while (quote - run > from && piece[quote - 1 - run] == '\\')
+        ++run;
+      if (quote - run == from) run += FBackslashes;
+      if (!found) {
+        FBackslashes = run;
+        return piece.size();
+      }
+      FBackslashes = 0;
+      at = quote + 1;
+      FInString = run % 2 != 0;  // an escaped quote does not end the string
       continue;
     }
-    std::size_t at = 0;
-    while (at < bytes.size() && !kPunctuation[static_cast<unsigned char>(bytes[at])])
+    while (at < piece.size() && !kPunctuation[static_cast<unsigned char>(piece[at])])
       ++at;
-    FBytes.append(bytes.substr(0, at));
-    bytes.remove_prefix(at);
-    if (bytes.empty()) return;
-    const char c = bytes.front();
+    if (at == piece.size()) return at;
+    const char c = piece[at];
     if (FDepth == 0 && (c == ',' || c == ']')) {
-      bytes.remove_prefix(1);
-      Emit();
+      Emit(piece.substr(start, at - start));
       FState = c == ',' ? TState::AfterComma : TState::End;
-      return;
+      return at + 1;
     }
     if (c == '"') {
       FInString = true;
@@ -116,15 +110,18 @@ void TJsonArraySplitter::FeedElement(std::string_view& bytes) {
       if (FDepth == 0) Refuse("a '}' closes what was not opened");
       --FDepth;
     }
-    FBytes.push_back(c);
-    bytes.remove_prefix(1);
+    ++at;
   }
+  return at;
 }
 
-void TJsonArraySplitter::Emit() {
+void TJsonArraySplitter::Emit(std::string_view tail) {
+  FDepth = 0;
+  // Most elements lie in one piece: handed on where they lie.
+  if (FBytes.empty()) return FElement(tail);
+  FBytes.append(tail);
   FElement(FBytes);
   FBytes.clear();
-  FDepth = 0;
 }
 
 void TJsonArraySplitter::Finish() const {

@@ -24,13 +24,14 @@ class TJsonArraySplitter {
 
  private:
   enum class TState : std::uint8_t { Start, First, AfterComma, Element, End };
-  void FeedElement(std::string_view& bytes);
-  void FeedString(std::string_view& bytes);
-  void Emit();
+  // Scans the element from `at` (its bytes began at `start` of this piece); returns where
+  // it stopped: the piece's end, or past the element's end with the element handed on.
+  std::size_t ScanElement(std::string_view piece, std::size_t at, std::size_t start);
+  void Emit(std::string_view tail);
 
   TElement FElement;
   TState FState = TState::Start;
-  std::string FBytes;  // of the element so far
+  std::string FBytes;  // of an element begun in an earlier piece
   std::uint64_t FDepth = 0;
   bool FInString = false;
   std::size_t FBackslashes = 0;  // in a string, those just before what comes next
