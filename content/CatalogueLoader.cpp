@@ -94,17 +94,21 @@ struct TCatalogueLoader::TRun {
   // The web source being fetched.
   std::optional<TCacheMeta> Cached;
   std::vector<fs::path> NewPages;
-  TDownloadResult First;  // the answer of the first page: its validators are kept
+  std::vector<TCatalogue> Parsed;  // of NewPages, as each came
+  TDownloadResult First;           // the answer of the first page: its validators are kept
   std::optional<TDownloader::TId> Download;
-  std::size_t PageRecords = 0;
 };
 
 fs::path CatalogueCacheFolder(const fs::path& cacheHome) {
   return cacheHome / "fraxinel" / "catalogues";
 }
 
-TCatalogueLoader::TCatalogueLoader(TDownloader& downloader, fs::path cacheFolder, TNow now)
-    : FDownloader(downloader), FCacheFolder(std::move(cacheFolder)), FNow(std::move(now)) {}
+TCatalogueLoader::TCatalogueLoader(TDownloader& downloader, fs::path cacheFolder, TNow now,
+                                   TRunAside runAside)
+    : FDownloader(downloader),
+      FCacheFolder(std::move(cacheFolder)),
+      FNow(std::move(now)),
+      FRunAside(std::move(runAside)) {}
 
 TCatalogueLoader::~TCatalogueLoader() {
   Cancel();
@@ -112,6 +116,7 @@ TCatalogueLoader::~TCatalogueLoader() {
 
 void TCatalogueLoader::Load(std::vector<TCatalogueSource> sources, bool refresh, TDone done) {
   if (FRun) return;
+  ++*FRunNumber;
   FRun = std::make_unique<TRun>();
   std::erase_if(sources, [](const TCatalogueSource& s) { return !s.Enabled; });
   FRun->Sources = std::move(sources);
@@ -122,29 +127,61 @@ void TCatalogueLoader::Load(std::vector<TCatalogueSource> sources, bool refresh,
 
 void TCatalogueLoader::Cancel() {
   if (!FRun) return;
+  ++*FRunNumber;
   const auto download = FRun->Download;
   FRun.reset();
   if (download) FDownloader.Cancel(*download);
 }
 
-void TCatalogueLoader::Next() {
-  while (FRun && FRun->Index < FRun->Sources.size()) {
-    const TCatalogueSource& source = FRun->Sources[FRun->Index];
-    if (IsWebAddress(source.Location)) return LoadWeb(source);
-    TCatalogueLoad load{.Source = source.Name};
+const TCatalogueSource& TCatalogueLoader::Current() const {
+  return FRun->Sources[FRun->Index];
+}
+
+void TCatalogueLoader::ReadAside(std::function<TCatalogue()> read,
+                                 std::function<void(TRead)> then) {
+  auto outcome = std::make_shared<TRead>();
+  auto work = [read = std::move(read), outcome] {
     try {
-      load.Catalogue = ReadLocalCatalogue(source.Format, source.Location);
-      load.Loaded = true;
-      load.Status = source.Name + ": read from " + source.Location;
+      outcome->Catalogue = read();
     } catch (const std::exception& e) {
-      load.Status = source.Name + ": " + e.what();
+      outcome->Error = e.what();
     }
-    FRun->Loads.push_back(std::move(load));
-    ++FRun->Index;
+  };
+  auto back = [this, run = std::weak_ptr<std::uint64_t>(FRunNumber), number = *FRunNumber, outcome,
+               then = std::move(then)] {
+    const auto current = run.lock();
+    if (!current || *current != number || !FRun) return;  // the loader or the run is gone
+    then(std::move(*outcome));
+  };
+  if (!FRunAside) {
+    work();
+    return back();
   }
+  FRunAside(std::move(work), std::move(back));
+}
+
+void TCatalogueLoader::Next() {
   if (!FRun) return;
-  auto run = std::move(FRun);
-  run->Done(std::move(run->Loads));
+  if (FRun->Index == FRun->Sources.size()) {
+    auto run = std::move(FRun);
+    return run->Done(std::move(run->Loads));
+  }
+  const TCatalogueSource& source = Current();
+  if (IsWebAddress(source.Location)) return LoadWeb(source);
+  ReadAside([format = source.Format,
+             location = fs::path(source.Location)] { return ReadLocalCatalogue(format, location); },
+            [this](TRead read) {
+              const TCatalogueSource& source = Current();
+              TCatalogueLoad load{.Source = source.Name};
+              if (read.Catalogue) {
+                load.Catalogue = std::move(*read.Catalogue);
+                load.Loaded = true;
+                load.Status = source.Name + ": read from " + source.Location;
+              } else {
+                load.Status = source.Name + ": " + read.Error;
+              }
+              Finish(std::move(load));
+            });
 }
 
 void TCatalogueLoader::LoadWeb(const TCatalogueSource& source) {
@@ -152,20 +189,30 @@ void TCatalogueLoader::LoadWeb(const TCatalogueSource& source) {
   run.Cached = ReadMeta(MetaFile(FCacheFolder, source));
   if (run.Cached && !fs::exists(DataFile(FCacheFolder, source, 0))) run.Cached.reset();
   run.NewPages.clear();
+  run.Parsed.clear();
   run.First = {};
   const std::int64_t age = run.Cached ? FNow() - run.Cached->Fetched : 0;
-  if (run.Cached && !run.Refresh && age >= 0 && age < kCatalogueFreshSeconds) {
-    TCatalogueLoad load{.Source = source.Name};
-    try {
-      load.Catalogue =
-          ReadPages(source.Format, CachedFiles(FCacheFolder, source, run.Cached->Pages));
-      load.Loaded = true;
-      load.Status = source.Name + ": from the cache, " + FormatAge(age) + " old";
-      return Finish(std::move(load));
-    } catch (const std::exception&) {
-      run.Cached.reset();  // a broken cache is fetched again
-    }
-  }
+  if (!run.Cached || run.Refresh || age < 0 || age >= kCatalogueFreshSeconds)
+    return StartFetching();
+  ReadAside(
+      [format = source.Format, files = CachedFiles(FCacheFolder, source, run.Cached->Pages)] {
+        return ReadPages(format, files);
+      },
+      [this, age](TRead read) {
+        if (!read.Catalogue) {
+          FRun->Cached.reset();  // a broken cache is fetched again
+          return StartFetching();
+        }
+        const TCatalogueSource& source = Current();
+        TCatalogueLoad load{.Source = source.Name};
+        load.Catalogue = std::move(*read.Catalogue);
+        load.Loaded = true;
+        load.Status = source.Name + ": from the cache, " + FormatAge(age) + " old";
+        Finish(std::move(load));
+      });
+}
+
+void TCatalogueLoader::StartFetching() {
   std::error_code error;
   fs::create_directories(FCacheFolder, error);
   FetchPage(0);
@@ -173,7 +220,7 @@ void TCatalogueLoader::LoadWeb(const TCatalogueSource& source) {
 
 void TCatalogueLoader::FetchPage(std::size_t page) {
   TRun& run = *FRun;
-  const TCatalogueSource& source = run.Sources[run.Index];
+  const TCatalogueSource& source = Current();
   TDownloadRequest request;
   const bool paged = source.Format == TCatalogueFormat::JsonPages;
   request.Urls = {paged ? PageAddress(source.Location, page * kApiPageRows) : source.Location};
@@ -196,67 +243,95 @@ void TCatalogueLoader::Fetched(const TDownloadResult& result) {
   if (!FRun) return;
   TRun& run = *FRun;
   run.Download.reset();
-  const TCatalogueSource& source = run.Sources[run.Index];
-  const bool paged = source.Format == TCatalogueFormat::JsonPages;
+  const TCatalogueSource& source = Current();
   if (run.NewPages.size() == 1) run.First = result;
-  std::string failure;
   if (result.Outcome == TDownloadOutcome::NotModified && run.Cached) {
     TCacheMeta meta = *run.Cached;
     meta.Fetched = FNow();
     WriteMeta(MetaFile(FCacheFolder, source), meta);
     run.Cached = meta;
     run.Refresh = false;
-    TCatalogueLoad load{.Source = source.Name, .FromNetwork = true};
-    try {
-      load.Catalogue = ReadPages(source.Format, {DataFile(FCacheFolder, source, 0)});
-      load.Loaded = true;
-      load.Status = source.Name + ": not changed on the server";
-      return Finish(std::move(load));
-    } catch (const std::exception& e) {
-      failure = e.what();
-    }
-  } else if (result.Outcome == TDownloadOutcome::Done) {
-    try {
-      const TCatalogue page = ReadLocalCatalogue(source.Format, result.File);
-      // A full API page means there may be another.
-      if (paged && page.Packages.size() + page.Skipped.size() >= kApiPageRows &&
-          run.NewPages.size() < kMaxApiPages)
-        return FetchPage(run.NewPages.size());
-      TCatalogueLoad load{.Source = source.Name, .FromNetwork = true};
-      load.Catalogue = run.NewPages.size() == 1 ? page : ReadPages(source.Format, run.NewPages);
-      for (std::size_t i = 0; i < run.NewPages.size(); ++i)
-        fs::rename(run.NewPages[i], DataFile(FCacheFolder, source, i));
-      WriteMeta(MetaFile(FCacheFolder, source),
-                {FNow(), run.First.ETag, run.First.LastModified, run.NewPages.size()});
-      load.Loaded = true;
-      load.Status = source.Name + ": fetched, " + std::to_string(load.Catalogue.Packages.size()) +
-                    " packages";
-      return Finish(std::move(load));
-    } catch (const std::exception& e) {
-      failure = std::string("what it sent is refused: ") + e.what();
-    }
-  } else {
-    failure = result.Outcome == TDownloadOutcome::Cancelled ? "cancelled" : result.ErrorText();
+    return ReadAside(
+        [format = source.Format, file = DataFile(FCacheFolder, source, 0)] {
+          return ReadPages(format, {file});
+        },
+        [this](TRead read) {
+          if (!read.Catalogue) return Failed(read.Error);
+          TCatalogueLoad load{.Source = Current().Name, .FromNetwork = true};
+          load.Catalogue = std::move(*read.Catalogue);
+          load.Loaded = true;
+          load.Status = Current().Name + ": not changed on the server";
+          Finish(std::move(load));
+        });
   }
+  if (result.Outcome == TDownloadOutcome::Done) {
+    return ReadAside(
+        [format = source.Format, file = result.File] { return ReadLocalCatalogue(format, file); },
+        [this](TRead page) { PageRead(std::move(page)); });
+  }
+  Failed(result.Outcome == TDownloadOutcome::Cancelled ? "cancelled" : result.ErrorText());
+}
+
+void TCatalogueLoader::PageRead(TRead page) {
+  TRun& run = *FRun;
+  if (!page.Catalogue) return Failed("what it sent is refused: " + page.Error);
+  const TCatalogueSource& source = Current();
+  const bool paged = source.Format == TCatalogueFormat::JsonPages;
+  // A full API page means there may be another.
+  const bool full =
+      page.Catalogue->Packages.size() + page.Catalogue->Skipped.size() >= kApiPageRows;
+  run.Parsed.push_back(std::move(*page.Catalogue));
+  if (paged && full && run.NewPages.size() < kMaxApiPages) return FetchPage(run.NewPages.size());
+  TCatalogueLoad load{.Source = source.Name, .FromNetwork = true};
+  try {
+    for (std::size_t i = 0; i < run.NewPages.size(); ++i)
+      fs::rename(run.NewPages[i], DataFile(FCacheFolder, source, i));
+    WriteMeta(MetaFile(FCacheFolder, source),
+              {FNow(), run.First.ETag, run.First.LastModified, run.NewPages.size()});
+  } catch (const std::exception& e) {
+    return Failed(std::string("what it sent is refused: ") + e.what());
+  }
+  load.Catalogue =
+      run.Parsed.size() == 1 ? std::move(run.Parsed[0]) : MergeCatalogues(std::move(run.Parsed));
+  run.Parsed.clear();
+  load.Loaded = true;
+  load.Status =
+      source.Name + ": fetched, " + std::to_string(load.Catalogue.Packages.size()) + " packages";
+  Finish(std::move(load));
+}
+
+// The fetch failed: the cached copy if there is one.
+void TCatalogueLoader::Failed(std::string failure) {
+  TRun& run = *FRun;
   std::error_code error;
   for (const fs::path& file : run.NewPages)
     fs::remove(file, error);
-  TCatalogueLoad load{.Source = source.Name};
-  if (run.Cached) {
-    try {
-      load.Catalogue =
-          ReadPages(source.Format, CachedFiles(FCacheFolder, source, run.Cached->Pages));
-      load.Loaded = true;
-      load.Status = source.Name + ": cannot be fetched (" + failure +
-                    "); using the cached copy from " + FormatAge(FNow() - run.Cached->Fetched) +
-                    " ago";
-      return Finish(std::move(load));
-    } catch (const std::exception& e) {
-      failure += std::string("; the cached copy is refused too: ") + e.what();
-    }
+  run.NewPages.clear();
+  run.Parsed.clear();
+  const TCatalogueSource& source = Current();
+  if (!run.Cached) {
+    return Finish(
+        {.Source = source.Name, .Status = source.Name + ": cannot be fetched (" + failure + ")"});
   }
-  load.Status = source.Name + ": cannot be fetched (" + failure + ")";
-  Finish(std::move(load));
+  ReadAside(
+      [format = source.Format, files = CachedFiles(FCacheFolder, source, run.Cached->Pages)] {
+        return ReadPages(format, files);
+      },
+      [this, failure](TRead read) {
+        const TCatalogueSource& source = Current();
+        TCatalogueLoad load{.Source = source.Name};
+        if (read.Catalogue) {
+          load.Catalogue = std::move(*read.Catalogue);
+          load.Loaded = true;
+          load.Status = source.Name + ": cannot be fetched (" + failure +
+                        "); using the cached copy from " +
+                        FormatAge(FNow() - FRun->Cached->Fetched) + " ago";
+        } else {
+          load.Status = source.Name + ": cannot be fetched (" + failure +
+                        "; the cached copy is refused too: " + read.Error + ")";
+        }
+        Finish(std::move(load));
+      });
 }
 
 void TCatalogueLoader::Finish(TCatalogueLoad load) {

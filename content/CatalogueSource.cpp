@@ -1,6 +1,7 @@
 #include "content/CatalogueSource.h"
 
 #include <algorithm>
+#include <array>
 #include <fstream>
 
 #include "content/ContentText.h"
@@ -129,9 +130,31 @@ TCatalogue ReadLocalCatalogue(TCatalogueFormat format, const std::filesystem::pa
   if (format == TCatalogueFormat::JsonFolder) return ReadJsonFolder(location);
   std::ifstream in(location, std::ios::binary);
   if (!in) throw ECatalogue("'" + location.string() + "' cannot be read");
-  std::string bytes(kMaxCatalogueBytes + 1, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  // Read on to one byte over the limit, so a file that grew since it was opened is still
+  // refused by the readers' size checks.
+  std::array<char, 1 << 16> chunk;
+  const auto read = [&] {
+    return in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())).gcount() > 0;
+  };
+  const auto piece = [&] {
+    return std::string_view(chunk.data(), static_cast<std::size_t>(in.gcount()));
+  };
+  // A page of the API is read a record at a time as the file comes in.
+  if (format == TCatalogueFormat::JsonPages) {
+    TJsonPageReader page;
+    while (read())
+      page.Feed(piece());
+    return page.Finish();
+  }
+  // The others as one text of the file's size (a buffer of the largest size allowed would be
+  // memory held for nothing).
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(location, error);
+  std::string bytes;
+  bytes.reserve(
+      static_cast<std::size_t>(std::min<std::uintmax_t>(error ? 0 : size, kMaxCatalogueBytes)) + 1);
+  while (bytes.size() <= kMaxCatalogueBytes && read())
+    bytes.append(piece());
   return ReadCatalogueBytes(format, bytes);  // over 64 MB it refuses
 }
 

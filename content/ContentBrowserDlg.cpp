@@ -10,6 +10,7 @@
 #include <chrono>
 
 #include "content/CatalogueMerge.h"
+#include "content/CatalogueWorker.h"
 #include "content/ContentInstall.h"
 #include "content/ContentText.h"
 #include "content/Dependencies.h"
@@ -53,8 +54,8 @@ TContentBrowserDlg::TContentBrowserDlg(TContentBrowserOptions options, QWidget* 
       FOptions(std::move(options)) {
   FUi->setupUi(this);
   if (!FOptions.Now) FOptions.Now = SystemNow;
-  FLoader =
-      std::make_unique<TCatalogueLoader>(*FOptions.Downloader, FOptions.CacheFolder, FOptions.Now);
+  FLoader = std::make_unique<TCatalogueLoader>(*FOptions.Downloader, FOptions.CacheFolder,
+                                               FOptions.Now, CatalogueWorker());
   FModel = new TContentTableModel(this);
   FProxy = new TContentFilterProxy(this);
   FProxy->setSourceModel(FModel);

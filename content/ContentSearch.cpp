@@ -33,7 +33,7 @@ bool MatchesFields(const TContentPackage& p, TInstallState state, const TContent
   if (f.YearTo && (p.Date.Year == 0 || p.Date.Year > f.YearTo)) return false;
   if (p.Bytes < f.MinBytes || (f.MaxBytes && p.Bytes > f.MaxBytes)) return false;
   if (!Matches(f.Installed, state != TInstallState::NotInstalled)) return false;
-  if (!Matches(f.NeedsMod, NeedsMod(p))) return false;
+  if (f.NeedsMod != TTriState::Any && !Matches(f.NeedsMod, NeedsMod(p))) return false;
   if (f.BeyondLimits && !p.ExceedsLimits && !p.Bsp2) return false;
   if (f.SinglePlayer || f.Deathmatch || f.Coop)
     if (!(f.SinglePlayer && p.SinglePlayer) && !(f.Deathmatch && p.Deathmatch) &&

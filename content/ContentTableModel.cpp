@@ -53,6 +53,9 @@ QVariant TContentTableModel::data(const QModelIndex& index, int role) const {
     case kColAuthor:
       return QString::fromStdString(p.Author);
     case kColDate:
+      // A number sorts as the text does ("1997" < "1997-05" < "1997-05-03") and costs no
+      // text per comparison: the proxy sorts again after each keystroke.
+      if (sort) return p.Date.Year * 10000 + p.Date.Month * 100 + p.Date.Day;
       return QString::fromStdString(FormatDate(p.Date));
     case kColType:
       return Join(p.Types);
@@ -98,9 +101,13 @@ void TContentFilterProxy::SetFilter(const TContentFilter& filter) {
   const auto* model = qobject_cast<const TContentTableModel*>(sourceModel());
   if (!model) return;
   FMatching = FilterPackages(model->Packages(), model->SearchTexts(), model->States(), filter);
-  FShown.assign(model->Packages().size(), 0);
+  std::vector<char> shown(model->Packages().size(), 0);
   for (const std::size_t i : FMatching)
-    FShown[i] = 1;
+    shown[i] = 1;
+  // A keystroke that lets the same rows through (most do, early in a word) changes nothing
+  // the view shows: no new mapping, no sort again.
+  if (shown == FShown) return;
+  FShown = std::move(shown);
   invalidateFilter();
 }
 

@@ -1,5 +1,6 @@
 #include "content/ContentText.h"
 
+#include <array>
 #include <charconv>
 #include <cstdio>
 
@@ -11,6 +12,19 @@ bool IsNameChar(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
          c == '.' || c == '+' || c == '-';
 }
+
+// Each byte's lower-case hexadecimal digit, or 0 for a byte that is none: the hashes of the
+// JSON records' file trees (64 digits each, over 100,000 of them) are checked a byte a look-up.
+constexpr std::array<char, 256> kHexDigits = [] {
+  std::array<char, 256> digits{};
+  for (char c = '0'; c <= '9'; ++c)
+    digits[static_cast<unsigned char>(c)] = c;
+  for (char c = 'a'; c <= 'f'; ++c) {
+    digits[static_cast<unsigned char>(c)] = c;
+    digits[static_cast<unsigned char>(c - 'a' + 'A')] = c;
+  }
+  return digits;
+}();
 
 bool ValidDay(int year, int month, int day) {
   static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -42,8 +56,16 @@ bool IsSafeName(std::string_view name) {
 bool IsHexOf(std::string_view text, std::size_t digits) {
   if (text.size() != digits) return false;
   for (const char c : text)
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
+    if (!kHexDigits[static_cast<unsigned char>(c)]) return false;
   return true;
+}
+
+std::optional<std::string> LowerHexOf(std::string_view text, std::size_t digits) {
+  if (text.size() != digits) return std::nullopt;
+  std::string hex(digits, '\0');
+  for (std::size_t i = 0; i < digits; ++i)
+    if (!(hex[i] = kHexDigits[static_cast<unsigned char>(text[i])])) return std::nullopt;
+  return hex;
 }
 
 std::vector<std::string_view> SplitAtBlanks(std::string_view text) {

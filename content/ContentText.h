@@ -19,6 +19,8 @@ bool IsSafeName(std::string_view name);
 
 // Exactly `digits` hexadecimal digits (either case).
 bool IsHexOf(std::string_view text, std::size_t digits);
+// The same text in lower case when it is exactly `digits` hexadecimal digits.
+std::optional<std::string> LowerHexOf(std::string_view text, std::size_t digits);
 
 // The words of a text between blanks (space, tab, CR, LF).
 std::vector<std::string_view> SplitAtBlanks(std::string_view text);

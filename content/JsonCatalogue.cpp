@@ -4,9 +4,10 @@
 
 #include <algorithm>
 #include <fstream>
-#include <set>
+#include <unordered_set>
 
 #include "content/ContentText.h"
+#include "content/JsonArraySplitter.h"
 #include "content/JsonTags.h"
 
 namespace fx {
@@ -23,11 +24,15 @@ struct EBadRecord {
   std::string Reason;
 };
 
-std::string Text(dom::element value, std::string_view what) {
+std::string_view View(dom::element value, std::string_view what) {
   std::string_view text;
   if (value.get_string().get(text)) throw EBadRecord{std::string(what) + " is not a text"};
   if (text.size() > kMaxCatalogueString) throw EBadRecord{std::string(what) + " is over 1 MB"};
-  return std::string(text);
+  return text;
+}
+
+std::string Text(dom::element value, std::string_view what) {
+  return std::string(View(value, what));
 }
 
 std::uint64_t Number(dom::element value, std::string_view what) {
@@ -40,11 +45,9 @@ std::uint64_t Number(dom::element value, std::string_view what) {
 std::string Sha256(dom::element value, std::string_view what) {
   std::string_view text;
   if (value.get_string().get(text)) throw EBadRecord{std::string(what) + " is not a text"};
-  if (!IsHexOf(text, 64)) throw EBadRecord{std::string(what) + " is not 64 hexadecimal digits"};
-  std::string hash(text);
-  for (char& c : hash)
-    if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
-  return hash;
+  std::optional<std::string> hash = LowerHexOf(text, 64);
+  if (!hash) throw EBadRecord{std::string(what) + " is not 64 hexadecimal digits"};
+  return std::move(*hash);
 }
 
 std::vector<TContentFile> Files(dom::object files, int depth) {
@@ -52,9 +55,9 @@ std::vector<TContentFile> Files(dom::object files, int depth) {
   std::vector<TContentFile> out;
   out.reserve(files.size());
   for (const dom::key_value_pair field : files) {
+    if (field.key.size() > 4096) throw EBadRecord{"a file name is over 4096 bytes"};
     TContentFile file;
-    file.Path = std::string(field.key);
-    if (file.Path.size() > 4096) throw EBadRecord{"a file name is over 4096 bytes"};
+    file.Path = field.key;
     dom::object entry;
     if (field.value.get_object().get(entry))
       throw EBadRecord{"file '" + file.Path + "' is not an object"};
@@ -91,14 +94,20 @@ void Install(dom::object install, TContentPackage& p) {
   }
 }
 
-std::vector<std::string> Strings(dom::element value, std::string_view what) {
+// The texts of a list, as views into the parser's document (valid while it is).
+std::vector<std::string_view> Views(dom::element value, std::string_view what) {
   dom::array array;
   if (value.get_array().get(array)) throw EBadRecord{std::string(what) + " is not a list"};
-  std::vector<std::string> out;
+  std::vector<std::string_view> out;
   out.reserve(array.size());
   for (const dom::element item : array)
-    out.push_back(Text(item, what));
+    out.push_back(View(item, what));
   return out;
+}
+
+std::vector<std::string> Strings(dom::element value, std::string_view what) {
+  const std::vector<std::string_view> views = Views(value, what);
+  return {views.begin(), views.end()};
 }
 
 TContentPackage Record(dom::element value) {
@@ -106,7 +115,7 @@ TContentPackage Record(dom::element value) {
   if (value.get_object().get(object)) throw EBadRecord{"it is not an object"};
   TContentPackage p;
   bool haveBytes = false;
-  std::vector<std::string> tags;
+  std::vector<std::string_view> tags;
   for (const dom::key_value_pair field : object) {
     const std::string_view key = field.key;
     if (key == "sha256")
@@ -118,7 +127,7 @@ TContentPackage Record(dom::element value) {
     else if (key == "urls")
       p.Urls = Strings(field.value, "urls");
     else if (key == "tags")
-      tags = Strings(field.value, "tags");
+      tags = Views(field.value, "tags");
     else if (key == "files" || key == "install") {
       dom::object inner;
       if (field.value.get_object().get(inner))
@@ -136,6 +145,13 @@ TContentPackage Record(dom::element value) {
   return p;
 }
 
+// The message of a document the parser refused.
+std::string Refusal(std::string_view what, simdjson::error_code error) {
+  return std::string(what) + " is refused: " +
+         (error == simdjson::DEPTH_ERROR ? std::string("it nests deeper than 32")
+                                         : std::string(simdjson::error_message(error)));
+}
+
 // The parser with the limits of every document, and the parse of one.
 dom::element Parse(dom::parser& parser, std::string_view bytes, std::string_view what) {
   if (bytes.size() > kMaxCatalogueBytes)
@@ -143,12 +159,8 @@ dom::element Parse(dom::parser& parser, std::string_view bytes, std::string_view
   if (parser.allocate(bytes.size() + 1, kMaxCatalogueDepth))
     throw ECatalogue("out of memory for " + std::string(what));
   dom::element root;
-  if (const auto error = parser.parse(bytes.data(), bytes.size()).get(root)) {
-    throw ECatalogue(std::string(what) + " is refused: " +
-                     (error == simdjson::DEPTH_ERROR
-                          ? std::string("it nests deeper than 32")
-                          : std::string(simdjson::error_message(error))));
-  }
+  if (const auto error = parser.parse(bytes.data(), bytes.size()).get(root))
+    throw ECatalogue(Refusal(what, error));
   return root;
 }
 
@@ -158,13 +170,14 @@ std::string RecordName(std::size_t index, const TContentPackage* p) {
   return name;
 }
 
-void AddUnique(TCatalogue& catalogue, std::set<std::string>& seen, std::string name,
-               TContentPackage p) {
-  if (!seen.insert(p.Sha256.empty() ? p.Id : p.Sha256).second) {
-    catalogue.Skipped.push_back({std::move(name), "it appears twice"});
-  } else {
-    catalogue.Packages.push_back(std::move(p));
-  }
+// The keys (hash, else id) of the packages taken so far.
+using TSeen = std::unordered_set<std::string>;
+
+// Whether `p` was taken; a package seen before is not.
+bool AddUnique(TCatalogue& catalogue, TSeen& seen, TContentPackage& p) {
+  if (!seen.insert(p.Sha256.empty() ? p.Id : p.Sha256).second) return false;
+  catalogue.Packages.push_back(std::move(p));
+  return true;
 }
 
 // At most `limit` bytes and one more, so a file that grew after its size was read is still
@@ -225,20 +238,27 @@ TContentPackage Addon(dom::element value) {
   return p;
 }
 
+// The record `item` (the list's `index`th) as `read` makes it, or why it is left out.
+void TakeRecord(TCatalogue& catalogue, TSeen& seen, std::size_t index, dom::element item,
+                TContentPackage (*read)(dom::element)) {
+  try {
+    TContentPackage p = read(item);
+    if (!AddUnique(catalogue, seen, p))
+      catalogue.Skipped.push_back({RecordName(index, &p), "it appears twice"});
+  } catch (const EBadRecord& bad) {
+    catalogue.Skipped.push_back({RecordName(index, nullptr), bad.Reason});
+  }
+}
+
 // Each element of a list read by `read`; a malformed one is left out with its reason.
 TCatalogue ReadEach(dom::array list, TContentPackage (*read)(dom::element)) {
   TCatalogue catalogue;
-  std::set<std::string> seen;
+  TSeen seen;
+  catalogue.Packages.reserve(list.size());
+  seen.reserve(list.size());
   std::size_t index = 0;
-  for (const dom::element item : list) {
-    try {
-      TContentPackage p = read(item);
-      AddUnique(catalogue, seen, RecordName(index, &p), std::move(p));
-    } catch (const EBadRecord& bad) {
-      catalogue.Skipped.push_back({RecordName(index, nullptr), bad.Reason});
-    }
-    ++index;
-  }
+  for (const dom::element item : list)
+    TakeRecord(catalogue, seen, index++, item, read);
   return catalogue;
 }
 
@@ -253,12 +273,46 @@ TContentPackage ReadJsonRecord(std::string_view bytes) {
   }
 }
 
+// Each record parsed alone as the splitter hands it on, with the parser's buffers kept from
+// one to the next; the array's level counts towards the nesting limit.
+struct TJsonPageReader::TState {
+  dom::parser Parser;
+  TCatalogue Catalogue;
+  TSeen Seen;
+  std::size_t Index = 0;
+  std::size_t Bytes = 0;
+  TJsonArraySplitter Splitter{[this](std::string_view element) { Element(element); }};
+
+  TState() {
+    if (Parser.allocate(1u << 16, kMaxCatalogueDepth - 1))
+      throw ECatalogue("out of memory for the page");
+  }
+  void Element(std::string_view bytes) {
+    dom::element root;
+    if (const auto error = Parser.parse(bytes.data(), bytes.size()).get(root))
+      throw ECatalogue(Refusal("the page", error));
+    TakeRecord(Catalogue, Seen, Index++, root, Record);
+  }
+};
+
+TJsonPageReader::TJsonPageReader() : F(std::make_unique<TState>()) {}
+TJsonPageReader::~TJsonPageReader() = default;
+
+void TJsonPageReader::Feed(std::string_view bytes) {
+  F->Bytes += bytes.size();
+  if (F->Bytes > kMaxCatalogueBytes) throw ECatalogue("the page is larger than 64 MB");
+  F->Splitter.Feed(bytes);
+}
+
+TCatalogue TJsonPageReader::Finish() {
+  F->Splitter.Finish();
+  return std::move(F->Catalogue);
+}
+
 TCatalogue ReadJsonPage(std::string_view bytes) {
-  dom::parser parser;
-  dom::array array;
-  if (Parse(parser, bytes, "the page").get_array().get(array))
-    throw ECatalogue("the page is not a list of records");
-  return ReadEach(array, Record);
+  TJsonPageReader reader;
+  reader.Feed(bytes);
+  return reader.Finish();
 }
 
 TCatalogue ReadJsonFolder(const std::filesystem::path& root) {
@@ -268,7 +322,7 @@ TCatalogue ReadJsonFolder(const std::filesystem::path& root) {
   if (!fs::is_directory(fs::symlink_status(base, error)))
     throw ECatalogue("'" + base.string() + "' is not a folder of records");
   TCatalogue catalogue;
-  std::set<std::string> seen;
+  TSeen seen;
   dom::parser parser;
   std::vector<fs::path> files;
   for (const fs::directory_entry& dir : fs::directory_iterator(base, error)) {
@@ -291,7 +345,7 @@ TCatalogue ReadJsonFolder(const std::filesystem::path& root) {
       if (!bytes) throw EBadRecord{"it cannot be read or is over 16 MB"};
       TContentPackage p = Record(Parse(parser, *bytes, "the record"));
       if (p.Sha256 != stem) throw EBadRecord{"its sha256 is not its file name"};
-      AddUnique(catalogue, seen, name, std::move(p));
+      if (!AddUnique(catalogue, seen, p)) catalogue.Skipped.push_back({name, "it appears twice"});
     } catch (const EBadRecord& bad) {
       catalogue.Skipped.push_back({name, bad.Reason});
     } catch (const ECatalogue& refused) {

@@ -7,6 +7,7 @@
 // screenshots}]}).
 
 #include <filesystem>
+#include <memory>
 #include <string_view>
 
 #include "content/ContentPackage.h"
@@ -19,6 +20,21 @@ TContentPackage ReadJsonRecord(std::string_view bytes);
 // A page of the API: a JSON array of records. A malformed record is left out with its reason.
 // Throws ECatalogue for a document over 64 MB, bad JSON, nesting over 32, or not an array.
 TCatalogue ReadJsonPage(std::string_view bytes);
+
+// A page read as its bytes come (from a file, a piece at a time): each record is parsed and
+// made as soon as it is whole, so the page never stands in memory as one parsed document.
+// Feed and Finish throw ECatalogue as ReadJsonPage does.
+class TJsonPageReader {
+ public:
+  TJsonPageReader();
+  ~TJsonPageReader();
+  void Feed(std::string_view bytes);
+  TCatalogue Finish();
+
+ private:
+  struct TState;
+  std::unique_ptr<TState> F;
+};
 
 // The folder `root` holding json/by-sha256/. Only regular files whose names are the
 // record's own hash below the folder of its first two digits are read (symbolic links are

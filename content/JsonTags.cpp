@@ -46,11 +46,11 @@ std::vector<std::string> SplitConstraintList(std::string_view value) {
   return out;
 }
 
-std::optional<std::string> ApplyJsonTags(const std::vector<std::string>& tags, TContentPackage& p) {
-  for (const std::string& tag : tags) {
-    const std::size_t equals = tag.find('=');
-    if (equals == std::string::npos) continue;
-    const std::string_view full(tag);
+std::optional<std::string> ApplyJsonTags(const std::vector<std::string_view>& tags,
+                                         TContentPackage& p) {
+  for (const std::string_view full : tags) {
+    const std::size_t equals = full.find('=');
+    if (equals == std::string_view::npos) continue;
     // The qualifier ("link:review") does not change where a tag goes.
     const std::string_view key = full.substr(0, std::min(equals, full.find(':')));
     const std::string_view value = full.substr(equals + 1);

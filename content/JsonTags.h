@@ -17,7 +17,7 @@ namespace fx {
 
 // Sets `package`'s fields from `tags`; the reason when a tag that decides something is
 // malformed (a bad release date, a filename that is no plain name).
-std::optional<std::string> ApplyJsonTags(const std::vector<std::string>& tags,
+std::optional<std::string> ApplyJsonTags(const std::vector<std::string_view>& tags,
                                          TContentPackage& package);
 
 // "('quoth>=2.0', 'ad')" or "quoth>=2.0": the constraints one by one, quotes and blanks removed.

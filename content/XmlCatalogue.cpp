@@ -2,11 +2,13 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <memory>
-#include <set>
 #include <string>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "content/ContentText.h"
@@ -15,38 +17,95 @@ namespace fx {
 
 namespace {
 
+constexpr std::size_t kReserveAtMost = 1u << 16;
+
+// The elements the reader acts on; every other name is kOther. Names are looked up once, when
+// an element starts, so the handlers after that compare numbers.
+enum class TTag : std::uint8_t {
+  kOther,
+  kFiles,
+  kFile,
+  kAuthor,
+  kTitle,
+  kMd5,
+  kSize,
+  kDate,
+  kDescription,
+  kTags,
+  kTag,
+  kTechinfo,
+  kZipBaseDir,
+  kCommandLine,
+  kStartMap,
+  kRequirements,
+};
+
+TTag TagOf(const XML_Char* name) {
+  static constexpr std::pair<std::string_view, TTag> kTags[] = {
+      {"files", TTag::kFiles},
+      {"file", TTag::kFile},
+      {"author", TTag::kAuthor},
+      {"title", TTag::kTitle},
+      {"md5sum", TTag::kMd5},
+      {"size", TTag::kSize},
+      {"date", TTag::kDate},
+      {"description", TTag::kDescription},
+      {"tags", TTag::kTags},
+      {"tag", TTag::kTag},
+      {"techinfo", TTag::kTechinfo},
+      {"zipbasedir", TTag::kZipBaseDir},
+      {"commandline", TTag::kCommandLine},
+      {"startmap", TTag::kStartMap},
+      {"requirements", TTag::kRequirements},
+  };
+  const std::string_view text(name);
+  for (const auto& [tagName, tag] : kTags)
+    if (tagName == text) return tag;
+  return TTag::kOther;
+}
+
 // The record being read, as the texts stand; checked when </file> ends it.
 struct TRawRecord {
   TContentPackage Package;
   std::string Size, Date, Rating, UsersRating, Type;
-  unsigned long Line = 0;
+  std::size_t Offset = 0;  // of its start tag, for the line a skip names
   bool Hidden = false;
 };
 
 struct TXmlReader {
   XML_Parser Parser = nullptr;
   TCatalogue Result;
-  std::set<std::string> Ids;
-  std::vector<std::string> Open;  // element names from the root
-  std::optional<TRawRecord> Record;
+  std::unordered_set<std::string> Ids;
+  std::vector<TTag> Open;  // elements from the root
+  // The record being read (InRecord), kept in one place so its texts are not moved about.
+  TRawRecord Record;
+  bool InRecord = false;
   std::string Text;
   std::string Refusal;  // set when the whole document is refused
+  // The document, and the line at LineAt, for the line a skipped record starts on: expat's
+  // own XML_GetCurrentLineNumber counts the lines again at each call, a second pass over the
+  // document when asked for every record.
+  std::string_view Bytes;
+  std::size_t LineAt = 0;
+  unsigned long Line = 1;
+
+  // The line of `offset`, counted on from the last one asked (records come in order), as
+  // expat counts them: LF, CR LF and a lone CR end a line.
+  unsigned long LineOf(std::size_t offset) {
+    offset = std::min(offset, Bytes.size());
+    for (; LineAt < offset; ++LineAt)
+      if (Bytes[LineAt] == '\n' ||
+          (Bytes[LineAt] == '\r' && (LineAt + 1 == Bytes.size() || Bytes[LineAt + 1] != '\n')))
+        ++Line;
+    return Line;
+  }
 
   void Refuse(std::string reason) {
     if (Refusal.empty()) Refusal = std::move(reason);
     XML_StopParser(Parser, XML_FALSE);
   }
-  std::string_view Parent() const {
-    if (Open.size() < 2) return {};
-    return Open[Open.size() - 2];
-  }
+  TTag Parent() const { return Open.size() < 2 ? TTag::kOther : Open[Open.size() - 2]; }
 };
-
-const char* Attribute(const XML_Char** atts, const char* name) {
-  for (int i = 0; atts[i]; i += 2)
-    if (std::strcmp(atts[i], name) == 0) return atts[i + 1];
-  return nullptr;
-}
 
 // Rows of the "type" attribute, as the database numbers them; others are shown untyped.
 std::string_view TypeName(std::string_view code) {
@@ -58,16 +117,23 @@ std::string_view TypeName(std::string_view code) {
 }
 
 void StartRecord(TXmlReader& r, const XML_Char** atts) {
-  TRawRecord raw;
-  raw.Line = XML_GetCurrentLineNumber(r.Parser);
-  if (const char* id = Attribute(atts, "id")) raw.Package.Id = id;
-  if (const char* type = Attribute(atts, "type")) raw.Type = type;
-  if (const char* rating = Attribute(atts, "rating")) raw.Rating = rating;
-  if (const char* users = Attribute(atts, "normalized_users_rating")) raw.UsersRating = users;
-  for (const char* hide : {"hide", "fte_hide"})
-    if (const char* value = Attribute(atts, hide); value && std::strcmp(value, "1") == 0)
+  TRawRecord& raw = r.Record;
+  raw.Offset = static_cast<std::size_t>(std::max<XML_Index>(XML_GetCurrentByteIndex(r.Parser), 0));
+  for (int i = 0; atts[i]; i += 2) {
+    const std::string_view name(atts[i]);
+    const char* value = atts[i + 1];
+    if (name == "id")
+      raw.Package.Id = value;
+    else if (name == "type")
+      raw.Type = value;
+    else if (name == "rating")
+      raw.Rating = value;
+    else if (name == "normalized_users_rating")
+      raw.UsersRating = value;
+    else if ((name == "hide" || name == "fte_hide") && std::strcmp(value, "1") == 0)
       raw.Hidden = true;
-  r.Record = std::move(raw);
+  }
+  r.InRecord = true;
 }
 
 void OnStart(void* data, const XML_Char* name, const XML_Char** atts) {
@@ -77,23 +143,37 @@ void OnStart(void* data, const XML_Char* name, const XML_Char** atts) {
   for (int i = 0; atts[i]; i += 2)
     if (std::strlen(atts[i + 1]) > kMaxCatalogueString)
       return r.Refuse("an attribute is longer than 1 MB");
-  r.Open.emplace_back(name);
+  const TTag tag = TagOf(name);
+  r.Open.push_back(tag);
   r.Text.clear();
-  if (r.Open.size() == 1 && r.Open[0] != "files") return r.Refuse("this is not the XML database");
-  if (r.Open.size() == 2 && r.Open[1] == "file") StartRecord(r, atts);
-  if (r.Record && r.Open.back() == "file" && r.Parent() == "requirements")
-    if (const char* id = Attribute(atts, "id")) r.Record->Package.Requirements.emplace_back(id);
+  if (r.Open.size() == 1 && tag != TTag::kFiles) return r.Refuse("this is not the XML database");
+  if (r.Open.size() == 2 && tag == TTag::kFile) StartRecord(r, atts);
+  if (r.InRecord && tag == TTag::kFile && r.Parent() == TTag::kRequirements)
+    for (int i = 0; atts[i]; i += 2)
+      if (std::strcmp(atts[i], "id") == 0) {
+        r.Record.Package.Requirements.emplace_back(atts[i + 1]);
+        break;
+      }
 }
 
 void OnText(void* data, const XML_Char* text, int length) {
   auto& r = *static_cast<TXmlReader*>(data);
   // The blanks between a record's elements are never stored: only a text element's own.
-  if (!r.Record || r.Open.size() == 2) return;
-  const std::string& element = r.Open.back();
-  if (element == "techinfo" || element == "tags" || element == "requirements") return;
+  if (!r.InRecord || r.Open.size() == 2) return;
+  const TTag element = r.Open.back();
+  if (element == TTag::kTechinfo || element == TTag::kTags || element == TTag::kRequirements)
+    return;
   if (r.Text.size() + static_cast<std::size_t>(length) > kMaxCatalogueString)
     return r.Refuse("a text is longer than 1 MB");
   r.Text.append(text, static_cast<std::size_t>(length));
+}
+
+// The archive's address of a package: made in one piece, as it is made for every record.
+std::string Address(std::string_view base, std::string_view id, std::string_view suffix) {
+  std::string address;
+  address.reserve(base.size() + id.size() + suffix.size());
+  address.append(base).append(id).append(suffix);
+  return address;
 }
 
 std::optional<std::string> CheckRecord(TRawRecord& raw) {
@@ -125,63 +205,83 @@ std::optional<std::string> CheckRecord(TRawRecord& raw) {
     p.UsersRating = users;
   }
   if (!p.Md5.empty() && !IsHexOf(p.Md5, 32)) return "md5sum is not 32 hexadecimal digits";
-  p.Md5 = LowerAscii(p.Md5);
+  for (char& c : p.Md5)
+    c = LowerAsciiChar(c);
   if (const std::string_view type = TypeName(raw.Type); !type.empty()) p.Types.emplace_back(type);
   p.Sources = kFromXml;
-  p.Urls.push_back("https://www.quaddicted.com/filebase/" + p.Id + ".zip");
-  p.Links.push_back("https://www.quaddicted.com/reviews/" + p.Id + ".html");
-  p.Screenshots.push_back("https://www.quaddicted.com/reviews/screenshots/" + p.Id +
-                          "_injector.jpg");
+  p.Urls.push_back(Address("https://www.quaddicted.com/filebase/", p.Id, ".zip"));
+  p.Links.push_back(Address("https://www.quaddicted.com/reviews/", p.Id, ".html"));
+  p.Screenshots.push_back(
+      Address("https://www.quaddicted.com/reviews/screenshots/", p.Id, "_injector.jpg"));
   return std::nullopt;
 }
 
 void EndRecord(TXmlReader& r) {
-  TRawRecord raw = std::move(*r.Record);
-  r.Record.reset();
-  const std::string name = "file '" + raw.Package.Id + "' (line " + std::to_string(raw.Line) + ")";
+  TRawRecord& raw = r.Record;
+  const auto name = [&] {
+    return "file '" + raw.Package.Id + "' (line " + std::to_string(r.LineOf(raw.Offset)) + ")";
+  };
   if (auto reason = CheckRecord(raw)) {
-    r.Result.Skipped.push_back({name, *reason});
+    r.Result.Skipped.push_back({name(), *reason});
   } else if (!r.Ids.insert(raw.Package.Id).second) {
-    r.Result.Skipped.push_back({name, "its id appears twice"});
+    r.Result.Skipped.push_back({name(), "its id appears twice"});
   } else {
     r.Result.Packages.push_back(std::move(raw.Package));
   }
+  raw = TRawRecord{};
+  r.InRecord = false;
 }
 
-// The text of a finished element goes where its name and parent say.
-void StoreText(TXmlReader& r, std::string_view element, std::string_view parent) {
-  TRawRecord& raw = *r.Record;
+// The text of a finished element goes where its name and parent say; the element's text is
+// taken, not copied.
+void StoreText(TXmlReader& r, TTag element, TTag parent) {
+  TRawRecord& raw = r.Record;
   TContentPackage& p = raw.Package;
-  std::string text(parent == "description" || element == "description" ? r.Text
-                                                                       : TrimBlanks(r.Text));
-  if (parent == "file") {
-    if (element == "author")
-      p.Author = std::move(text);
-    else if (element == "title")
-      p.Title = std::move(text);
-    else if (element == "md5sum")
-      p.Md5 = std::move(text);
-    else if (element == "size")
-      raw.Size = std::move(text);
-    else if (element == "date")
-      raw.Date = std::move(text);
-    else if (element == "description")
-      p.Description = std::move(text);
-  } else if (parent == "tags" && element == "tag" && !text.empty()) {
-    p.Tags.push_back(std::move(text));
-  } else if (parent == "techinfo") {
-    if (element == "zipbasedir")
-      p.ZipBaseDir = std::move(text);
-    else if (element == "commandline")
-      p.CommandLine = std::move(text);
-    else if (element == "startmap" && !text.empty())
-      p.StartMaps.push_back(std::move(text));
+  const auto text = [&] {
+    if (element != TTag::kDescription) {
+      const std::string_view trimmed = TrimBlanks(r.Text);
+      if (trimmed.size() != r.Text.size()) return std::string(trimmed);
+    }
+    return std::move(r.Text);
+  };
+  if (parent == TTag::kFile) {
+    switch (element) {
+      case TTag::kAuthor:
+        p.Author = text();
+        break;
+      case TTag::kTitle:
+        p.Title = text();
+        break;
+      case TTag::kMd5:
+        p.Md5 = text();
+        break;
+      case TTag::kSize:
+        raw.Size = text();
+        break;
+      case TTag::kDate:
+        raw.Date = text();
+        break;
+      case TTag::kDescription:
+        p.Description = text();
+        break;
+      default:
+        break;
+    }
+  } else if (parent == TTag::kTags && element == TTag::kTag) {
+    if (std::string tag = text(); !tag.empty()) p.Tags.push_back(std::move(tag));
+  } else if (parent == TTag::kTechinfo) {
+    if (element == TTag::kZipBaseDir)
+      p.ZipBaseDir = text();
+    else if (element == TTag::kCommandLine)
+      p.CommandLine = text();
+    else if (element == TTag::kStartMap)
+      if (std::string map = text(); !map.empty()) p.StartMaps.push_back(std::move(map));
   }
 }
 
 void OnEnd(void* data, const XML_Char*) {
   auto& r = *static_cast<TXmlReader*>(data);
-  if (r.Record) {
+  if (r.InRecord) {
     if (r.Open.size() == 2)
       EndRecord(r);
     else
@@ -212,6 +312,15 @@ TCatalogue ReadXmlCatalogue(std::string_view bytes) {
   if (!parser) throw ECatalogue("out of memory for the XML parser");
   TXmlReader reader;
   reader.Parser = parser.get();
+  reader.Bytes = bytes;
+  // Every record starts with "<file": their count bounds the list, which then never moves
+  // (up to a bound, so a document of nothing but "<file" reserves no gigabytes).
+  std::size_t records = 0;
+  for (std::size_t at = bytes.find("<file");
+       at != std::string_view::npos && records < kReserveAtMost; at = bytes.find("<file", at + 5))
+    ++records;
+  reader.Result.Packages.reserve(records);
+  reader.Ids.reserve(records);
   XML_SetUserData(parser.get(), &reader);
   XML_SetElementHandler(parser.get(), OnStart, OnEnd);
   XML_SetCharacterDataHandler(parser.get(), OnText);

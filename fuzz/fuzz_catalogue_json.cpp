@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 #include "content/ContentText.h"
@@ -41,10 +42,25 @@ void Check(const fx::TCatalogue& catalogue) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  // The page whole, and fed in two pieces split where the input's first byte says: both
+  // read the same records, or both refuse.
+  std::optional<std::size_t> whole, pieces;
   try {
-    Check(fx::ReadJsonPage(bytes));
+    const fx::TCatalogue c = fx::ReadJsonPage(bytes);
+    Check(c);
+    whole = c.Packages.size() + c.Skipped.size();
   } catch (const fx::ECatalogue&) {
   }
+  try {
+    const std::size_t split = size ? data[0] % (size + 1) : 0;
+    fx::TJsonPageReader reader;
+    reader.Feed(bytes.substr(0, split));
+    reader.Feed(bytes.substr(split));
+    const fx::TCatalogue c = reader.Finish();
+    pieces = c.Packages.size() + c.Skipped.size();
+  } catch (const fx::ECatalogue&) {
+  }
+  if (whole != pieces) std::abort();
   try {
     Check({{fx::ReadJsonRecord(bytes)}, {}});
   } catch (const fx::ECatalogue&) {

@@ -1,15 +1,18 @@
 // The catalogue cache and the network through the download port on Qt Network, against the
-// scripted HTTP server on 127.0.0.1.
+// scripted HTTP server on 127.0.0.1; the catalogues read on the program's worker thread.
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QEventLoop>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <fstream>
 
 #include "content/CatalogueBuilder.h"
 #include "content/CatalogueLoader.h"
+#include "content/CatalogueWorker.h"
 #include "fixtures/HttpTestServer.h"
 #include "fixtures/TempDir.h"
 #include "installer/QtDownloader.h"
@@ -47,7 +50,8 @@ class CatalogueLoaderTest : public ::testing::Test {
   test::THttpTestServer Server;
   TQtDownloader Downloader{Dir / "downloads"};
   std::int64_t Now = 1'800'000'000;
-  TCatalogueLoader Loader{Downloader, Dir / "catalogues", [this] { return Now; }};
+  TCatalogueLoader Loader{Downloader, Dir / "catalogues", [this] { return Now; },
+                          CatalogueWorker()};
 };
 
 TEST_F(CatalogueLoaderTest, AFreshCacheIsUsedWithoutAskingTheNetwork) {
@@ -134,6 +138,32 @@ TEST_F(CatalogueLoaderTest, ApiPagesUntilAShortOneAndLocalSources) {
                 .Catalogue.Packages.size(),
             kApiPageRows + 50);
   EXPECT_EQ(Server.Requests().size(), 2u);
+}
+
+TEST_F(CatalogueLoaderTest, AReadOnTheWorkerIsDroppedWhenCancelledOrItsLoaderIsGone) {
+  const auto local = [&](const std::string& name, int records) {
+    std::ofstream(Dir / name) << test::XmlDatabase(Records(records));
+    return TCatalogueSource{"local", (Dir / name).string(), TCatalogueFormat::XmlDatabase, true};
+  };
+  const TCatalogueSource cancelled = local("cancelled.xml", 50), source = local("next.xml", 7);
+  int stale = 0;
+  Loader.Load({cancelled}, false, [&](std::vector<TCatalogueLoad>) { ++stale; });
+  EXPECT_TRUE(Loader.Busy());  // the read runs aside: nothing came back inside Load
+  Loader.Cancel();
+  EXPECT_FALSE(Loader.Busy());
+  // The next load answers with what its own file holds; the cancelled read never lands.
+  const auto loads = Run({source});
+  ASSERT_EQ(loads.size(), 1u);
+  EXPECT_TRUE(loads[0].Loaded) << loads[0].Status;
+  EXPECT_EQ(loads[0].Catalogue.Packages.size(), 7u);
+  {
+    TCatalogueLoader gone(
+        Downloader, Dir / "other", [this] { return Now; }, CatalogueWorker());
+    gone.Load({cancelled}, false, [&](std::vector<TCatalogueLoad>) { ++stale; });
+  }
+  QThreadPool::globalInstance()->waitForDone();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(stale, 0);
 }
 
 }  // namespace

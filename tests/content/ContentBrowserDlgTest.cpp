@@ -54,6 +54,14 @@ class ContentBrowserDlgTest : public ::testing::Test {
     Options.Notes = {"line 2: bad"};
   }
 
+  // Shows the dialog and waits for its catalogues: they are read on a worker, and come back
+  // with a later turn of the event loop, never inside show().
+  static void ShowLoaded(TContentBrowserDlg& dialog) {
+    dialog.show();
+    EXPECT_TRUE(dialog.Loading());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.Loading(); }, 5000));
+  }
+
   test::TTempDir Dir;
   test::TNoNetwork Network;
   TContentBrowserOptions Options;
@@ -61,7 +69,7 @@ class ContentBrowserDlgTest : public ::testing::Test {
 
 TEST_F(ContentBrowserDlgTest, SearchNarrowsAndEnterPlaysTheCurrentPackage) {
   TContentBrowserDlg dialog(Options);
-  dialog.show();
+  ShowLoaded(dialog);
   dialog.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
   auto& search = Control<QLineEdit>(dialog, "SearchEdit");
@@ -83,7 +91,7 @@ TEST_F(ContentBrowserDlgTest, SearchNarrowsAndEnterPlaysTheCurrentPackage) {
 
 TEST_F(ContentBrowserDlgTest, DetailsAreSafeAndARefusedCommandLineIsShown) {
   TContentBrowserDlg dialog(Options);
-  dialog.show();
+  ShowLoaded(dialog);
   auto& search = Control<QLineEdit>(dialog, "SearchEdit");
   auto& details = Control<QTextBrowser>(dialog, "DetailsText");
   QTest::keyClicks(&search, "tomb");
@@ -100,6 +108,41 @@ TEST_F(ContentBrowserDlgTest, DetailsAreSafeAndARefusedCommandLineIsShown) {
   QTest::keyClick(&search, Qt::Key_Return);
   ASSERT_TRUE(dialog.Chosen());
   EXPECT_TRUE(dialog.Chosen()->Plan.Patch.empty());
+}
+
+// The proxy after the model changes under the same filter, and dates sorted by their value.
+TEST(ContentFilterProxy, ShowsTheNewModelsMatchesAndSortsDatesByValue) {
+  const auto package = [](const std::string& id, TContentDate date) {
+    TContentPackage p;
+    p.Id = p.Title = id;
+    p.Date = date;
+    return p;
+  };
+  const auto titles = [](const QAbstractItemModel& proxy) {
+    std::vector<std::string> out;
+    for (int row = 0; row < proxy.rowCount(); ++row)
+      out.push_back(proxy.index(row, kColTitle).data().toString().toStdString());
+    return out;
+  };
+  TContentTableModel model;
+  TContentFilterProxy proxy;
+  proxy.setSourceModel(&model);
+  proxy.sort(kColDate, Qt::AscendingOrder);
+  model.SetPackages({package("castle", {}), package("tomb", {}), package("keep", {})}, {});
+  proxy.SetFilter({.Text = "castle"});
+  EXPECT_EQ(titles(proxy), std::vector<std::string>{"castle"});
+  // A new catalogue with its match where the old one had it, then elsewhere.
+  model.SetPackages({package("castle2", {}), package("tomb", {}), package("keep", {})}, {});
+  proxy.SetFilter({.Text = "castle"});
+  EXPECT_EQ(titles(proxy), std::vector<std::string>{"castle2"});
+  model.SetPackages({package("tomb", {}), package("keep", {}), package("castle3", {})}, {});
+  proxy.SetFilter({.Text = "castle"});
+  EXPECT_EQ(titles(proxy), std::vector<std::string>{"castle3"});
+  model.SetPackages({package("day", {1997, 5, 3}), package("none", {}), package("year", {1997}),
+                     package("month", {1997, 5}), package("later", {1998, 1, 1})},
+                    {});
+  proxy.SetFilter({});
+  EXPECT_EQ(titles(proxy), (std::vector<std::string>{"none", "year", "month", "day", "later"}));
 }
 
 // Install: the plan is shown first, the dependency is installed before the package, and both

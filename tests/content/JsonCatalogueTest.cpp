@@ -4,6 +4,7 @@
 
 #include "content/CatalogueBuilder.h"
 #include "content/CatalogueMerge.h"
+#include "content/CatalogueSource.h"
 #include "content/JsonCatalogue.h"
 #include "content/JsonTags.h"
 #include "content/XmlCatalogue.h"
@@ -114,7 +115,14 @@ TEST(JsonCatalogue, RefusesDocumentsThatAreNotPagesOrTooDeep) {
   } cases[] = {
       {"{\"a\": 1}", "not a list"},
       {std::string(40, '[') + std::string(40, ']'), "deeper than 32"},
+      {std::string(33, '[') + std::string(33, ']'), "deeper than 32"},
       {"[{\"sha256\": ", "refused"},
+      {"[{}, ]", "refused"},
+      {"[, {}]", "refused"},
+      {"[{} {}]", "refused"},
+      {"[{}] []", "refused"},
+      {"[{}}]", "refused"},
+      {" ", "refused"},
       {std::string(kMaxCatalogueBytes + 1, ' '), "larger than 64 MB"},
   };
   for (const auto& c : cases) {
@@ -125,6 +133,60 @@ TEST(JsonCatalogue, RefusesDocumentsThatAreNotPagesOrTooDeep) {
       EXPECT_NE(std::string(e.what()).find(c.Reason), std::string::npos) << e.what();
     }
   }
+}
+
+TEST(JsonCatalogue, APageReadInPiecesIsReadAsAWhole) {
+  // Texts holding the list's punctuation, escaped quotes and a backslash before a closing
+  // quote, so that a piece ends anywhere in them.
+  TJsonRecord tricky;
+  tricky.Sha256 = test::HexOf(1);
+  tricky.Description = R"(a \"quoted\" [x], {y}, and a backslash \\)";
+  tricky.Tags = {"filename=tricky.zip", R"(title=Ends in \\)", R"(author=\\\"q\\\")"};
+  TJsonRecord plain;
+  plain.Sha256 = test::HexOf(2);
+  const std::string page =
+      test::JsonArray({test::JsonText(tricky), "[[1]]", test::JsonText(plain)});
+  // 32 levels in all are allowed: the second element is only no record.
+  EXPECT_EQ(ReadJsonPage("[" + std::string(31, '[') + std::string(32, ']')).Skipped.size(), 1u);
+  const TCatalogue whole = ReadJsonPage(page);
+  ASSERT_EQ(whole.Packages.size(), 2u);
+  ASSERT_EQ(whole.Skipped.size(), 1u);
+  EXPECT_EQ(whole.Packages[0].Description, R"(a "quoted" [x], {y}, and a backslash \)");
+  EXPECT_EQ(whole.Packages[0].Title, R"(Ends in \)");
+  EXPECT_EQ(whole.Packages[0].Author, R"(\"q\")");
+  for (const std::size_t size : {1, 2, 3, 7, 64}) {
+    TJsonPageReader reader;
+    for (std::size_t at = 0; at < page.size(); at += size)
+      reader.Feed(std::string_view(page).substr(at, size));
+    const TCatalogue c = reader.Finish();
+    ASSERT_EQ(c.Packages.size(), 2u) << size;
+    EXPECT_EQ(c.Skipped.size(), 1u) << size;
+    for (std::size_t i = 0; i < 2; ++i) {
+      EXPECT_EQ(c.Packages[i].Description, whole.Packages[i].Description) << size;
+      EXPECT_EQ(c.Packages[i].Title, whole.Packages[i].Title) << size;
+      EXPECT_EQ(c.Packages[i].Author, whole.Packages[i].Author) << size;
+    }
+  }
+}
+
+TEST(JsonCatalogue, APageFileIsReadInPiecesAsItsBytesWould) {
+  std::vector<std::string> records;
+  for (int i = 0; i < 700; ++i) {  // over 192 KiB: several pieces
+    TJsonRecord r;
+    r.Sha256 = test::HexOf(static_cast<unsigned>(i));
+    r.Tags = {"filename=p" + std::to_string(i) + ".zip", "title=Title \\\"" + std::to_string(i)};
+    records.push_back(test::JsonText(r));
+  }
+  const std::string page = test::JsonArray(records);
+  ASSERT_GT(page.size(), 3u << 16);
+  test::TTempDir dir;
+  std::ofstream(dir / "page.json", std::ios::binary) << page;
+  const TCatalogue fromFile = ReadLocalCatalogue(TCatalogueFormat::JsonPages, dir / "page.json");
+  const TCatalogue fromBytes = ReadJsonPage(page);
+  ASSERT_EQ(fromFile.Packages.size(), 700u);
+  for (std::size_t i = 0; i < 700; ++i)
+    EXPECT_EQ(fromFile.Packages[i].Title, fromBytes.Packages[i].Title);
+  EXPECT_EQ(fromFile.Packages[699].Title, "Title \"699");
 }
 
 TEST(JsonCatalogue, FolderReadsOnlyRecordsNamedByTheirHash) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "content/CatalogueBuilder.h"
 #include "content/ContentText.h"
 #include "content/XmlCatalogue.h"
@@ -93,6 +95,27 @@ TEST(XmlCatalogue, SkipsMalformedRecordsWithTheirReasonAndLoadsTheRest) {
     EXPECT_NE(c.Skipped[b].Reason.find(breakages[b].second), std::string::npos)
         << c.Skipped[b].Record << ": " << c.Skipped[b].Reason;
   EXPECT_NE(c.Skipped[0].Record.find("(line "), std::string::npos);
+}
+
+TEST(XmlCatalogue, ASkippedRecordNamesTheLineItStartsOnWhateverEndsTheLines) {
+  std::vector<TXmlRecord> records(3);
+  records[1].Id = "bad";
+  records[1].Date = "31.02.99";
+  records[2].Id = "after";
+  const std::string lf = test::XmlDatabase(records);
+  const auto start = lf.find("<file id=\"bad\"");
+  ASSERT_NE(start, std::string::npos);
+  const std::string line =
+      "(line " + std::to_string(1 + std::count(lf.begin(), lf.begin() + start, '\n')) + ")";
+  for (const std::string ending : {"\n", "\r\n", "\r"}) {
+    std::string text;
+    for (const char c : lf)
+      text += c == '\n' ? ending : std::string(1, c);
+    const TCatalogue c = ReadXmlCatalogue(text);
+    ASSERT_EQ(c.Skipped.size(), 1u);
+    EXPECT_NE(c.Skipped[0].Record.find(line), std::string::npos)
+        << c.Skipped[0].Record << " for " << line;
+  }
 }
 
 TEST(XmlCatalogue, RefusesHostileDocuments) {
