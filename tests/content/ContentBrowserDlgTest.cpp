@@ -16,6 +16,7 @@
 #include "content/CatalogueBuilder.h"
 #include "content/ContentBrowserDlg.h"
 #include "content/NoNetwork.h"
+#include "content/ShowLoaded.h"
 #include "fixtures/FindControl.h"
 #include "fixtures/HttpTestServer.h"
 #include "fixtures/TempDir.h"
@@ -54,14 +55,6 @@ class ContentBrowserDlgTest : public ::testing::Test {
     Options.Notes = {"line 2: bad"};
   }
 
-  // Shows the dialog and waits for its catalogues: they are read on a worker, and come back
-  // with a later turn of the event loop, never inside show().
-  static void ShowLoaded(TContentBrowserDlg& dialog) {
-    dialog.show();
-    EXPECT_TRUE(dialog.Loading());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.Loading(); }, 5000));
-  }
-
   test::TTempDir Dir;
   test::TNoNetwork Network;
   TContentBrowserOptions Options;
@@ -69,7 +62,7 @@ class ContentBrowserDlgTest : public ::testing::Test {
 
 TEST_F(ContentBrowserDlgTest, SearchNarrowsAndEnterPlaysTheCurrentPackage) {
   TContentBrowserDlg dialog(Options);
-  ShowLoaded(dialog);
+  test::ShowLoaded(dialog);
   dialog.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
   auto& search = Control<QLineEdit>(dialog, "SearchEdit");
@@ -91,7 +84,7 @@ TEST_F(ContentBrowserDlgTest, SearchNarrowsAndEnterPlaysTheCurrentPackage) {
 
 TEST_F(ContentBrowserDlgTest, DetailsAreSafeAndARefusedCommandLineIsShown) {
   TContentBrowserDlg dialog(Options);
-  ShowLoaded(dialog);
+  test::ShowLoaded(dialog);
   auto& search = Control<QLineEdit>(dialog, "SearchEdit");
   auto& details = Control<QTextBrowser>(dialog, "DetailsText");
   QTest::keyClicks(&search, "tomb");

@@ -24,6 +24,7 @@
 #include "content/ContentBrowserDlg.h"
 #include "content/ContentFilterBar.h"
 #include "content/NoNetwork.h"
+#include "content/ShowLoaded.h"
 #include "fixtures/FileBuilder.h"
 #include "fixtures/FindControl.h"
 #include "fixtures/HttpTestServer.h"
@@ -95,7 +96,7 @@ class ContentFilterDlgTest : public ::testing::Test {
 
 TEST_F(ContentFilterDlgTest, EachControlNarrowsTheListAsTheModelsFilterDoes) {
   TContentBrowserDlg dialog(Options);
-  dialog.show();
+  test::ShowLoaded(dialog);
   ASSERT_EQ(dialog.Proxy().rowCount(), 6);
   auto& bar = Control<TContentFilterBar>(dialog, "FilterBar");
   const auto spin = [&](const char* name, int value) {
@@ -146,7 +147,7 @@ TEST_F(ContentFilterDlgTest, EachControlNarrowsTheListAsTheModelsFilterDoes) {
 
 TEST_F(ContentFilterDlgTest, TabRunsFromTheSearchBoxThroughTheFiltersToTheList) {
   TContentBrowserDlg dialog(Options);
-  dialog.show();
+  test::ShowLoaded(dialog);
   dialog.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
   QStringList order;
@@ -163,7 +164,7 @@ TEST_F(ContentFilterDlgTest, TabRunsFromTheSearchBoxThroughTheFiltersToTheList) 
 TEST_F(ContentFilterDlgTest, APresetComesBackFromItsFileAndAMalformedOneIsKept) {
   {
     TContentBrowserDlg dialog(Options);
-    dialog.show();
+    test::ShowLoaded(dialog);
     auto& bar = Control<TContentFilterBar>(dialog, "FilterBar");
     bar.AskName = [](const QString&) { return QStringLiteral("Strong deathmatch"); };
     Control<QSpinBox>(dialog, "RatingSpin").setValue(4);
@@ -177,7 +178,7 @@ TEST_F(ContentFilterDlgTest, APresetComesBackFromItsFileAndAMalformedOneIsKept) 
   EXPECT_NE(saved.find("text=\n"), std::string::npos) << saved;  // the search is not kept
   {
     TContentBrowserDlg dialog(Options);
-    dialog.show();
+    test::ShowLoaded(dialog);
     auto& presets = Control<QComboBox>(dialog, "PresetCombo");
     ASSERT_EQ(presets.count(), 2);
     presets.setFocus();
@@ -194,7 +195,7 @@ TEST_F(ContentFilterDlgTest, APresetComesBackFromItsFileAndAMalformedOneIsKept) 
   std::ofstream(Options.FilterPresetsFile, std::ios::trunc) << malformed;
   {
     TContentBrowserDlg dialog(Options);
-    dialog.show();
+    test::ShowLoaded(dialog);
     EXPECT_TRUE(Control<QLabel>(dialog, "StatusLabel").text().contains("line 3 not read"))
         << Control<QLabel>(dialog, "StatusLabel").text().toStdString();
     Control<QSpinBox>(dialog, "RatingSpin").setValue(2);

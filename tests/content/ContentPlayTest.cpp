@@ -19,6 +19,7 @@
 
 #include "content/CatalogueBuilder.h"
 #include "content/ContentBrowserDlg.h"
+#include "content/ShowLoaded.h"
 #include "exes/FXExes.h"
 #include "fixtures/BspBuilder.h"
 #include "fixtures/EnvOverride.h"
@@ -138,7 +139,7 @@ TEST(ContentStartMaps, TheInstalledMapsAreListedWithTitlesAndPlayTakesThePick) {
   options.GameFolder = game;
   options.Sources = {{"local", (dir / "db.xml").string(), TCatalogueFormat::XmlDatabase, true}};
   TContentBrowserDlg dialog(options);
-  dialog.show();
+  test::ShowLoaded(dialog);
   dialog.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
   auto& search = Control<QLineEdit>(dialog, "SearchEdit");
