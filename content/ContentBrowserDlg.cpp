@@ -4,12 +4,13 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 #include <chrono>
 
 #include "content/CatalogueMerge.h"
-#include "content/ContentInstall.h"
+#include "content/ContentBrowserRuns.h"
 #include "content/ContentText.h"
 #include "content/SafeHtml.h"
 #include "ui_ContentBrowserDlg.h"
@@ -76,6 +77,11 @@ TContentBrowserDlg::TContentBrowserDlg(TContentBrowserOptions options, QWidget* 
   connect(FUi->PlayBtn, &QPushButton::clicked, this, &TContentBrowserDlg::PlayClick);
   connect(FUi->RandomBtn, &QPushButton::clicked, this, &TContentBrowserDlg::RandomClick);
   connect(FUi->InstallBtn, &QPushButton::clicked, this, &TContentBrowserDlg::InstallClick);
+  connect(FUi->UninstallBtn, &QPushButton::clicked, this, &TContentBrowserDlg::UninstallClick);
+  connect(FUi->CancelBtn, &QPushButton::clicked, this, &TContentBrowserDlg::reject);
+  FPoll = new QTimer(this);
+  FPoll->setInterval(50);
+  connect(FPoll, &QTimer::timeout, this, &TContentBrowserDlg::PollWork);
   connect(FUi->RefreshBtn, &QPushButton::clicked, this, [this] { Load(true); });
   connect(FUi->CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
   // Links open in the desktop's browser, and only when clicked.
@@ -85,8 +91,6 @@ TContentBrowserDlg::TContentBrowserDlg(TContentBrowserOptions options, QWidget* 
   });
   FUi->SearchEdit->setFocus();
 }
-
-TContentBrowserDlg::~TContentBrowserDlg() = default;
 
 void TContentBrowserDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
@@ -134,17 +138,8 @@ void TContentBrowserDlg::Loaded(std::vector<TCatalogueLoad> loads) {
   }
   TCatalogue merged = MergeCatalogues(std::move(catalogues));
   FSkipped = std::move(merged.Skipped);
-  std::vector<TInstallState> states(merged.Packages.size(), TInstallState::NotInstalled);
-  if (!FOptions.GameFolder.empty()) {
-    try {
-      const auto files = OpenInstallFiles(FOptions.GameFolder);
-      for (std::size_t i = 0; i < merged.Packages.size(); ++i)
-        states[i] = CheckInstalled(merged.Packages[i], *files);
-    } catch (const std::exception& e) {
-      status << QString::fromStdString(std::string("installed state not known: ") + e.what());
-    }
-  }
-  FModel->SetPackages(std::move(merged.Packages), std::move(states));
+  FModel->SetPackages(std::move(merged.Packages), {});
+  StartStateCheck();
   for (const std::string& note : FOptions.Notes)
     status << QString::fromStdString(note);
   if (!FSkipped.empty())
@@ -187,8 +182,7 @@ void TContentBrowserDlg::SelectPackage(std::size_t index) {
 
 void TContentBrowserDlg::ShowDetails() {
   const auto index = CurrentPackage();
-  FUi->PlayBtn->setEnabled(index.has_value());
-  FUi->InstallBtn->setEnabled(index.has_value() && !FOptions.GameFolder.empty());
+  UpdateButtons();
   if (!index) {
     FUi->DetailsText->clear();
     return;
@@ -226,8 +220,16 @@ void TContentBrowserDlg::ShowDetails() {
 
 void TContentBrowserDlg::PlayClick() {
   const auto index = CurrentPackage();
-  if (!index) return;
-  const TContentPackage& p = FModel->Packages()[*index];
+  if (!index || Installing()) return;
+  if (!NeedsInstall(*index)) {
+    PlayPackage(*index);
+    return;
+  }
+  InstallThen(*index, [this, i = *index] { PlayPackage(i); });
+}
+
+void TContentBrowserDlg::PlayPackage(std::size_t index) {
+  const TContentPackage& p = FModel->Packages()[index];
   FChosen = TContentChoice{p, BuildPlayPlan(p, {}, FOptions.Engines, FOptions.ChosenEngine)};
   accept();
 }
