@@ -90,7 +90,8 @@ class TContentBrowserDlg : public QDialog {
   void InstallEnded(const QString& status);
   void StartUninstall(std::vector<std::size_t> indexes, bool offer);
   void UninstallEnded();
-  bool Ask(const QString& title, const std::string& text);  // the user's yes
+  // The user's yes (FOptions.Confirm when set); `removes`: No is the default answer.
+  bool Ask(const QString& title, const std::string& text, bool removes = false);
   void StartStateCheck();
   void PollWork();  // every 50 ms while work runs: states, progress, ends
   void ShowBusy();

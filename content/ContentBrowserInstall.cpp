@@ -324,7 +324,7 @@ void TContentBrowserDlg::UninstallClick() {
                            Counted(record->second.Files.size(), "file") + " are removed from " +
                            FOptions.GameFolder.string() +
                            "; files changed since it was installed are kept.";
-  if (Ask(tr("Uninstall"), text)) StartUninstall({*index}, true);
+  if (Ask(tr("Uninstall"), text, true)) StartUninstall({*index}, true);
 }
 
 void TContentBrowserDlg::StartUninstall(std::vector<std::size_t> indexes, bool offer) {
@@ -396,16 +396,20 @@ void TContentBrowserDlg::UninstallEnded() {
   Refilter();
   if (unneeded.empty()) return;
   std::string question =
-      gone.front() + " was the only package that needed these; uninstall them too?";
+      gone.front() + " was the only package that needed " +
+      (unneeded.size() == 1 ? "this one; uninstall it too?" : "these; uninstall them too?");
   for (const std::size_t i : unneeded)
     question += "\n  " + packages[i].Id;
-  if (Ask(tr("Uninstall"), question)) StartUninstall(unneeded, false);
+  if (Ask(tr("Uninstall"), question, true)) StartUninstall(unneeded, false);
 }
 
-bool TContentBrowserDlg::Ask(const QString& title, const std::string& text) {
+bool TContentBrowserDlg::Ask(const QString& title, const std::string& text, bool removes) {
+  // What removes files is answered No by a stray Enter.
   return FOptions.Confirm
              ? FOptions.Confirm(text)
-             : QMessageBox::question(this, title, QString::fromStdString(text)) == QMessageBox::Yes;
+             : QMessageBox::question(
+                   this, title, QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
+                   removes ? QMessageBox::No : QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 }  // namespace fx

@@ -78,6 +78,19 @@ class TGatedFiles final : public TInstallFiles {
   TGate& Gate_;
 };
 
+// Opens the gate when the test ends, early or not, so that the worker can finish.
+struct TGateOpener {
+  TGatedFiles::TGate& Gate;
+  void Open() const {
+    {
+      const std::lock_guard lock(Gate.Mutex);
+      Gate.Open = true;
+    }
+    Gate.Changed.notify_all();
+  }
+  ~TGateOpener() { Open(); }
+};
+
 // Every file below `folder` with its size: what "as before" compares.
 std::set<std::pair<std::string, std::uintmax_t>> Tree(const std::filesystem::path& folder) {
   std::set<std::pair<std::string, std::uintmax_t>> tree;
@@ -215,7 +228,8 @@ TEST_F(ContentBrowserInstall, CancelMidUnpackingLeavesTheGameFolderAsBefore) {
   const auto before = Tree(Dir / "game");
   const auto dialog = Open();
   Choose(*dialog, "big");
-  Gate.HoldAt = 3;  // the third file of the eight
+  Gate.HoldAt = 3;                 // the third file of the eight
+  const TGateOpener opener{Gate};  // after the dialog, so gone before it: the worker ends
   Click(*dialog, "InstallBtn");
   ASSERT_TRUE(QTest::qWaitFor(
       [&] {
@@ -229,15 +243,15 @@ TEST_F(ContentBrowserInstall, CancelMidUnpackingLeavesTheGameFolderAsBefore) {
   QTimer::singleShot(0, dialog.get(), [&] { handled = true; });
   ASSERT_TRUE(QTest::qWaitFor([&] { return handled; }, 1000));
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return Status(*dialog).contains("524.3 kB of 2.1 MB, 1 of 8 files"); }, 1000))
+      [&] {
+        return Status(*dialog).contains("524.3 kB of 2.1 MB") &&
+               Status(*dialog).contains(", 1 of 8 files");
+      },
+      2000))
       << Status(*dialog).toStdString();
   EXPECT_GT(Control<QProgressBar>(*dialog, "InstallProgress").value(), 0);
   Click(*dialog, "CancelBtn");
-  {
-    const std::lock_guard lock(Gate.Mutex);
-    Gate.Open = true;
-  }
-  Gate.Changed.notify_all();
+  opener.Open();
   ASSERT_TRUE(WaitDone(*dialog));
   EXPECT_TRUE(Status(*dialog).contains("Cancelled")) << Status(*dialog).toStdString();
   EXPECT_EQ(Tree(Dir / "game"), before);
