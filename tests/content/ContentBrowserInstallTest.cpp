@@ -22,6 +22,7 @@
 #include "content/CatalogueBuilder.h"
 #include "content/ContentBrowserDlg.h"
 #include "fixtures/FindControl.h"
+#include "fixtures/ForwardingFiles.h"
 #include "fixtures/HttpTestServer.h"
 #include "fixtures/TempDir.h"
 #include "fixtures/ZipBuilder.h"
@@ -34,7 +35,7 @@ using test::Control;
 
 // The real file system of the game folder, where the n-th file created waits until the test
 // opens the gate: the install is then held mid-unpacking, as a large one would be.
-class TGatedFiles final : public TInstallFiles {
+class TGatedFiles final : public test::TForwardingFiles {
  public:
   struct TGate {
     int HoldAt = 0;  // 0: never
@@ -44,12 +45,8 @@ class TGatedFiles final : public TInstallFiles {
     int Creates = 0;
   };
   TGatedFiles(std::unique_ptr<TInstallFiles> real, TGate& gate)
-      : Real_(std::move(real)), Gate_(gate) {}
+      : TForwardingFiles(std::move(real)), Gate_(gate) {}
 
-  TFileKind Kind(std::string_view p) const override { return Real_->Kind(p); }
-  std::uint64_t Size(std::string_view p) const override { return Real_->Size(p); }
-  std::vector<std::string> List(std::string_view f) const override { return Real_->List(f); }
-  void MakeFolders(std::string_view p) override { Real_->MakeFolders(p); }
   std::unique_ptr<TFileSink> Create(std::string_view p) override {
     std::unique_lock lock(Gate_.Mutex);
     if (++Gate_.Creates == Gate_.HoldAt) {
@@ -58,23 +55,10 @@ class TGatedFiles final : public TInstallFiles {
       Gate_.Changed.wait(lock, [&] { return Gate_.Open; });
     }
     lock.unlock();
-    return Real_->Create(p);
+    return TForwardingFiles::Create(p);
   }
-  void Read(std::string_view p, const std::function<void(std::string_view)>& piece) const override {
-    Real_->Read(p, piece);
-  }
-  void Rename(std::string_view from, std::string_view to, bool replace) override {
-    Real_->Rename(from, to, replace);
-  }
-  void RemoveFile(std::string_view p) override { Real_->RemoveFile(p); }
-  bool RemoveFolder(std::string_view p) override { return Real_->RemoveFolder(p); }
-  void RemoveTree(std::string_view p) override { Real_->RemoveTree(p); }
-  void SyncFolder(std::string_view p) override { Real_->SyncFolder(p); }
-  std::uint64_t FreeBytes(std::string_view p) const override { return Real_->FreeBytes(p); }
-  bool Writable() const override { return Real_->Writable(); }
 
  private:
-  std::unique_ptr<TInstallFiles> Real_;
   TGate& Gate_;
 };
 
