@@ -246,12 +246,13 @@ TEST_F(ContentBrowserInstall, CancelMidUnpackingLeavesTheGameFolderAsBefore) {
 TEST_F(ContentBrowserInstall, UninstallOffersTheDependenciesNothingElseNeeds) {
   const struct {
     const char* What;
-    bool BaseByItself;  // the user installed base before mine
+    std::vector<const char*> Installs;  // what the user installs, in turn
     std::size_t Questions;
     bool BaseRemains;
   } cases[] = {
-      {"base came in as mine's dependency", false, 2, false},
-      {"base was installed by itself", true, 1, true},
+      {"base came in as mine's dependency", {"mine"}, 2, false},
+      {"base was installed by itself first", {"base", "mine"}, 1, true},
+      {"base was asked for by itself after", {"mine", "base"}, 1, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.What);
@@ -259,8 +260,7 @@ TEST_F(ContentBrowserInstall, UninstallOffersTheDependenciesNothingElseNeeds) {
     std::filesystem::remove_all(Dir / "game/base");
     const auto before = Tree(Dir / "game");
     const auto dialog = Open();
-    for (const char* words : {c.BaseByItself ? "base" : "", "mine"}) {
-      if (*words == 0) continue;
+    for (const char* words : c.Installs) {
       Choose(*dialog, words);
       Click(*dialog, "InstallBtn");
       ASSERT_TRUE(WaitDone(*dialog));
