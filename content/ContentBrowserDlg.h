@@ -88,7 +88,7 @@ class TContentBrowserDlg : public QDialog {
   void InstallNext();
   void DownloadDone(const TDownloadResult& result);
   void InstallEnded(const QString& status);
-  void StartUninstall(std::vector<std::size_t> indexes, bool offer);
+  void StartUninstall(std::vector<std::size_t> indexes, bool offer, std::string note = {});
   void UninstallEnded();
   // The user's yes (FOptions.Confirm when set); `removes`: No is the default answer.
   bool Ask(const QString& title, const std::string& text, bool removes = false);

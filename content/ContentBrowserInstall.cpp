@@ -29,6 +29,13 @@ namespace fx {
 
 namespace {
 
+// `text` after `note` ("Cancelled; "), with its first letter in lower case then.
+std::string AfterNote(const std::string& note, std::string text) {
+  if (!note.empty() && !text.empty())
+    text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  return note + text;
+}
+
 std::string JoinedComma(const std::vector<std::string>& items) {
   std::string text;
   for (const std::string& item : items)
@@ -165,6 +172,10 @@ void TContentBrowserDlg::InstallThen(std::size_t index, std::function<void()> th
 // The next package of the order: its download first; the unpacking follows in DownloadDone.
 void TContentBrowserDlg::InstallNext() {
   TContentInstallRun& run = *FRun;
+  if (run.Cancelled) {  // asked while the last one was past the point of no return
+    InstallEnded(tr("Cancelled"));
+    return;
+  }
   if (run.Next == run.Order.size()) {
     InstallEnded(tr("Installed: %1").arg(run.Done.join(QStringLiteral(", "))));
     return;
@@ -312,6 +323,10 @@ void TContentBrowserDlg::InstallEnded(const QString& status) {
   UpdateButtons();
   if (FProxy->rowCount() > 0) Refilter();
   if (all && run->Then) run->Then();
+  // A Cancel undoes the whole order: what went in before the cancelled one goes out again.
+  if (run->Cancelled && run->Next > 0)
+    StartUninstall({run->Order.begin(), run->Order.begin() + static_cast<long>(run->Next)}, false,
+                   "Cancelled; ");
 }
 
 void TContentBrowserDlg::UninstallClick() {
@@ -327,16 +342,19 @@ void TContentBrowserDlg::UninstallClick() {
   if (Ask(tr("Uninstall"), text, true)) StartUninstall({*index}, true);
 }
 
-void TContentBrowserDlg::StartUninstall(std::vector<std::size_t> indexes, bool offer) {
+void TContentBrowserDlg::StartUninstall(std::vector<std::size_t> indexes, bool offer,
+                                        std::string note) {
   FUninstall = std::make_unique<TContentUninstallRun>();
   TContentUninstallRun& run = *FUninstall;
   run.Offer = offer;
+  run.Note = std::move(note);
   std::vector<std::string> ids;
   for (const std::size_t i : indexes) {
     run.Packages.push_back({i, FModel->Packages()[i].Id});
     ids.push_back(FModel->Packages()[i].Id);
   }
-  FUi->StatusLabel->setText(tr("Uninstalling %1...").arg(QString::fromStdString(JoinedComma(ids))));
+  FUi->StatusLabel->setText(
+      QString::fromStdString(AfterNote(run.Note, "Uninstalling " + JoinedComma(ids) + "...")));
   FUi->InstallProgress->setRange(0, 0);
   UpdateButtons();
   run.Worker =
@@ -379,7 +397,7 @@ void TContentBrowserDlg::UninstallEnded() {
   if (!run->Failed.empty())
     text +=
         (text.empty() ? "" : "; ") + std::string("not uninstalled: ") + JoinedComma(run->Failed);
-  FUi->StatusLabel->setText(QString::fromStdString(text));
+  FUi->StatusLabel->setText(QString::fromStdString(AfterNote(run->Note, text)));
   // The dependencies installed for it that nothing else needs now, in one question.
   std::vector<std::size_t> unneeded;
   if (run->Offer && !run->Gone.empty()) {

@@ -41,6 +41,7 @@ struct TContentInstallRun {
 struct TContentUninstallRun {
   std::vector<std::pair<std::size_t, std::string>> Packages;  // index, name
   bool Offer = false;  // ask about the dependencies nothing else needs, once done
+  std::string Note;    // put before what the status line says of it
   // Written by the worker, read once it finished:
   std::vector<std::size_t> Gone;
   std::vector<std::string> Failed;
