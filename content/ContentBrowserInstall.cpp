@@ -222,7 +222,7 @@ void TContentBrowserDlg::DownloadDone(const TDownloadResult& result) {
   const std::size_t index = run.Order[run.Next];
   const TContentPackage& p = FModel->Packages()[index];
   if (run.Cancelled || result.Outcome == TDownloadOutcome::Cancelled) {
-    InstallEnded(tr("Cancelled; nothing more was installed"));
+    InstallEnded(tr("Cancelled"));
     return;
   }
   if (result.Outcome != TDownloadOutcome::Done && result.Outcome != TDownloadOutcome::FromCache) {
@@ -303,7 +303,7 @@ void TContentBrowserDlg::PollWork() {
         InstallNext();
       } else {
         InstallEnded(result.Phase == TInstallPhase::Cancelled
-                         ? tr("Cancelled; the game folder is as it was before %1")
+                         ? tr("Cancelled; nothing of %1 was kept")
                                .arg(QString::fromStdString(FModel->Packages()[index].Id))
                          : QString::fromStdString(result.Failure));
       }
@@ -317,7 +317,7 @@ void TContentBrowserDlg::InstallEnded(const QString& status) {
   const std::unique_ptr<TContentInstallRun> run = std::move(FRun);
   const bool all = run->Next == run->Order.size() && !run->Cancelled;
   QString text = status;
-  if (!all && !run->Done.isEmpty())
+  if (!all && !run->Cancelled && !run->Done.isEmpty())
     text = tr("Installed: %1; not installed: %2").arg(run->Done.join(QStringLiteral(", ")), status);
   FUi->StatusLabel->setText(text);
   UpdateButtons();
@@ -357,20 +357,29 @@ void TContentBrowserDlg::StartUninstall(std::vector<std::size_t> indexes, bool o
       QString::fromStdString(AfterNote(run.Note, "Uninstalling " + JoinedComma(ids) + "...")));
   FUi->InstallProgress->setRange(0, 0);
   UpdateButtons();
-  run.Worker =
-      std::make_unique<TWorkerThread>([&run, folder = PackageFolder(), game = FOptions.GameFolder,
-                                       open = FOptions.OpenFiles](const std::stop_token&) {
+  run.Worker = std::make_unique<TWorkerThread>(
+      [&run, folder = PackageFolder(), game = FOptions.GameFolder, open = FOptions.OpenFiles,
+       packages = FModel->Packages()](const std::stop_token&) {
         TPackageStore store(folder);
-        const auto files = open ? open(game) : OpenInstallFiles(game);
+        std::unique_ptr<TInstallFiles> files;
+        try {
+          files = open ? open(game) : OpenInstallFiles(game);
+        } catch (const std::exception& e) {
+          for (const auto& [index, id] : run.Packages)
+            run.Failed.push_back(id + " (" + e.what() + ")");
+          return;
+        }
         for (const auto& [index, id] : run.Packages) {
           try {
             const TUninstallOutcome outcome = UninstallPackage(id, store, *files);
             run.Files += outcome.Removed.size();
             run.Kept += outcome.Kept.size();
-            if (outcome.Ok())
-              run.Gone.push_back(index);
-            else
+            if (!outcome.Ok()) {
               run.Failed.push_back(id + " (" + outcome.Errors.front() + ")");
+              continue;
+            }
+            // What the user changed stays: the state says so.
+            run.Gone.emplace_back(index, StateOf(packages[index], *files, {}));
           } catch (const std::exception& e) {
             run.Failed.push_back(id + " (" + e.what() + ")");
           }
@@ -382,13 +391,10 @@ void TContentBrowserDlg::StartUninstall(std::vector<std::size_t> indexes, bool o
 void TContentBrowserDlg::UninstallEnded() {
   const std::unique_ptr<TContentUninstallRun> run = std::move(FUninstall);
   const std::vector<TContentPackage>& packages = FModel->Packages();
-  std::vector<std::pair<std::size_t, TInstallState>> states;
   std::vector<std::string> gone;
-  for (const std::size_t i : run->Gone) {
-    states.emplace_back(i, TInstallState::NotInstalled);
+  for (const auto& [i, state] : run->Gone)
     gone.push_back(packages[i].Id);
-  }
-  FModel->SetStates(states);
+  FModel->SetStates(run->Gone);
   std::string text;
   if (!gone.empty()) {
     text = "Uninstalled " + JoinedComma(gone) + ": " + Counted(run->Files, "file") + " removed";
@@ -406,9 +412,9 @@ void TContentBrowserDlg::UninstallEnded() {
       const auto r = FRecords.find(packages[i].Id);
       return r != FRecords.end() && !r->second.AsDependency;
     };
-    unneeded = UnneededAfterRemoving(packages, run->Gone.front(), recorded, askedFor);
+    unneeded = UnneededAfterRemoving(packages, run->Gone.front().first, recorded, askedFor);
   }
-  for (const std::size_t i : run->Gone)
+  for (const auto& [i, state] : run->Gone)
     FRecords.erase(packages[i].Id);
   UpdateButtons();
   Refilter();

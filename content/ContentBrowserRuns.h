@@ -43,7 +43,7 @@ struct TContentUninstallRun {
   bool Offer = false;  // ask about the dependencies nothing else needs, once done
   std::string Note;    // put before what the status line says of it
   // Written by the worker, read once it finished:
-  std::vector<std::size_t> Gone;
+  std::vector<std::pair<std::size_t, TInstallState>> Gone;  // index, state after
   std::vector<std::string> Failed;
   std::size_t Files = 0, Kept = 0;
   std::unique_ptr<TWorkerThread> Worker;
