@@ -350,26 +350,27 @@ void TContentBrowserDlg::StartUninstall(std::vector<std::size_t> indexes, bool o
   run.Note = std::move(note);
   std::vector<std::string> ids;
   for (const std::size_t i : indexes) {
-    run.Packages.push_back({i, FModel->Packages()[i].Id});
+    run.Packages.emplace_back(i, FModel->Packages()[i]);
     ids.push_back(FModel->Packages()[i].Id);
   }
   FUi->StatusLabel->setText(
       QString::fromStdString(AfterNote(run.Note, "Uninstalling " + JoinedComma(ids) + "...")));
   FUi->InstallProgress->setRange(0, 0);
   UpdateButtons();
-  run.Worker = std::make_unique<TWorkerThread>(
-      [&run, folder = PackageFolder(), game = FOptions.GameFolder, open = FOptions.OpenFiles,
-       packages = FModel->Packages()](const std::stop_token&) {
+  run.Worker =
+      std::make_unique<TWorkerThread>([&run, folder = PackageFolder(), game = FOptions.GameFolder,
+                                       open = FOptions.OpenFiles](const std::stop_token&) {
         TPackageStore store(folder);
         std::unique_ptr<TInstallFiles> files;
         try {
           files = open ? open(game) : OpenInstallFiles(game);
         } catch (const std::exception& e) {
-          for (const auto& [index, id] : run.Packages)
-            run.Failed.push_back(id + " (" + e.what() + ")");
+          for (const auto& [index, package] : run.Packages)
+            run.Failed.push_back(package.Id + " (" + e.what() + ")");
           return;
         }
-        for (const auto& [index, id] : run.Packages) {
+        for (const auto& [index, package] : run.Packages) {
+          const std::string& id = package.Id;
           try {
             const TUninstallOutcome outcome = UninstallPackage(id, store, *files);
             run.Files += outcome.Removed.size();
@@ -379,7 +380,7 @@ void TContentBrowserDlg::StartUninstall(std::vector<std::size_t> indexes, bool o
               continue;
             }
             // What the user changed stays: the state says so.
-            run.Gone.emplace_back(index, StateOf(packages[index], *files, {}));
+            run.Gone.emplace_back(index, StateOf(package, *files, {}));
           } catch (const std::exception& e) {
             run.Failed.push_back(id + " (" + e.what() + ")");
           }

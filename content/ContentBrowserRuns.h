@@ -39,7 +39,7 @@ struct TContentInstallRun {
 };
 
 struct TContentUninstallRun {
-  std::vector<std::pair<std::size_t, std::string>> Packages;  // index, name
+  std::vector<std::pair<std::size_t, TContentPackage>> Packages;  // index in the table
   bool Offer = false;  // ask about the dependencies nothing else needs, once done
   std::string Note;    // put before what the status line says of it
   // Written by the worker, read once it finished:
