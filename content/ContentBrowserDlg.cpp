@@ -124,6 +124,7 @@ void TContentBrowserDlg::Load(bool refresh) {
   if (FLoader->Busy()) return;
   FUi->StatusLabel->setText(tr("Loading the catalogues..."));
   FUi->RefreshBtn->setEnabled(false);
+  UpdateButtons();
   FLoader->Load(FOptions.Sources, refresh,
                 [this](std::vector<TCatalogueLoad> loads) { Loaded(std::move(loads)); });
 }

@@ -90,10 +90,12 @@ bool TContentBrowserDlg::NeedsInstall(std::size_t index) const {
 void TContentBrowserDlg::UpdateButtons() {
   const auto index = CurrentPackage();
   const bool busy = Installing();
+  // A refresh replaces the rows that an install or uninstall names by their index.
+  const bool rowsStay = !busy && !FLoader->Busy();
   const bool folder = !FOptions.GameFolder.empty();
   FUi->PlayBtn->setEnabled(index.has_value() && !busy);
-  FUi->InstallBtn->setEnabled(index.has_value() && folder && !busy);
-  FUi->UninstallBtn->setEnabled(index.has_value() && folder && !busy &&
+  FUi->InstallBtn->setEnabled(index.has_value() && folder && rowsStay);
+  FUi->UninstallBtn->setEnabled(index.has_value() && folder && rowsStay &&
                                 FRecords.count(FModel->Packages()[*index].Id) != 0);
   FUi->RefreshBtn->setEnabled(!busy && !FLoader->Busy());
   FUi->RandomBtn->setEnabled(!busy);
@@ -142,6 +144,10 @@ void TContentBrowserDlg::InstallClick() {
 }
 
 void TContentBrowserDlg::InstallThen(std::size_t index, std::function<void()> then) {
+  if (FLoader->Busy()) {
+    FUi->StatusLabel->setText(tr("The catalogues are loading; install once they are in"));
+    return;
+  }
   const std::vector<TContentPackage>& packages = FModel->Packages();
   const auto installed = [&](std::size_t i) {
     if (FRecords.count(packages[i].Id) != 0) return true;
@@ -331,7 +337,7 @@ void TContentBrowserDlg::InstallEnded(const QString& status) {
 
 void TContentBrowserDlg::UninstallClick() {
   const auto index = CurrentPackage();
-  if (!index || Installing()) return;
+  if (!index || Installing() || FLoader->Busy()) return;
   const std::string& id = FModel->Packages()[*index].Id;
   const auto record = FRecords.find(id);
   if (record == FRecords.end()) return;
