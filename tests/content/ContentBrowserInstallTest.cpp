@@ -18,6 +18,7 @@
 #include <mutex>
 #include <random>
 #include <set>
+#include <thread>
 
 #include "content/CatalogueBuilder.h"
 #include "content/ContentBrowserDlg.h"
@@ -299,6 +300,32 @@ TEST_F(ContentBrowserInstall, UninstallOffersTheDependenciesNothingElseNeeds) {
       EXPECT_EQ(Tree(Dir / "game"), before);
     }
   }
+}
+
+// A file system that takes 100 ms a question: the state check of the four packages (eleven
+// files) would take 1.1 s; closed while the first is checked, the dialog waits for it only.
+class TSlowFiles final : public test::TForwardingFiles {
+ public:
+  using TForwardingFiles::TForwardingFiles;
+  TFileKind Kind(std::string_view p) const override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return TForwardingFiles::Kind(p);
+  }
+};
+
+TEST_F(ContentBrowserInstall, ClosedMidCheckTheDialogGoesAtOnce) {
+  Options.OpenFiles = [](const std::filesystem::path& folder) {
+    return std::make_unique<TSlowFiles>(OpenInstallFiles(folder));
+  };
+  auto dialog = std::make_unique<TContentBrowserDlg>(Options);
+  dialog->show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Proxy().rowCount() == 4; }, 5000));
+  ASSERT_TRUE(dialog->Checking());
+  EXPECT_EQ(dialog->Proxy().index(0, kColInstalled).data().toString(),
+            QStringLiteral("checking..."));
+  const auto started = std::chrono::steady_clock::now();
+  dialog.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(300));
 }
 
 // Play (Enter) on a package that is not installed: the install first, then the accept; a
