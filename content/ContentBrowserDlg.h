@@ -97,6 +97,8 @@ class TContentBrowserDlg : public QDialog {
   void ShowBusy();
   void UpdateButtons();
   std::filesystem::path PackageFolder() const;
+  // The state from the check, or for a package it has not reached yet, checked now.
+  TInstallState StateNow(std::size_t index) const;
   bool NeedsInstall(std::size_t index) const;
   // Goes on to play the package (after an install when it needed one).
   void PlayPackage(std::size_t index);

@@ -68,23 +68,23 @@ void TContentBrowserDlg::StartStateCheck() {
   FPoll->start();
 }
 
-bool TContentBrowserDlg::NeedsInstall(std::size_t index) const {
-  if (FOptions.GameFolder.empty()) return false;
-  const TContentPackage& p = FModel->Packages()[index];
-  if (FRecords.count(p.Id) != 0) return false;
-  if (FModel->StateKnown(index)) {
-    const TInstallState state = FModel->States()[index];
-    return state == TInstallState::NotInstalled || state == TInstallState::Partly;
-  }
+TInstallState TContentBrowserDlg::StateNow(std::size_t index) const {
+  if (FModel->StateKnown(index)) return FModel->States()[index];
   // Not checked yet: this one package now (only files whose size matches are hashed).
   try {
     const auto files = FOptions.OpenFiles ? FOptions.OpenFiles(FOptions.GameFolder)
                                           : OpenInstallFiles(FOptions.GameFolder);
-    const TInstallState state = StateOf(p, *files, FRecords);
-    return state == TInstallState::NotInstalled || state == TInstallState::Partly;
+    return StateOf(FModel->Packages()[index], *files, FRecords);
   } catch (const std::exception&) {
-    return true;
+    return TInstallState::NotInstalled;
   }
+}
+
+bool TContentBrowserDlg::NeedsInstall(std::size_t index) const {
+  if (FOptions.GameFolder.empty()) return false;
+  if (FRecords.count(FModel->Packages()[index].Id) != 0) return false;
+  const TInstallState state = StateNow(index);
+  return state == TInstallState::NotInstalled || state == TInstallState::Partly;
 }
 
 void TContentBrowserDlg::UpdateButtons() {
@@ -149,12 +149,7 @@ void TContentBrowserDlg::InstallThen(std::size_t index, std::function<void()> th
     return;
   }
   const std::vector<TContentPackage>& packages = FModel->Packages();
-  const auto installed = [&](std::size_t i) {
-    if (FRecords.count(packages[i].Id) != 0) return true;
-    const TInstallState state = FModel->States()[i];
-    return FModel->StateKnown(i) &&
-           (state == TInstallState::Installed || state == TInstallState::Modified);
-  };
+  const auto installed = [&](std::size_t i) { return !NeedsInstall(i); };
   const TInstallOrder order = fx::PlanInstall(packages, index, installed);
   if (!order.Ok()) {
     std::string text = "It cannot be installed:";
