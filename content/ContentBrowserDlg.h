@@ -63,7 +63,7 @@ class TContentBrowserDlg : public QDialog {
   // The table's model and proxy, for tests and the benchmark.
   TContentFilterProxy& Proxy() { return *FProxy; }
   bool Loading() const { return FLoader->Busy(); }
-  // An install, an uninstall or the installed-state check is running.
+  // An install or an uninstall is running; Checking: the installed-state check.
   bool Installing() const { return FRun || FUninstall; }
   bool Checking() const { return FCheck != nullptr; }
 
