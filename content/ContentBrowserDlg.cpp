@@ -3,14 +3,15 @@
 #include <QDesktopServices>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 #include <chrono>
 
 #include "content/CatalogueMerge.h"
 #include "content/CatalogueWorker.h"
+#include "content/ContentBrowserRuns.h"
 #include "content/ContentInstall.h"
 #include "content/ContentText.h"
 #include "content/Dependencies.h"
@@ -88,6 +89,11 @@ TContentBrowserDlg::TContentBrowserDlg(TContentBrowserOptions options, QWidget* 
   connect(FUi->PlayBtn, &QPushButton::clicked, this, &TContentBrowserDlg::PlayClick);
   connect(FUi->RandomBtn, &QPushButton::clicked, this, &TContentBrowserDlg::RandomClick);
   connect(FUi->InstallBtn, &QPushButton::clicked, this, &TContentBrowserDlg::InstallClick);
+  connect(FUi->UninstallBtn, &QPushButton::clicked, this, &TContentBrowserDlg::UninstallClick);
+  connect(FUi->CancelBtn, &QPushButton::clicked, this, &TContentBrowserDlg::reject);
+  FPoll = new QTimer(this);
+  FPoll->setInterval(50);
+  connect(FPoll, &QTimer::timeout, this, &TContentBrowserDlg::PollWork);
   connect(FUi->RefreshBtn, &QPushButton::clicked, this, [this] { Load(true); });
   connect(FUi->CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
   // Links open in the desktop's browser, and only when clicked.
@@ -97,8 +103,6 @@ TContentBrowserDlg::TContentBrowserDlg(TContentBrowserOptions options, QWidget* 
   });
   FUi->SearchEdit->setFocus();
 }
-
-TContentBrowserDlg::~TContentBrowserDlg() = default;
 
 void TContentBrowserDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
@@ -132,6 +136,7 @@ void TContentBrowserDlg::Load(bool refresh) {
   if (FLoader->Busy()) return;
   FUi->StatusLabel->setText(tr("Loading the catalogues..."));
   FUi->RefreshBtn->setEnabled(false);
+  UpdateButtons();
   FLoader->Load(FOptions.Sources, refresh,
                 [this](std::vector<TCatalogueLoad> loads) { Loaded(std::move(loads)); });
 }
@@ -146,17 +151,8 @@ void TContentBrowserDlg::Loaded(std::vector<TCatalogueLoad> loads) {
   }
   TCatalogue merged = MergeCatalogues(std::move(catalogues));
   FSkipped = std::move(merged.Skipped);
-  std::vector<TInstallState> states(merged.Packages.size(), TInstallState::NotInstalled);
-  if (!FOptions.GameFolder.empty()) {
-    try {
-      const auto files = OpenInstallFiles(FOptions.GameFolder);
-      for (std::size_t i = 0; i < merged.Packages.size(); ++i)
-        states[i] = CheckInstalled(merged.Packages[i], *files);
-    } catch (const std::exception& e) {
-      status << QString::fromStdString(std::string("installed state not known: ") + e.what());
-    }
-  }
-  FModel->SetPackages(std::move(merged.Packages), std::move(states));
+  FModel->SetPackages(std::move(merged.Packages), {});
+  StartStateCheck();
   for (const std::string& note : FOptions.Notes)
     status << QString::fromStdString(note);
   if (!FSkipped.empty())
@@ -194,8 +190,7 @@ void TContentBrowserDlg::SelectPackage(std::size_t index) {
 
 void TContentBrowserDlg::ShowDetails() {
   const auto index = CurrentPackage();
-  FUi->PlayBtn->setEnabled(index.has_value());
-  FUi->InstallBtn->setEnabled(index.has_value() && !FOptions.GameFolder.empty());
+  UpdateButtons();
   if (!index) {
     FUi->DetailsText->clear();
     FUi->ScreenshotPane->ShowPackage(nullptr, {});
@@ -243,8 +238,16 @@ void TContentBrowserDlg::ShowDetails() {
 
 void TContentBrowserDlg::PlayClick() {
   const auto index = CurrentPackage();
-  if (!index) return;
-  const TContentPackage& p = FModel->Packages()[*index];
+  if (!index || Installing()) return;
+  if (!NeedsInstall(*index)) {
+    PlayPackage(*index);
+    return;
+  }
+  InstallThen(*index, [this, i = *index] { PlayPackage(i); });
+}
+
+void TContentBrowserDlg::PlayPackage(std::size_t index) {
+  const TContentPackage& p = FModel->Packages()[index];
   FChosen = TContentChoice{p, PlanOf(p, ManifestOf(p)), FStartMaps->CurrentMap()};
   accept();
 }
@@ -285,94 +288,6 @@ void TContentBrowserDlg::ShowStartMaps(std::size_t index) {
 void TContentBrowserDlg::RandomClick() {
   if (const auto pick = PickRandomUninstalled(FProxy->Matching(), FModel->States(), FRandom))
     SelectPackage(*pick);
-}
-
-}  // namespace fx
-
-namespace fx {
-
-std::optional<std::string> TContentBrowserDlg::InstallOne(const TContentPackage& p) {
-  TDownloadRequest download;
-  download.Urls = p.Urls;
-  download.Target =
-      (FOptions.DownloadFolder.empty() ? ProgramDownloadFolder() : FOptions.DownloadFolder) /
-      (p.Id + ".zip");
-  if (p.Bytes) download.Size = p.Bytes;
-  // The JSON records give the archive's SHA-256, the XML database its MD5.
-  if (!p.Sha256.empty())
-    download.Hash = {THashKind::Sha256, p.Sha256};
-  else if (!p.Md5.empty())
-    download.Hash = {THashKind::Md5, p.Md5};
-  const TDownloadResult fetched = DownloadAndWait(*FOptions.Downloader, download, {});
-  if (fetched.Outcome != TDownloadOutcome::Done && fetched.Outcome != TDownloadOutcome::FromCache)
-    return p.Id + ": " + fetched.ErrorText();
-  TInstallRequest request;
-  request.Archive = fetched.File.string();
-  request.GameFolder = FOptions.GameFolder.string();
-  request.Target = InstallTargetOf(p);
-  request.Name = p.Id;
-  request.SourceUrl = fetched.Url;
-  TPackageStore store(FOptions.PackageFolder.empty() ? TPackageStore::DefaultFolder()
-                                                     : FOptions.PackageFolder);
-  const auto files = OpenInstallFiles(FOptions.GameFolder);
-  const TInstallPlan plan = fx::PlanInstall(request, store, *files);
-  if (!plan.Installable()) return p.Id + ": " + RefusalLine(plan.Refusals.front());
-  TNoProgress progress;
-  const TInstallOutcome outcome = InstallPackage(plan, request, store, *files, progress);
-  if (outcome.Phase != TInstallPhase::Done)
-    return p.Id + ": " +
-           (outcome.Refusals.empty() ? std::string("not installed")
-                                     : RefusalLine(outcome.Refusals.front()));
-  return std::nullopt;
-}
-
-void TContentBrowserDlg::InstallClick() {
-  const auto index = CurrentPackage();
-  if (!index || FOptions.GameFolder.empty()) return;
-  const std::vector<TContentPackage>& packages = FModel->Packages();
-  const std::vector<TInstallState> states = FModel->States();
-  const TInstallOrder order = fx::PlanInstall(
-      packages, *index, [&](std::size_t i) { return states[i] == TInstallState::Installed; });
-  if (!order.Ok()) {
-    std::string text = "It cannot be installed:";
-    for (const std::string& problem : order.Problems)
-      text += "\n" + problem;
-    FUi->StatusLabel->setText(QString::fromStdString(text));
-    return;
-  }
-  std::string text = "Install into " + FOptions.GameFolder.string() + ", in this order:";
-  for (const std::size_t i : order.Order)
-    text += "\n  " + packages[i].Id + " (" + FormatDate(packages[i].Date) + ")";
-  const bool yes = FOptions.Confirm
-                       ? FOptions.Confirm(text)
-                       : QMessageBox::question(this, tr("Install"), QString::fromStdString(text)) ==
-                             QMessageBox::Yes;
-  if (!yes) return;
-  QStringList done;
-  for (const std::size_t i : order.Order) {
-    std::optional<std::string> failure;
-    try {
-      failure = InstallOne(packages[i]);
-    } catch (const std::exception& e) {
-      failure = packages[i].Id + ": " + e.what();
-    }
-    if (failure) {
-      FUi->StatusLabel->setText(
-          tr("Installed: %1; not installed: %2")
-              .arg(done.join(QStringLiteral(", ")), QString::fromStdString(*failure)));
-      return;
-    }
-    done << QString::fromStdString(packages[i].Id);
-  }
-  // The installed state again, from the files now there.
-  std::vector<TInstallState> now = states;
-  const auto files = OpenInstallFiles(FOptions.GameFolder);
-  for (const std::size_t i : order.Order)
-    now[i] = CheckInstalled(packages[i], *files);
-  FModel->SetPackages(packages, std::move(now));
-  Refilter();
-  SelectPackage(*index);
-  FUi->StatusLabel->setText(tr("Installed: %1").arg(done.join(QStringLiteral(", "))));
 }
 
 }  // namespace fx

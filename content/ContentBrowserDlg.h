@@ -9,14 +9,18 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <random>
 
 #include "content/CatalogueLoader.h"
 #include "content/ContentTableModel.h"
+#include "content/InstalledStateCheck.h"
 #include "content/PlayPlan.h"
 #include "installer/PackageManifest.h"
+
+class QTimer;
 
 namespace Ui {
 class ContentBrowserDlg;
@@ -41,6 +45,7 @@ struct TContentBrowserOptions {
   std::filesystem::path DownloadFolder;  // where archives are kept; empty: the user's cache
   std::vector<std::string> Notes;  // shown in the status line (lines of catalogues.txt left out)
   std::filesystem::path FilterPresetsFile;  // empty: TFilterPresetStore::DefaultFile()
+  TGameFilesOpener OpenFiles;               // the game folder's file system; unset: the real one
 };
 
 struct TContentChoice {
@@ -48,6 +53,9 @@ struct TContentChoice {
   TPlayPlan Plan;
   std::string StartMap{};  // the one picked of the plan's start maps; empty: the first
 };
+
+struct TContentInstallRun;
+struct TContentUninstallRun;
 
 class TContentBrowserDlg : public QDialog {
   Q_OBJECT
@@ -60,6 +68,10 @@ class TContentBrowserDlg : public QDialog {
   // The table's model and proxy, for tests and the benchmark.
   TContentFilterProxy& Proxy() { return *FProxy; }
   bool Loading() const { return FLoader->Busy(); }
+  // An install or an uninstall is running; Checking: the installed-state check.
+  bool Installing() const { return FRun || FUninstall; }
+  bool Checking() const { return FCheck != nullptr; }
+  void reject() override;  // while installing: Cancel
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -73,8 +85,28 @@ class TContentBrowserDlg : public QDialog {
   void PlayClick();
   void RandomClick();
   void InstallClick();
-  // Downloads and installs one package; the reason when it failed.
-  std::optional<std::string> InstallOne(const TContentPackage& package);
+  void UninstallClick();
+  // Installs the package with what it needs first (the order shown and confirmed), each
+  // downloaded then unpacked off the GUI thread, and calls `then` when all are in; nothing
+  // is called on failure or Cancel.
+  void InstallThen(std::size_t index, std::function<void()> then);
+  void InstallNext();
+  void DownloadDone(const TDownloadResult& result);
+  void InstallEnded(const QString& status);
+  void StartUninstall(std::vector<std::size_t> indexes, bool offer, std::string note = {});
+  void UninstallEnded();
+  // The user's yes (FOptions.Confirm when set); `removes`: No is the default answer.
+  bool Ask(const QString& title, const std::string& text, bool removes = false);
+  void StartStateCheck();
+  void PollWork();  // every 50 ms while work runs: states, progress, ends
+  void ShowBusy();
+  void UpdateButtons();
+  std::filesystem::path PackageFolder() const;
+  // The state from the check, or for a package it has not reached yet, checked now.
+  TInstallState StateNow(std::size_t index) const;
+  bool NeedsInstall(std::size_t index) const;
+  // Goes on to play the package (after an install when it needed one).
+  void PlayPackage(std::size_t index);
   std::optional<std::size_t> CurrentPackage() const;
   void SelectPackage(std::size_t index);
   // The installer's record of the package in this game folder, if it is installed there.
@@ -98,6 +130,11 @@ class TContentBrowserDlg : public QDialog {
   std::vector<TCatalogueSkip> FSkipped;
   std::mt19937 FRandom{std::random_device{}()};
   bool FLoadedOnce = false;
+  std::map<std::string, TPackageManifest> FRecords;  // what the installer recorded, by name
+  std::unique_ptr<TInstalledStateCheck> FCheck;
+  std::unique_ptr<TContentInstallRun> FRun;
+  std::unique_ptr<TContentUninstallRun> FUninstall;
+  QTimer* FPoll = nullptr;
 };
 
 }  // namespace fx

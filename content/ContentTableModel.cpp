@@ -69,6 +69,8 @@ QVariant TContentTableModel::data(const QModelIndex& index, int role) const {
       return p.UsersRating ? QString::number(*p.UsersRating, 'f', 2) : QString();
     case kColInstalled: {
       const TInstallState state = FStates[static_cast<std::size_t>(index.row())];
+      if (!StateKnown(static_cast<std::size_t>(index.row())))
+        return sort ? QVariant(-1) : QVariant(QStringLiteral("checking..."));
       return sort ? QVariant(static_cast<int>(state)) : QVariant(InstallStateText(state));
     }
   }
@@ -88,8 +90,30 @@ void TContentTableModel::SetPackages(std::vector<TContentPackage> packages,
   FPackages = std::move(packages);
   states.resize(FPackages.size(), TInstallState::NotInstalled);
   FStates = std::move(states);
+  FKnown.assign(FPackages.size(), 1);
   FTexts = fx::SearchTexts(FPackages);
   endResetModel();
+}
+
+void TContentTableModel::SetChecking() {
+  FKnown.assign(FPackages.size(), 0);
+  if (!FPackages.empty())
+    emit dataChanged(index(0, kColInstalled), index(rowCount() - 1, kColInstalled));
+}
+
+void TContentTableModel::SetStates(
+    const std::vector<std::pair<std::size_t, TInstallState>>& states) {
+  std::size_t first = FPackages.size(), last = 0;
+  for (const auto& [row, state] : states) {
+    if (row >= FPackages.size()) continue;
+    FStates[row] = state;
+    FKnown[row] = 1;
+    first = std::min(first, row);
+    last = std::max(last, row);
+  }
+  if (first <= last)
+    emit dataChanged(index(static_cast<int>(first), kColInstalled),
+                     index(static_cast<int>(last), kColInstalled));
 }
 
 TContentFilterProxy::TContentFilterProxy(QObject* parent) : QSortFilterProxyModel(parent) {

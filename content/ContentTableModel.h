@@ -38,6 +38,10 @@ class TContentTableModel : public QAbstractTableModel {
                       int role = Qt::DisplayRole) const override;
 
   void SetPackages(std::vector<TContentPackage> packages, std::vector<TInstallState> states);
+  // Every state unknown until SetStates gives it: the column says "checking...".
+  void SetChecking();
+  void SetStates(const std::vector<std::pair<std::size_t, TInstallState>>& states);
+  bool StateKnown(std::size_t row) const { return row < FKnown.size() && FKnown[row] != 0; }
   const std::vector<TContentPackage>& Packages() const { return FPackages; }
   const std::vector<TInstallState>& States() const { return FStates; }
   const std::vector<std::string>& SearchTexts() const { return FTexts; }
@@ -45,6 +49,7 @@ class TContentTableModel : public QAbstractTableModel {
  private:
   std::vector<TContentPackage> FPackages;
   std::vector<TInstallState> FStates;
+  std::vector<char> FKnown;
   std::vector<std::string> FTexts;
 };
 

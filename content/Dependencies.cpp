@@ -172,7 +172,8 @@ TInstallOrder PlanInstall(const std::vector<TContentPackage>& packages, std::siz
 
 std::vector<std::size_t> UnneededAfterRemoving(const std::vector<TContentPackage>& packages,
                                                std::size_t removed,
-                                               const std::function<bool(std::size_t)>& installed) {
+                                               const std::function<bool(std::size_t)>& installed,
+                                               const std::function<bool(std::size_t)>& askedFor) {
   // Who needs whom among the installed packages.
   const std::size_t n = packages.size();
   std::vector<std::vector<std::size_t>> uses(n);
@@ -185,8 +186,8 @@ std::vector<std::size_t> UnneededAfterRemoving(const std::vector<TContentPackage
               version && VersionFits(need, *version))
             uses[i].push_back(k);
   }
-  // What `removed` reaches through its needs; of that, what a package outside it (installed
-  // for its own sake) still reaches through its needs is kept.
+  // What `removed` reaches through its needs; of that, what a package outside it or one
+  // asked for by itself still reaches through its needs is kept.
   std::vector<bool> reached(n, false);
   for (std::vector<std::size_t> walk = {removed}; !walk.empty();) {
     const std::size_t i = walk.back();
@@ -199,7 +200,7 @@ std::vector<std::size_t> UnneededAfterRemoving(const std::vector<TContentPackage
   }
   std::vector<bool> kept(n, false);
   for (std::size_t i = 0; i < n; ++i)
-    kept[i] = i != removed && installed(i) && !reached[i];
+    kept[i] = i != removed && installed(i) && (!reached[i] || askedFor(i));
   for (bool changed = true; changed;) {
     changed = false;
     for (std::size_t i = 0; i < n; ++i)

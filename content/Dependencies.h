@@ -31,9 +31,11 @@ TInstallOrder PlanInstall(const std::vector<TContentPackage>& packages, std::siz
                           const std::function<bool(std::size_t)>& installed);
 
 // The installed packages that `removed` needed and that no other installed package still
-// needs (directly or through another one), to offer for removal with it.
+// needs (directly or through another one), to offer for removal with it. A package the user
+// installed by itself (`askedFor`) is never offered, and what it needs stays.
 std::vector<std::size_t> UnneededAfterRemoving(const std::vector<TContentPackage>& packages,
                                                std::size_t removed,
-                                               const std::function<bool(std::size_t)>& installed);
+                                               const std::function<bool(std::size_t)>& installed,
+                                               const std::function<bool(std::size_t)>& askedFor);
 
 }  // namespace fx

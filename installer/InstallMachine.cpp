@@ -135,6 +135,7 @@ struct TInstallMachine::TState {
     m.SourceUrl = Request.SourceUrl;
     m.SourceSha256 = Plan.ArchiveSha256;
     m.Date = Request.Date;
+    m.AsDependency = Request.AsDependency;
     m.Files = Staged;
     std::set<std::string> made;
     for (const std::size_t i : ToWrite) {

@@ -73,6 +73,8 @@ struct TInstallRequest {
   std::string Date;
   // A name for the package; "" = from the archive's file name ("czg07.zip" -> "czg07").
   std::string Name;
+  // Installed only because another package needs it (recorded in the manifest).
+  bool AsDependency = false;
   TInstallLimits Limits;
 };
 

@@ -4,7 +4,9 @@
 // installer calls both between pieces of at most one write buffer, so a Cancel is seen
 // within one piece (well under 100 ms on any disk the program runs from).
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 namespace fx {
@@ -41,6 +43,27 @@ class TNoProgress final : public TInstallProgress {
  public:
   void Progress(const TInstallProgressInfo&) override {}
   bool Cancelled() override { return false; }
+};
+
+// The reports of an install that runs on a worker thread, read by the window on its timer;
+// Cancel may be asked from any thread.
+class TSharedProgress final : public TInstallProgress {
+ public:
+  void Progress(const TInstallProgressInfo& info) override {
+    const std::lock_guard lock(FMutex);
+    FInfo = info;
+  }
+  bool Cancelled() override { return FCancel.load(); }
+  void Cancel() { FCancel = true; }
+  TInstallProgressInfo Last() const {
+    const std::lock_guard lock(FMutex);
+    return FInfo;
+  }
+
+ private:
+  std::atomic<bool> FCancel{false};
+  mutable std::mutex FMutex;
+  TInstallProgressInfo FInfo;
 };
 
 }  // namespace fx

@@ -141,6 +141,7 @@ std::optional<TPackageManifest> FindInstalled(const TInstallPlan& plan,
   found->SourceSha256 = plan.ArchiveSha256.empty() ? FileHashHex(request.Archive, THashKind::Sha256)
                                                    : plan.ArchiveSha256;
   found->Date = request.Date;
+  found->AsDependency = request.AsDependency;
   return found;
 }
 

@@ -22,26 +22,6 @@ void Say(TUserDialogs& dialogs, const std::string& text, TMsgIcon icon) {
   dialogs.ShowMessage({text, "Install Package", icon, TMsgButtons::Ok, TMsgResult::Ok});
 }
 
-// The install's reports, written by the worker thread and read by the window.
-class TSharedProgress final : public TInstallProgress {
- public:
-  explicit TSharedProgress(const TPackageProgressDlg& dialog) : FDialog(dialog) {}
-  void Progress(const TInstallProgressInfo& info) override {
-    const std::lock_guard lock(FMutex);
-    FInfo = info;
-  }
-  bool Cancelled() override { return FDialog.Cancelled(); }  // an atomic flag
-  TInstallProgressInfo Last() const {
-    const std::lock_guard lock(FMutex);
-    return FInfo;
-  }
-
- private:
-  const TPackageProgressDlg& FDialog;
-  mutable std::mutex FMutex;
-  TInstallProgressInfo FInfo;
-};
-
 std::string OutcomeText(const TInstallOutcome& outcome) {
   std::string text;
   for (const TRefusal& refusal : outcome.Refusals)
@@ -86,7 +66,9 @@ std::optional<TPackageManifest> InstallPackageInWindow(const TWindowInstall& con
     progress.SetWhat("Installing " + confirm.Plan().Name + " into " + confirm.Plan().Folder);
     progress.setModal(true);
     progress.show();
-    TSharedProgress shared(progress);
+    TSharedProgress shared;
+    QObject::connect(&progress, &TPackageProgressDlg::cancelRequested, &progress,
+                     [&shared] { shared.Cancel(); });
     TInstallOutcome outcome;
     std::optional<TPackageManifest> found;
     RunInBackground(

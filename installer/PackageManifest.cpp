@@ -61,6 +61,7 @@ std::string ManifestText(const TPackageManifest& m) {
   field("source-sha256", m.SourceSha256);
   field("date", m.Date);
   if (m.Found) out << "found\t1\n";
+  if (m.AsDependency) out << "dependency\t1\n";
   for (const TManifestFile& f : m.Files) {
     CheckField(f.Path, "a path");
     out << "file\t" << f.Size << "\t" << f.Sha256 << "\t" << f.Path << "\n";
@@ -119,6 +120,8 @@ TPackageManifest ParseManifest(std::string_view text) {
       m.Date = value(1);
     else if (key == "found")
       m.Found = value(1) == "1";
+    else if (key == "dependency")
+      m.AsDependency = value(1) == "1";
     else if (key == "file")
       m.Files.push_back({value(3), Number(value(1), lineNo), value(2)});
     else if (key == "backup")

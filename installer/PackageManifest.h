@@ -13,6 +13,8 @@
 //   source-sha256<TAB>38ee...
 //   date<TAB>2026-12-09T20:21:00Z
 //   found<TAB>1                       recorded from files already there, nothing unpacked
+//   dependency<TAB>1                  installed because another package needed it, not
+//                                     asked for by itself (offered for removal with it)
 //   file<TAB>SIZE<TAB>SHA256<TAB>PATH                     one line an installed file
 //   backup<TAB>SIZE<TAB>SHA256<TAB>PATH<TAB>BACKUPPATH    a file it replaced, kept aside
 //
@@ -54,6 +56,7 @@ struct TPackageManifest {
   std::string SourceSha256;
   std::string Date;  // ISO 8601, UTC
   bool Found = false;
+  bool AsDependency = false;
   std::vector<TManifestFile> Files;
   std::vector<TManifestBackup> Backups;
 

@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
@@ -18,11 +17,8 @@
 #include "content/NoNetwork.h"
 #include "content/ShowLoaded.h"
 #include "fixtures/FindControl.h"
-#include "fixtures/HttpTestServer.h"
 #include "fixtures/TempDir.h"
-#include "fixtures/ZipBuilder.h"
 #include "installer/Download.h"
-#include "installer/QtDownloader.h"
 
 namespace fx {
 namespace {
@@ -136,60 +132,6 @@ TEST(ContentFilterProxy, ShowsTheNewModelsMatchesAndSortsDatesByValue) {
                     {});
   proxy.SetFilter({});
   EXPECT_EQ(titles(proxy), (std::vector<std::string>{"none", "year", "month", "day", "later"}));
-}
-
-// Install: the plan is shown first, the dependency is installed before the package, and both
-// then show as installed.
-TEST(ContentBrowserDlgInstall, InstallsThePackageAfterItsDependency) {
-  test::TTempDir dir;
-  std::filesystem::create_directories(dir / "game/id1/maps");
-  test::THttpTestServer server;
-  const auto entry = [](std::string name, std::string data) {
-    return test::TZipTestEntry(std::move(name), std::move(data));
-  };
-  const std::string mapData = "a map made up for the test",
-                    baseData = "a base made up for the test";
-  const std::string mapZip = test::BuildZip({entry("maps/mine.bsp", mapData)});
-  const std::string baseZip = test::BuildZip({entry("base/progs.dat", baseData)});
-  server.Route("/mine.zip", {.Body = mapZip});
-  server.Route("/base.zip", {.Body = baseZip});
-  server.Route(
-      "/api?start=0",
-      {.Body = test::JsonArray(
-           {test::ArchiveRecord("mine", mapZip, {{"maps/mine.bsp", mapData}}, {"dependency=base"},
-                                "{base}/base/", server.Url("/mine.zip")),
-            test::ArchiveRecord("base", baseZip, {{"base/progs.dat", baseData}}, {}, "{base}/",
-                                server.Url("/base.zip"))})});
-  TQtDownloader downloader(dir / "downloads");
-  TContentBrowserOptions options;
-  options.Downloader = &downloader;
-  options.CacheFolder = dir / "cache";
-  options.FilterPresetsFile = dir / "content-filters.txt";
-  options.DownloadFolder = dir / "downloads";
-  options.PackageFolder = dir / "packages";
-  options.GameFolder = dir / "game";
-  options.Sources = {{"api", server.Url("/api"), TCatalogueFormat::JsonPages, true}};
-  std::string asked;
-  options.Confirm = [&](const std::string& text) {
-    asked = text;
-    return true;
-  };
-  TContentBrowserDlg dialog(options);
-  dialog.show();
-  for (int i = 0; i < 100 && dialog.Proxy().rowCount() < 2; ++i)
-    QTest::qWait(50);
-  ASSERT_EQ(dialog.Proxy().rowCount(), 2);
-  QTest::keyClicks(&Control<QLineEdit>(dialog, "SearchEdit"), "mine");
-  ASSERT_EQ(dialog.Proxy().rowCount(), 1);
-  Control<QPushButton>(dialog, "InstallBtn").click();
-  ASSERT_NE(asked.find("base ("), std::string::npos) << asked;
-  ASSERT_NE(asked.find("mine ("), std::string::npos) << asked;
-  EXPECT_LT(asked.find("base ("), asked.find("mine (")) << asked;  // the dependency first
-  EXPECT_TRUE(std::filesystem::exists(dir / "game/base/progs.dat"));
-  EXPECT_TRUE(std::filesystem::exists(dir / "game/base/maps/mine.bsp"));
-  ASSERT_EQ(dialog.Proxy().rowCount(), 1);
-  EXPECT_EQ(dialog.Proxy().index(0, kColInstalled).data().toString(), QStringLiteral("installed"));
-  EXPECT_TRUE(Control<QLabel>(dialog, "StatusLabel").text().contains("Installed: base, mine"));
 }
 
 }  // namespace

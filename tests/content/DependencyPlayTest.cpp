@@ -60,16 +60,26 @@ TEST(Dependencies, OrdersInstallsAndReportsEveryProblemFirst) {
 
 TEST(Dependencies, UninstallOffersOnlyWhatNothingElseNeeds) {
   const std::vector<TContentPackage> graph = Graph();
-  EXPECT_EQ(UnneededAfterRemoving(graph, 0, InstalledOf({0, 1, 3})),
-            (std::vector<std::size_t>{1, 3}));
-  // needs_patched keeps quoth.
-  EXPECT_EQ(UnneededAfterRemoving(graph, 0, InstalledOf({0, 1, 3, 8, 9, 10, 11})),
-            std::vector<std::size_t>{3});
-  EXPECT_EQ(UnneededAfterRemoving(graph, 11, InstalledOf({1, 8, 9, 10, 11})),
-            (std::vector<std::size_t>{1, 8, 9, 10}));
-  // ad installed for its own sake before the patches stays when a patch is removed only if
-  // nothing of the removed tree reaches it: here it is reached, so it is offered.
-  EXPECT_EQ(UnneededAfterRemoving(graph, 9, InstalledOf({8, 9})), std::vector<std::size_t>{8});
+  const struct {
+    std::size_t Removed;
+    std::set<std::size_t> Installed, AskedFor;
+    std::vector<std::size_t> Offered;
+  } cases[] = {
+      {0, {0, 1, 3}, {0}, {1, 3}},                   // both needs, nothing else uses them
+      {0, {0, 1, 3, 8, 9, 10, 11}, {0, 11}, {3}},    // needs_patched keeps quoth
+      {11, {1, 8, 9, 10, 11}, {11}, {1, 8, 9, 10}},  // the whole chain of patches
+      {9, {8, 9}, {9}, {8}},                         // a chain of two
+      {9, {8, 9}, {8, 9}, {}},                       // ad asked for by itself stays
+      {11, {1, 8, 9, 10, 11}, {1, 11}, {8, 9, 10}},  // quoth asked for by itself stays
+      {11, {1, 8, 9, 10, 11}, {10, 11}, {1}},        // and what a kept one needs stays
+      {0, {0, 1, 3, 7}, {0}, {1, 3}},                // old needs a quoth that 1 is not
+      {0, {0, 1}, {0}, {1}},                         // a need not installed is no matter
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(
+        UnneededAfterRemoving(graph, c.Removed, InstalledOf(c.Installed), InstalledOf(c.AskedFor)),
+        c.Offered)
+        << graph[c.Removed].Id << " with " << c.Installed.size() << " installed";
 }
 
 TEST(Dependencies, VersionOrder) {

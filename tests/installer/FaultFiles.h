@@ -8,39 +8,26 @@
 #include <csignal>
 #include <memory>
 
-#include "platform/InstallFiles.h"
+#include "fixtures/ForwardingFiles.h"
 
 namespace fx::test {
 
-class TFaultFiles final : public TInstallFiles {
+class TFaultFiles final : public TForwardingFiles {
  public:
-  explicit TFaultFiles(std::unique_ptr<TInstallFiles> real) : Real_(std::move(real)) {}
+  using TForwardingFiles::TForwardingFiles;
 
   std::uint64_t SpaceLeft = ~0ull;  // bytes the disk takes before it is full
   int KillAtCreate = 0;             // 1 = before the first file is created
   int KillAtRename = 0;
 
-  TFileKind Kind(std::string_view p) const override { return Real_->Kind(p); }
-  std::uint64_t Size(std::string_view p) const override { return Real_->Size(p); }
-  std::vector<std::string> List(std::string_view f) const override { return Real_->List(f); }
-  void MakeFolders(std::string_view p) override { Real_->MakeFolders(p); }
   std::unique_ptr<TFileSink> Create(std::string_view p) override {
     if (++Creates_ == KillAtCreate) std::raise(SIGKILL);
-    return std::make_unique<TSink>(Real_->Create(p), SpaceLeft);
-  }
-  void Read(std::string_view p, const std::function<void(std::string_view)>& piece) const override {
-    Real_->Read(p, piece);
+    return std::make_unique<TSink>(TForwardingFiles::Create(p), SpaceLeft);
   }
   void Rename(std::string_view from, std::string_view to, bool replace) override {
     if (++Renames_ == KillAtRename) std::raise(SIGKILL);
-    Real_->Rename(from, to, replace);
+    TForwardingFiles::Rename(from, to, replace);
   }
-  void RemoveFile(std::string_view p) override { Real_->RemoveFile(p); }
-  bool RemoveFolder(std::string_view p) override { return Real_->RemoveFolder(p); }
-  void RemoveTree(std::string_view p) override { Real_->RemoveTree(p); }
-  void SyncFolder(std::string_view p) override { Real_->SyncFolder(p); }
-  std::uint64_t FreeBytes(std::string_view p) const override { return Real_->FreeBytes(p); }
-  bool Writable() const override { return Real_->Writable(); }
 
  private:
   class TSink final : public TFileSink {
@@ -63,7 +50,6 @@ class TFaultFiles final : public TInstallFiles {
     std::uint64_t& Left_;
   };
 
-  std::unique_ptr<TInstallFiles> Real_;
   int Creates_ = 0, Renames_ = 0;
 };
 

@@ -17,6 +17,7 @@ TEST(Manifest, ReadsBackWhatItWritesAndRefusesDamagedRecords) {
   m.SourceFile = "czg07.zip";
   m.SourceSha256 = std::string(64, 'a');
   m.Date = "2026-12-09T20:00:00Z";
+  m.AsDependency = true;
   m.Files = {{"czg07/maps/a b.bsp", 12, std::string(64, 'b')}};
   m.Backups = {
       {{"id1/maps/x.bsp", 3, std::string(64, 'c')}, ".fraxinel-backup/czg07/id1/maps/x.bsp"}};
@@ -24,6 +25,7 @@ TEST(Manifest, ReadsBackWhatItWritesAndRefusesDamagedRecords) {
   EXPECT_EQ(ManifestText(back), ManifestText(m));
   EXPECT_EQ(back.Backups[0].BackupPath, m.Backups[0].BackupPath);
   EXPECT_EQ(back.MadeFolders, m.MadeFolders);
+  EXPECT_TRUE(back.AsDependency);
 
   const std::string good = ManifestText(m);
   struct TCase {
@@ -31,7 +33,7 @@ TEST(Manifest, ReadsBackWhatItWritesAndRefusesDamagedRecords) {
     std::string Text, Error;
   } cases[] = {
       {"not a record", "hello\n", "line 1: not a package record"},
-      {"cut short", good.substr(0, good.find("\nfile\t") + 1), "line 9: the record is cut short"},
+      {"cut short", good.substr(0, good.find("\nfile\t") + 1), "line 10: the record is cut short"},
       {"a size that is no number", "fraxinel-package 1\nname\tx\nfile\t1k\tab\tp\nend\n",
        "line 3: \"1k\" is no size"},
       {"a line without its fields", "fraxinel-package 1\nname\tx\nfile\t1\nend\n",
