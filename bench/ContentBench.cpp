@@ -110,12 +110,5 @@ BENCHMARK(BM_SearchKeystroke)->Unit(benchmark::kMicrosecond)->UseRealTime();
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  TCorpus corpus;
-  gCorpus = &corpus;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  gCorpus = nullptr;
-  return 0;
+  return fx::bench::RunOverCorpus(argc, argv, gCorpus);
 }

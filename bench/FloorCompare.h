@@ -35,4 +35,18 @@ inline void CompareWithFloor(benchmark::State& state, const std::function<void()
   state.counters["ratio"] = ms(taskTime) / ms(floorTime);
 }
 
+// The benchmark program's main for benchmarks over one corpus: `TCorpus` is built once,
+// after the flags are read (so --help costs nothing), and `global` points to it meanwhile.
+template <class TCorpus>
+int RunOverCorpus(int argc, char** argv, TCorpus*& global) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  TCorpus corpus;
+  global = &corpus;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  global = nullptr;
+  return 0;
+}
+
 }  // namespace fx::bench
