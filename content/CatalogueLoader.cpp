@@ -335,6 +335,8 @@ void TCatalogueLoader::Failed(std::string failure) {
 }
 
 void TCatalogueLoader::Finish(TCatalogueLoad load) {
+  if (Current().Format == TCatalogueFormat::AddonList)
+    ResolveAddonAddresses(load.Catalogue, Current().Location);
   FRun->Loads.push_back(std::move(load));
   ++FRun->Index;
   Next();

@@ -6,6 +6,7 @@
 
 #include "content/ContentText.h"
 #include "content/JsonCatalogue.h"
+#include "content/Screenshot.h"
 #include "content/XmlCatalogue.h"
 
 namespace fx {
@@ -165,6 +166,22 @@ std::string FormatAge(std::int64_t seconds) {
   if (seconds < 3600) return unit(std::max<std::int64_t>(seconds / 60, 0), "minute");
   if (seconds < 2 * 86400) return unit(seconds / 3600, "hour");
   return unit(seconds / 86400, "day");
+}
+
+void ResolveAddonAddresses(TCatalogue& catalogue, std::string_view location) {
+  const auto resolve = [location](std::vector<std::string>& addresses) {
+    std::vector<std::string> resolved;
+    for (const std::string& address : addresses) {
+      std::string absolute =
+          IsWebAddress(address) ? address : ResolveRelativeUrl(location, address);
+      if (!absolute.empty()) resolved.push_back(std::move(absolute));
+    }
+    addresses = std::move(resolved);
+  };
+  for (TContentPackage& p : catalogue.Packages) {
+    resolve(p.Urls);
+    resolve(p.Screenshots);
+  }
 }
 
 }  // namespace fx

@@ -47,6 +47,12 @@ TCatalogue ReadCatalogueBytes(TCatalogueFormat format, std::string_view bytes);
 // Reads a local file (at most 64 MB) or, for JsonFolder, a folder.
 TCatalogue ReadLocalCatalogue(TCatalogueFormat format, const std::filesystem::path& location);
 
+// An add-on list names its downloads and screenshots relative to itself: each becomes an
+// address below the folder of `location` (the list's web address) when it is a path of plain
+// names, and is dropped otherwise, so no package keeps an address that could climb out of
+// the list's folder or that nothing could fetch.
+void ResolveAddonAddresses(TCatalogue& catalogue, std::string_view location);
+
 // "12 minutes", "3 hours", "2 days".
 std::string FormatAge(std::int64_t seconds);
 

@@ -193,18 +193,13 @@ void TContentBrowserDlg::ShowDetails() {
   UpdateButtons();
   if (!index) {
     FUi->DetailsText->clear();
-    FUi->ScreenshotPane->ShowPackage(nullptr, {});
+    FUi->ScreenshotPane->ShowPackage(nullptr);
     FStartMaps->SetChoices({});
     FStartMapsFor.clear();
     return;
   }
   const TContentPackage& p = FModel->Packages()[*index];
-  // An add-on's relative screenshot lies beside the add-on list it came from.
-  std::string addons;
-  for (const TCatalogueSource& source : FOptions.Sources)
-    if (source.Enabled && source.Format == TCatalogueFormat::AddonList && addons.empty())
-      addons = source.Location;
-  FUi->ScreenshotPane->ShowPackage(&p, addons);
+  FUi->ScreenshotPane->ShowPackage(&p);
   ShowStartMaps(*index);
   const TPlayPlan& plan = FShownPlan;
   QString html = QStringLiteral("<h3>%1</h3><p>%2</p>")

@@ -14,6 +14,7 @@
 
 #include "content/ContentBrowserDlg.h"
 #include "content/ContentBrowserRuns.h"
+#include "content/ContentInstall.h"
 #include "content/ContentInstallWork.h"
 #include "content/ContentText.h"
 #include "content/Dependencies.h"
@@ -186,7 +187,7 @@ void TContentBrowserDlg::InstallNext() {
   download.Urls = p.Urls;
   download.Target =
       (FOptions.DownloadFolder.empty() ? ProgramDownloadFolder() : FOptions.DownloadFolder) /
-      (p.Id + ".zip");
+      DownloadFileNameOf(p);
   if (p.Bytes) download.Size = p.Bytes;
   // The JSON records give the archive's SHA-256, the XML database its MD5.
   if (!p.Sha256.empty())

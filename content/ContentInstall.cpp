@@ -1,5 +1,6 @@
 #include "content/ContentInstall.h"
 
+#include "content/ContentText.h"
 #include "installer/Hashers.h"
 
 namespace fx {
@@ -39,6 +40,15 @@ TExplicitTarget InstallTargetOf(const TContentPackage& p) {
   if (!p.Extract.empty()) target.Extract = p.Extract;
   target.ExtractMapping = p.ExtractMapping;
   return target;
+}
+
+std::string DownloadFileNameOf(const TContentPackage& p) {
+  std::string_view url = p.Urls.empty() ? std::string_view() : std::string_view(p.Urls.front());
+  url = url.substr(0, url.find_first_of("?#"));
+  const std::string name = LowerAscii(url.substr(url.rfind('/') + 1));
+  for (const char* ext : {".zip", ".pk3", ".pak", ".bsp"})
+    if (name.ends_with(ext) && name.size() > 4) return p.Id + ext;
+  return p.Id + ".zip";
 }
 
 std::optional<std::string> InstalledPathOf(const TContentPackage& p, std::string_view archivePath) {

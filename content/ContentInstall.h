@@ -19,6 +19,11 @@ namespace fx {
 
 TExplicitTarget InstallTargetOf(const TContentPackage& package);
 
+// The archive's file name in the download folder: the id (a plain name) with the extension
+// of its first address when the installer reads that kind of file, so an add-on's ".pak"
+// stays one, else ".zip".
+std::string DownloadFileNameOf(const TContentPackage& package);
+
 // Where an archive path lands below the game folder by the package's target: the exact
 // mapping key first, then the longest prefix, then the extract or zipbasedir folder.
 // Nothing for a file mapped to null or a path that would leave the game folder.

@@ -21,6 +21,9 @@ TContentInstallResult InstallDownloaded(const TContentInstallJob& job, TInstallP
     request.Archive = job.Archive.string();
     request.GameFolder = job.GameFolder.string();
     request.Target = InstallTargetOf(p);
+    // An add-on's lone .pak becomes pak0.pak of its own folder, where the engines' add-on
+    // menus put it (ironwail Quake/host_cmd.c: "<gamedir>/pak0.pak").
+    request.Into = p.GameDir;
     request.Name = p.Id;
     request.SourceUrl = job.SourceUrl;
     request.AsDependency = job.AsDependency;

@@ -47,7 +47,7 @@ TScreenshotPane::TScreenshotPane(QWidget* parent) : QWidget(parent) {
   layout->addWidget(FImage);
   layout->addWidget(FText);
   connect(FButton, &QPushButton::clicked, this, &TScreenshotPane::Fetch);
-  ShowPackage(nullptr, {});
+  ShowPackage(nullptr);
 }
 
 TScreenshotPane::~TScreenshotPane() {
@@ -65,19 +65,18 @@ void TScreenshotPane::Say(const QString& text) {
   FText->setVisible(!text.isEmpty());
 }
 
-void TScreenshotPane::ShowPackage(const TContentPackage* package,
-                                  const std::string& addonCatalogue) {
+void TScreenshotPane::ShowPackage(const TContentPackage* package) {
   // Each keystroke of the search shows the current package again: what is shown stays, and
   // a cached picture is not decoded again.
   if (package && package->Id == FId) {
-    FUrls = ScreenshotUrls(*package, addonCatalogue);
+    FUrls = ScreenshotUrls(*package, {});
     return;
   }
   FImage->clear();
   FImage->hide();
   Say({});
   FId = package ? package->Id : std::string();
-  FUrls = package ? ScreenshotUrls(*package, addonCatalogue) : std::vector<std::string>();
+  FUrls = package ? ScreenshotUrls(*package, {}) : std::vector<std::string>();
   FButton->setEnabled(!FUrls.empty() && FDownloader && !FFolder.empty());
   FButton->setVisible(package != nullptr);
   if (!package) return;

@@ -30,9 +30,9 @@ class TScreenshotPane : public QWidget {
 
   // `downloader` must outlive the pane; `folder` is where screenshots are kept.
   void SetUp(TDownloader* downloader, std::filesystem::path folder);
-  // The package whose screenshot the pane offers (nullptr: none), with the add-on list's
-  // address its relative screenshots are resolved against.
-  void ShowPackage(const TContentPackage* package, const std::string& addonCatalogue);
+  // The package whose screenshot the pane offers (nullptr: none); its addresses are absolute
+  // (the loader resolves an add-on's against its list).
+  void ShowPackage(const TContentPackage* package);
   void Fetch();
   QPushButton* Button() const { return FButton; }  // for the dialog's Tab order
 

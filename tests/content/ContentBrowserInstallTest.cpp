@@ -22,9 +22,11 @@
 
 #include "content/CatalogueBuilder.h"
 #include "content/ContentBrowserDlg.h"
+#include "fixtures/FileBuilder.h"
 #include "fixtures/FindControl.h"
 #include "fixtures/ForwardingFiles.h"
 #include "fixtures/HttpTestServer.h"
+#include "fixtures/PakBuilder.h"
 #include "fixtures/TempDir.h"
 #include "fixtures/ZipBuilder.h"
 #include "installer/QtDownloader.h"
@@ -366,6 +368,35 @@ TEST_F(ContentBrowserInstall, PlayInstallsFirstAndGoesOnOnlyWhenItWentIn) {
   QTest::keyClick(&Control<QLineEdit>(*dialog, "SearchEdit"), Qt::Key_Return);
   EXPECT_TRUE(Asked.empty());
   EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+// An add-on list names its .pak relative to itself: it is fetched from beside the list and
+// goes in as pak0.pak of the add-on's folder, as the engines' add-on menus place it; an
+// address that climbs out of the list's folder is not fetched at all.
+TEST_F(ContentBrowserInstall, AnAddOnsPakComesFromBesideItsListIntoItsFolder) {
+  const std::string pak = test::TPakBuilder().Add("maps/castle.bsp", "an add-on's map").Build();
+  Server.Route("/addons/dl/castle.pak", {.Body = pak});
+  Server.Route("/addons/content.json", {.Body = R"({"addons": [
+      {"id": "castle21", "name": "Castle", "gamedir": "castle", "download": "dl/castle.pak"},
+      {"id": "climber", "name": "Climber", "gamedir": "climber", "download": "../x.pak"}]})"});
+  Options.Sources = {
+      {"addons", Server.Url("/addons/content.json"), TCatalogueFormat::AddonList, true}};
+  Options.OpenFiles = {};
+  auto dialog = std::make_unique<TContentBrowserDlg>(Options);
+  dialog->show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Proxy().rowCount() == 2; }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Checking(); }, 5000));
+  Choose(*dialog, "Castle");
+  Click(*dialog, "InstallBtn");
+  ASSERT_TRUE(WaitDone(*dialog));
+  EXPECT_EQ(test::ReadFileBytes(Dir / "game/castle/pak0.pak"), pak);
+  EXPECT_EQ(State(*dialog), QStringLiteral("installed"));
+  Choose(*dialog, "Climber");
+  Click(*dialog, "InstallBtn");
+  ASSERT_TRUE(WaitDone(*dialog));
+  EXPECT_TRUE(Status(*dialog).startsWith("climber: ")) << Status(*dialog).toStdString();
+  EXPECT_FALSE(std::filesystem::exists(Dir / "game/climber"));
+  EXPECT_TRUE(Server.Requests("/x.pak").empty());
 }
 
 }  // namespace
