@@ -158,11 +158,14 @@ void TContentBrowserDlg::Loaded(std::vector<TCatalogueLoad> loads) {
   if (!FSkipped.empty())
     status << tr("%n record(s) left out as malformed", nullptr, static_cast<int>(FSkipped.size()));
   FUi->StatusLabel->setText(status.join(QStringLiteral("; ")));
+  // The reasons quote the catalogues, so they are escaped: a tooltip would take markup.
   FUi->StatusLabel->setToolTip([this] {
     QStringList reasons;
     for (const TCatalogueSkip& skip : FSkipped)
-      reasons << QString::fromStdString(skip.Record + ": " + skip.Reason);
-    return reasons.join(QLatin1Char('\n'));
+      reasons << QString::fromStdString(skip.Record + ": " + skip.Reason).toHtmlEscaped();
+    return reasons.isEmpty() ? QString()
+                             : QStringLiteral("<p style=\"white-space:pre\">%1</p>")
+                                   .arg(reasons.join(QStringLiteral("<br>")));
   }());
   Refilter();
 }

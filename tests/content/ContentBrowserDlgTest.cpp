@@ -9,6 +9,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextDocumentFragment>
 
 #include <fstream>
 
@@ -28,7 +29,7 @@ using test::Control;
 class ContentBrowserDlgTest : public ::testing::Test {
  protected:
   ContentBrowserDlgTest() {
-    std::vector<test::TXmlRecord> records(3);
+    std::vector<test::TXmlRecord> records(4);
     records[0].Id = "castle";
     records[0].Title = "Castle of Doom";
     records[0].StartMaps = {"castle1"};
@@ -40,6 +41,7 @@ class ContentBrowserDlgTest : public ::testing::Test {
     records[2].Id = "evil";
     records[2].Title = "Evil Line";
     records[2].CommandLine = "-game ../../x +exec evil.cfg";
+    records[3].Id = "&lt;b&gt;bold";  // left out: no plain file name
     for (std::size_t i = 0; i < records.size(); ++i)
       records[i].Md5 = test::HexOf(i, 32);
     std::ofstream(Dir / "db.xml") << test::XmlDatabase(records);
@@ -89,6 +91,10 @@ TEST_F(ContentBrowserDlgTest, DetailsAreSafeAndARefusedCommandLineIsShown) {
   EXPECT_FALSE(tomb.contains("alert")) << tomb.toStdString();
   EXPECT_FALSE(tomb.contains("x.invalid")) << tomb.toStdString();
   EXPECT_TRUE(details.toPlainText().contains("[image]"));
+  // The reasons for what was left out are the catalogue's own text: shown, never markup.
+  const QString reasons = Control<QLabel>(dialog, "StatusLabel").toolTip();
+  EXPECT_TRUE(QTextDocumentFragment::fromHtml(reasons).toPlainText().contains("'<b>bold'"))
+      << reasons.toStdString();
   search.clear();
   QTest::keyClicks(&search, "evil");
   ASSERT_EQ(dialog.Proxy().rowCount(), 1);
