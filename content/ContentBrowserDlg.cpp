@@ -210,7 +210,8 @@ void TContentBrowserDlg::ShowDetails() {
   html += QStringLiteral("<p>%1 &nbsp; %2 &nbsp; %3</p>")
               .arg(Html(FormatDate(p.Date)),
                    FModel->data(FModel->index(static_cast<int>(*index), kColSize)).toString(),
-                   InstallStateText(FModel->States()[*index]));
+                   // "checking..." as the table says it until the state is known
+                   FModel->data(FModel->index(static_cast<int>(*index), kColInstalled)).toString());
   // The XML's descriptions are HTML, the JSON's mostly plain text: both shown safely.
   const bool html_ = p.Description.find('<') != std::string::npos;
   html += QStringLiteral("<div>%1</div>")

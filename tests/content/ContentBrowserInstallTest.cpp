@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <condition_variable>
@@ -326,6 +327,7 @@ TEST_F(ContentBrowserInstall, ClosedMidCheckTheDialogGoesAtOnce) {
   ASSERT_TRUE(dialog->Checking());
   EXPECT_EQ(dialog->Proxy().index(0, kColInstalled).data().toString(),
             QStringLiteral("checking..."));
+  EXPECT_TRUE(Control<QTextBrowser>(*dialog, "DetailsText").toPlainText().contains("checking..."));
   const auto started = std::chrono::steady_clock::now();
   dialog.reset();
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(300));
