@@ -63,6 +63,9 @@ TContentBrowserDlg::TContentBrowserDlg(TContentBrowserOptions options, QWidget* 
   FUi->PackageTable->setModel(FProxy);
   FUi->PackageTable->verticalHeader()->hide();
   FUi->PackageTable->horizontalHeader()->setStretchLastSection(true);
+  // Titles are the longest texts and what a player reads first; the rest fit their default.
+  FUi->PackageTable->horizontalHeader()->resizeSection(
+      kColTitle, 2 * FUi->PackageTable->horizontalHeader()->defaultSectionSize());
   FUi->PackageTable->sortByColumn(kColDate, Qt::DescendingOrder);
   // Preset names and catalogue texts reach the status line: never read as markup.
   FUi->StatusLabel->setTextFormat(Qt::PlainText);
