@@ -1,9 +1,11 @@
 #include "content/CatalogueLoader.h"
 
-#include <fstream>
+#include <sstream>
 
 #include "content/CatalogueMerge.h"
 #include "content/ContentText.h"
+#include "installer/PackageStore.h"
+#include "platform/RegularFile.h"
 
 namespace fx {
 
@@ -39,10 +41,18 @@ std::vector<fs::path> CachedFiles(const fs::path& folder, const TCatalogueSource
   return files;
 }
 
+// What the cache records of a fetch: a few short lines.
+constexpr std::size_t kMaxMetaBytes = 64u << 10;
+
 std::optional<TCacheMeta> ReadMeta(const fs::path& file) {
-  std::ifstream in(file);
-  if (!in) return std::nullopt;
+  std::string text;
+  try {
+    text = ReadRegularFile(file, kMaxMetaBytes);
+  } catch (const EFileOpenError&) {
+    return std::nullopt;
+  }
   TCacheMeta meta;
+  std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
     const std::size_t equals = line.find('=');
@@ -66,14 +76,15 @@ std::string HeaderSafe(std::string text) {
   return text;
 }
 
+// A cache that cannot be written costs only the next load's network.
 void WriteMeta(const fs::path& file, const TCacheMeta& meta) {
-  const fs::path temporary = file.string() + ".new";
-  {
-    std::ofstream out(temporary, std::ios::trunc);
-    out << "fetched=" << meta.Fetched << "\netag=" << HeaderSafe(meta.ETag)
-        << "\nlast-modified=" << HeaderSafe(meta.LastModified) << "\npages=" << meta.Pages << "\n";
+  try {
+    WriteFileAtomically(file, "fetched=" + std::to_string(meta.Fetched) +
+                                  "\netag=" + HeaderSafe(meta.ETag) +
+                                  "\nlast-modified=" + HeaderSafe(meta.LastModified) +
+                                  "\npages=" + std::to_string(meta.Pages) + "\n");
+  } catch (const std::exception&) {
   }
-  fs::rename(temporary, file);
 }
 
 TCatalogue ReadPages(TCatalogueFormat format, const std::vector<fs::path>& files) {

@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "content/ContentText.h"
 #include "content/JsonCatalogue.h"
 #include "content/Screenshot.h"
 #include "content/XmlCatalogue.h"
+#include "platform/RegularFile.h"
 
 namespace fx {
 
@@ -99,11 +103,14 @@ std::string FormatCatalogueSources(const std::vector<TCatalogueSource>& sources)
 
 std::vector<TCatalogueSource> UserCatalogueSources(const std::filesystem::path& file,
                                                    std::vector<std::string>* problems) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return BuiltInCatalogues();
-  std::string text(1u << 20, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<std::size_t>(in.gcount()));
+  std::string text;
+  try {
+    text = ReadRegularFile(file, 1u << 20);
+  } catch (const EFileOpenError& e) {
+    if (e.Error() == ENOENT) return BuiltInCatalogues();
+    if (problems) problems->push_back("is not read: " + e.Reason());
+    return BuiltInCatalogues();
+  }
   return ParseCatalogueSources(text, problems);
 }
 
@@ -129,17 +136,24 @@ TCatalogue ReadCatalogueBytes(TCatalogueFormat format, std::string_view bytes) {
 
 TCatalogue ReadLocalCatalogue(TCatalogueFormat format, const std::filesystem::path& location) {
   if (format == TCatalogueFormat::JsonFolder) return ReadJsonFolder(location);
-  std::ifstream in(location, std::ios::binary);
-  if (!in) throw ECatalogue("'" + location.string() + "' cannot be read");
+  TFileHandle file;
+  try {
+    file = OpenRegularFile(location, O_RDONLY);
+  } catch (const EFileOpenError& e) {
+    throw ECatalogue("'" + location.string() + "' cannot be read: " + e.Reason());
+  }
   // Read on to one byte over the limit, so a file that grew since it was opened is still
   // refused by the readers' size checks.
   std::array<char, 1 << 16> chunk;
+  ssize_t got = 0;
   const auto read = [&] {
-    return in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())).gcount() > 0;
+    do {
+      got = ::read(file.Get(), chunk.data(), chunk.size());
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) throw ECatalogue("'" + location.string() + "' cannot be read");
+    return got > 0;
   };
-  const auto piece = [&] {
-    return std::string_view(chunk.data(), static_cast<std::size_t>(in.gcount()));
-  };
+  const auto piece = [&] { return std::string_view(chunk.data(), static_cast<std::size_t>(got)); };
   // A page of the API is read a record at a time as the file comes in.
   if (format == TCatalogueFormat::JsonPages) {
     TJsonPageReader page;

@@ -1,11 +1,11 @@
 #include "content/FilterPresetStore.h"
 
 #include <algorithm>
-#include <fstream>
 #include <system_error>
 
 #include "installer/PackageStore.h"
 #include "platform/RegFileStore.h"
+#include "platform/RegularFile.h"
 
 namespace fx {
 
@@ -16,14 +16,13 @@ void TFilterPresetStore::Load() {
   FProblems.clear();
   std::error_code error;
   if (!std::filesystem::exists(FFile, error)) return;
-  std::ifstream in(FFile, std::ios::binary);
-  std::string text(kMaxPresetFileBytes + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (in.bad() || (!in && !in.eof())) {
-    FProblems.push_back("cannot be read");
+  std::string text;
+  try {
+    text = ReadRegularFile(FFile, kMaxPresetFileBytes + 1);
+  } catch (const EFileOpenError& e) {
+    FProblems.push_back("cannot be read: " + e.Reason());
     return;
   }
-  text.resize(static_cast<std::size_t>(in.gcount()));
   if (text.size() > kMaxPresetFileBytes) {
     FProblems.push_back("is larger than " + std::to_string(kMaxPresetFileBytes >> 20) + " MB");
     return;

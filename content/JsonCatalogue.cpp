@@ -3,12 +3,12 @@
 #include <simdjson.h>
 
 #include <algorithm>
-#include <fstream>
 #include <unordered_set>
 
 #include "content/ContentText.h"
 #include "content/JsonArraySplitter.h"
 #include "content/JsonTags.h"
+#include "platform/RegularFile.h"
 
 namespace fx {
 
@@ -183,13 +183,13 @@ bool AddUnique(TCatalogue& catalogue, TSeen& seen, TContentPackage& p) {
 // At most `limit` bytes and one more, so a file that grew after its size was read is still
 // caught by the size check of the parse.
 std::optional<std::string> ReadAtMost(const std::filesystem::path& file, std::size_t limit) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string bytes(limit + 1, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  if (bytes.size() > limit) return std::nullopt;
-  return bytes;
+  try {
+    std::string bytes = ReadRegularFile(file, limit + 1);
+    if (bytes.size() > limit) return std::nullopt;
+    return bytes;
+  } catch (const EFileOpenError&) {
+    return std::nullopt;
+  }
 }
 
 TContentPackage Addon(dom::element value) {

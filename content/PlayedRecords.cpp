@@ -1,10 +1,12 @@
 #include "content/PlayedRecords.h"
 
 #include <cstdio>
-#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "content/ContentText.h"
+#include "installer/PackageStore.h"
+#include "platform/RegularFile.h"
 
 namespace fx {
 
@@ -27,7 +29,14 @@ std::optional<std::pair<std::string, TPlayed>> ParseLine(std::string_view line) 
 
 TPlayedRecords TPlayedRecords::Load(const std::filesystem::path& file) {
   TPlayedRecords records;
-  std::ifstream in(file);
+  std::string text;
+  try {
+    // A line a package: thousands of packages take a few hundred kilobytes.
+    text = ReadRegularFile(file, 16u << 20);
+  } catch (const EFileOpenError&) {
+    return records;  // none played yet, or no file to read
+  }
+  std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -37,16 +46,11 @@ TPlayedRecords TPlayedRecords::Load(const std::filesystem::path& file) {
 }
 
 void TPlayedRecords::Save(const std::filesystem::path& file) const {
-  std::filesystem::create_directories(file.parent_path());
-  const std::filesystem::path temporary = file.string() + ".new";
-  {
-    std::ofstream out(temporary, std::ios::trunc);
-    for (const auto& [id, played] : FPlayed)
-      out << id << '\t' << played.LastPlayed << '\t' << played.Times << '\n';
-    out.flush();
-    if (!out) throw std::runtime_error("cannot write '" + temporary.string() + "'");
-  }
-  std::filesystem::rename(temporary, file);
+  std::string text;
+  for (const auto& [id, played] : FPlayed)
+    text +=
+        id + '\t' + std::to_string(played.LastPlayed) + '\t' + std::to_string(played.Times) + '\n';
+  WriteFileAtomically(file, text);
 }
 
 void TPlayedRecords::NotePlayed(std::string_view id, std::int64_t when) {

@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <fstream>
 #include <system_error>
 
 #include "content/Screenshot.h"
+#include "platform/RegularFile.h"
 
 namespace fx {
 
@@ -20,11 +20,11 @@ constexpr int kMaxSide = 8192;     // pixels, either way
 constexpr int kShownHeight = 260;  // pixels of the pane at most
 
 std::string Head(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::string head(8, '\0');
-  in.read(head.data(), static_cast<std::streamsize>(head.size()));
-  head.resize(static_cast<std::size_t>(in.gcount()));
-  return head;
+  try {
+    return ReadRegularFile(file, 8);
+  } catch (const EFileOpenError&) {
+    return {};  // no image
+  }
 }
 
 }  // namespace

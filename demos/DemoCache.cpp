@@ -4,8 +4,9 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <system_error>
+
+#include "platform/RegularFile.h"
 
 namespace fx {
 
@@ -121,11 +122,18 @@ class TReader {
 
 }  // namespace
 
+constexpr std::size_t kMaxCacheBytes = 64u << 20;
+
 void TDemoCache::Load(const fs::path& file) {
   FEntries.clear();
-  std::ifstream in(file, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (!std::string_view(bytes).starts_with(kMagic)) return;
+  std::string bytes;
+  try {
+    // What was read of some thousand demos; a larger file is no cache of ours.
+    bytes = ReadRegularFile(file, kMaxCacheBytes + 1);
+  } catch (const EFileOpenError&) {
+    return;  // none yet: start empty
+  }
+  if (bytes.size() > kMaxCacheBytes || !std::string_view(bytes).starts_with(kMagic)) return;
   TReader reader(std::string_view(bytes).substr(kMagic.size()));
   std::unordered_map<std::string, TEntry> entries;
   while (!reader.AtEnd()) {

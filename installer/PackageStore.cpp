@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+
+#include "platform/RegularFile.h"
 
 namespace fx {
 
@@ -16,12 +16,18 @@ namespace {
 
 constexpr const char* kSuffix = ".package";
 
+// A manifest lists every file of its package: a mod of 100,000 files stays well below this.
+constexpr std::size_t kMaxManifestBytes = 64u << 20;
+
 std::string ReadAll(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw EManifest("cannot read " + file.string());
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  std::string text;
+  try {
+    text = ReadRegularFile(file, kMaxManifestBytes + 1);
+  } catch (const EFileOpenError& e) {
+    throw EManifest("cannot read " + file.string() + ": " + e.Reason());
+  }
+  if (text.size() > kMaxManifestBytes) throw EManifest(file.string() + " is larger than 64 MB");
+  return text;
 }
 
 void SyncFolder(const std::filesystem::path& folder) {
