@@ -1,8 +1,6 @@
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "installer/Archive.h"
 #include "installer/Hashers.h"
@@ -10,6 +8,7 @@
 #include "installer/Installer.h"
 #include "installer/Journal.h"
 #include "platform/InstallFiles.h"
+#include "platform/RegularFile.h"
 
 namespace fx {
 
@@ -145,16 +144,19 @@ std::optional<TPackageManifest> FindInstalled(const TInstallPlan& plan,
   return found;
 }
 
+constexpr std::size_t kMaxJournalBytes = 64u << 20;
+
 std::vector<std::string> RecoverInstalls(TPackageStore& store, const TFilesOpener& open) {
   std::vector<std::string> lines;
   std::error_code error;
   for (const auto& item : std::filesystem::directory_iterator(store.JournalFolder(), error)) {
     if (item.path().extension() != ".journal") continue;
-    std::ifstream in(item.path(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
     try {
-      const TJournal journal = ParseJournal(text.str());
+      // Read at every start: a FIFO named so must not hold the program up, nor a huge file
+      // its memory (a journal names each file of one package).
+      const std::string text = ReadRegularFile(item.path(), kMaxJournalBytes + 1);
+      if (text.size() > kMaxJournalBytes) throw EManifest("larger than 64 MB");
+      const TJournal journal = ParseJournal(text);
       const std::unique_ptr<TInstallFiles> files = open(journal.GameFolder);
       if (journal.Committing) {
         FinishCommit(journal, *files, store);

@@ -1,6 +1,6 @@
 // The program's own small files (played records, filter presets, the catalogue list, the
-// installer's records, the demo cache) and a local catalogue, each named by a FIFO: every
-// reader answers at once, as for a file it cannot read, instead of waiting for a writer.
+// installer's records and journals, the demo cache) and a local catalogue, each named by a FIFO:
+// every reader answers at once, as for a file it cannot read, instead of waiting for a writer.
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,9 @@
 #include "demos/DemoCache.h"
 #include "fixtures/Fifo.h"
 #include "fixtures/TempDir.h"
+#include "installer/Installer.h"
 #include "installer/PackageStore.h"
+#include "platform/InstallFiles.h"
 
 namespace fx {
 namespace {
@@ -45,6 +47,14 @@ TEST(OwnFiles, AFifoInPlaceOfOneIsNeverWaitedFor) {
          const TPackageStore store(f.parent_path());
          EXPECT_TRUE(store.List().empty());
          EXPECT_FALSE(store.Find("x"));
+       }},
+      {"packages/journal/x.journal",
+       [](const auto& f) {
+         TPackageStore store(f.parent_path().parent_path());
+         const auto lines = RecoverInstalls(
+             store, [](const std::string& folder) { return OpenInstallFiles(folder); });
+         ASSERT_EQ(lines.size(), 1u);
+         EXPECT_NE(lines[0].find("(left as it is)"), std::string::npos) << lines[0];
        }},
       {"demos.cache",
        [](const auto& f) {
